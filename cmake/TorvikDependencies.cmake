@@ -1,0 +1,10 @@
+# Third-party libraries, all from Debian packages (see scripts/setup.sh).
+find_package(Threads REQUIRED)
+find_package(fmt REQUIRED)
+find_package(nlohmann_json 3.10 REQUIRED)
+find_package(ZLIB REQUIRED)
+if(NOT WIN32)
+  find_package(date REQUIRED)
+  find_package(PkgConfig REQUIRED)
+  pkg_check_modules(MINIZIP REQUIRED IMPORTED_TARGET minizip)
+endif()

@@ -1,0 +1,67 @@
+// The entry conventions every slot shares, written once: the three catch clauses that turn
+// failures into error records, the "error already pending" test, and handle resolution.
+#pragma once
+
+#include <exception>
+#include <string>
+#include <utility>
+
+#include "core/Error.hpp"
+#include "core/ErrorRecord.hpp"
+#include "core/Handle.hpp"
+#include "core/MessageCatalogue.hpp"
+#include "core/TextConversion.hpp"
+#include "torvik/instrument_api.h"
+
+namespace devlib_instr::api {
+
+// The library's class behind a host handle type.
+template <class T, class Host>
+T* fromHost(Host* handle) {
+    return reinterpret_cast<T*>(handle);
+}
+template <class Host, class T>
+Host* toHost(T* object) {
+    return reinterpret_cast<Host*>(static_cast<HandleBase*>(object));
+}
+
+inline const char16_t* hostText(const InstrWChar* text) { return reinterpret_cast<const char16_t*>(text); }
+
+// True when the caller still holds an unhandled error record; such entries then do nothing.
+inline bool errorPending(InstrError** err) { return err != nullptr && *err != nullptr; }
+
+// The message of a standard exception: its what() text as UTF-8. Text that is not valid UTF-8 is
+// kept byte for byte (each byte one unit), so the host still gets a readable code-20 record.
+std::u16string standardExceptionText(const char* what) noexcept;
+
+void report(InstrError** err, uint32_t category, uint32_t code, const std::u16string& message) noexcept;
+
+// Runs `work` inside the boundary: Error → its own record; other standard exceptions → category 0,
+// code 20 with their text; anything else → category 0, code 20, "An internal error occurred.".
+// A failure is written to *err (when err is non-null) and `failed` is returned.
+template <class Result, class Work>
+Result guarded(InstrError** err, Result failed, Work&& work) noexcept {
+    try {
+        return std::forward<Work>(work)();
+    } catch (const Error& e) {
+        report(err, e.category, e.code, e.message);
+    } catch (const std::exception& e) {
+        report(err, static_cast<uint32_t>(ErrorCategory::General), static_cast<uint32_t>(ErrorCode::InternalError),
+               standardExceptionText(e.what()));
+    } catch (...) {
+        report(err, static_cast<uint32_t>(ErrorCategory::General), static_cast<uint32_t>(ErrorCode::InternalError),
+               msg::internalError);
+    }
+    return failed;
+}
+
+// The same for entries that return nothing.
+template <class Work>
+void guardedVoid(InstrError** err, Work&& work) noexcept {
+    guarded(err, 0, [&] {
+        std::forward<Work>(work)();
+        return 0;
+    });
+}
+
+}  // namespace devlib_instr::api

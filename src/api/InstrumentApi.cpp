@@ -1,0 +1,50 @@
+// The exported table: filled on the first call of GetInstrumentAPI from the slot list.
+#include <cstddef>
+
+#include "api/Slots.hpp"
+#include "core/Error.hpp"
+#include "core/ErrorRecord.hpp"
+
+namespace devlib_instr::api {
+
+template <uint32_t Category>
+InstrError* notSupported() noexcept {
+    return errorCreate(Category, static_cast<uint32_t>(ErrorCode::NotSupported), u"");
+}
+
+}  // namespace devlib_instr::api
+
+namespace {
+
+using namespace devlib_instr;
+
+constexpr size_t headerBytes = 4 * sizeof(uint32_t);
+
+// Every slot sits at word index + 4 of the table.
+#define TORVIK_CHECK_OFFSET_(index, member) \
+    static_assert(offsetof(InstrumentAPI, member) == headerBytes + (index) * sizeof(void*), "slot " #index);
+#define TORVIK_CHECK_SLOT_(index, name, result, params) TORVIK_CHECK_OFFSET_(index, name)
+#define TORVIK_CHECK_RESERVED_(index, category) TORVIK_CHECK_OFFSET_(index, reserved##index)
+#define TORVIK_CHECK_NULL_(index) TORVIK_CHECK_OFFSET_(index, unused##index)
+INSTR_API_SLOTS(TORVIK_CHECK_SLOT_, TORVIK_CHECK_RESERVED_, TORVIK_CHECK_NULL_)
+static_assert(sizeof(InstrumentAPI) == headerBytes + INSTR_API_SLOT_COUNT * sizeof(void*));
+
+InstrumentAPI table;  // zero until the first call fills it
+
+void fillTable() {
+    table.versionMajor = 2;
+    table.versionMinor = 9;
+    table.versionPatch = 0;
+#define TORVIK_FILL_SLOT_(index, name, result, params) table.name = &api::name;
+#define TORVIK_FILL_RESERVED_(index, category) table.reserved##index = &api::notSupported<category>;
+#define TORVIK_FILL_NULL_(index)
+    INSTR_API_SLOTS(TORVIK_FILL_SLOT_, TORVIK_FILL_RESERVED_, TORVIK_FILL_NULL_)
+    table.layoutVersion = 2;
+}
+
+}  // namespace
+
+extern "C" const InstrumentAPI* GetInstrumentAPI(void) {
+    if (table.layoutVersion == 0) fillTable();
+    return &table;
+}

@@ -1,0 +1,175 @@
+// The serial link over termios: raw 8N1, no flow control, VMIN = VTIME = 0 and poll() on a
+// steady-clock deadline. The port is opened for exclusive use (TIOCEXCL), as the Windows link
+// opens it with share mode 0. A port that goes away (hang-up, EIO, end of file) is CommError(0).
+#include <errno.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+
+#include "comm/UartInterface.hpp"
+#include "core/MessageCatalogue.hpp"
+
+namespace devlib_instr {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+speed_t speedFor(uint32_t baud) {
+    switch (baud) {
+        case 1200: return B1200;
+        case 2400: return B2400;
+        case 4800: return B4800;
+        case 9600: return B9600;
+        case 19200: return B19200;
+        case 38400: return B38400;
+        case 57600: return B57600;
+        case 115200: return B115200;
+        case 230400: return B230400;
+        default: throw CommInterface::CommError(0);
+    }
+}
+
+// Port-open failures go to stderr, this platform's stand-in for the debugger output.
+void reportOpenFailure(const std::string& portName, const std::string& reason) {
+    std::fprintf(stderr, "%s%s : %s\n", msg::connectingToPortFailed, portName.c_str(), reason.c_str());
+}
+
+std::string describeOpenError(int error) {
+    if (error == EACCES)
+        return "permission denied (add the user to the 'dialout' group, then log in again)";
+    if (error == EBUSY) return "port is in use by another program";
+    return std::strerror(error);
+}
+
+int millisecondsUntil(Clock::time_point deadline) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left < 0 ? 0 : static_cast<int>(left);
+}
+
+// Waits until the port is ready for `events` or the deadline passes; false on time-out.
+bool waitFor(int fd, short events, Clock::time_point deadline) {
+    for (;;) {
+        int left = millisecondsUntil(deadline);
+        pollfd entry{fd, events, 0};
+        int ready = ::poll(&entry, 1, left);
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready < 0) throw CommInterface::CommError(0);
+        if (ready == 0) return false;
+        if ((entry.revents & events) != 0) return true;
+        throw CommInterface::CommError(0);  // POLLHUP, POLLERR or POLLNVAL: the port went away
+    }
+}
+
+}  // namespace
+
+UartInterface::UartInterface(std::string portName, uint32_t baudRate, uint8_t, uint8_t, uint8_t)
+    : AbstractUartInterface(std::move(portName), baudRate) {
+    open();
+}
+
+UartInterface::~UartInterface() { close(); }
+
+bool UartInterface::doOpen() {
+    fd_ = ::open(portName.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd_ < 0) {
+        reportOpenFailure(portName, describeOpenError(errno));
+        return false;
+    }
+    try {
+        if (::ioctl(fd_, TIOCEXCL) != 0) throw CommError(0);
+        configure();
+        return true;
+    } catch (const std::exception& e) {
+        reportOpenFailure(portName, e.what());
+    }
+    ::close(fd_);
+    fd_ = -1;
+    return false;
+}
+
+bool UartInterface::doClose() {
+    int fd = fd_;
+    fd_ = -1;
+    return fd >= 0 && ::close(fd) == 0;
+}
+
+void UartInterface::configure() {
+    termios settings{};
+    if (::tcgetattr(fd_, &settings) != 0) throw CommError(0);
+    ::cfmakeraw(&settings);
+    settings.c_cflag |= CLOCAL | CREAD;
+    settings.c_cflag &= ~(CSTOPB | PARENB | CRTSCTS | CSIZE);
+    settings.c_cflag |= CS8;
+    settings.c_iflag &= ~(IXON | IXOFF | IXANY);
+    settings.c_cc[VMIN] = 0;
+    settings.c_cc[VTIME] = 0;
+    speed_t speed = speedFor(baudRate);
+    ::cfsetispeed(&settings, speed);
+    ::cfsetospeed(&settings, speed);
+    if (::tcsetattr(fd_, TCSANOW, &settings) != 0) throw CommError(0);
+    readTimeoutMs_ = 0;
+}
+
+void UartInterface::setBaudRate(uint32_t baud) {
+    termios settings{};
+    if (::tcgetattr(fd_, &settings) != 0) throw CommError(0);
+    speed_t speed = speedFor(baud);
+    ::cfsetispeed(&settings, speed);
+    ::cfsetospeed(&settings, speed);
+    if (::tcsetattr(fd_, TCSADRAIN, &settings) != 0) throw CommError(0);
+}
+
+uint32_t UartInterface::writeBytes(const uint8_t* data, uint32_t size) {
+    if (fd_ < 0) throw CommError(0);
+    // As on Windows: 10 ms per byte plus one second for the whole write.
+    auto deadline = Clock::now() + std::chrono::milliseconds(1000 + 10 * static_cast<int64_t>(size));
+    uint32_t written = 0;
+    while (written < size) {
+        ssize_t n = ::write(fd_, data + written, size - written);
+        if (n > 0) {
+            written += static_cast<uint32_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno != EAGAIN) throw CommError(0);
+        if (!waitFor(fd_, POLLOUT, deadline)) break;
+    }
+    return written;
+}
+
+bool UartInterface::writeByte(uint8_t value) { return writeBytes(&value, 1) == 1; }
+
+void UartInterface::applyReadTimeout(uint32_t timeoutMs) {
+    // termios has no per-port read time-out: the deadline below does the work. The value is
+    // cached as on Windows, so repeated reads with one time-out change nothing.
+    if (readTimeoutMs_ == timeoutMs) return;
+    readTimeoutMs_ = timeoutMs;
+    ++readTimeoutUpdates_;
+}
+
+uint32_t UartInterface::readBytes(uint8_t* buffer, uint32_t size, uint32_t timeoutMs) {
+    if (fd_ < 0) throw CommError(0);
+    if (timeoutMs == 0) timeoutMs = 1;
+    applyReadTimeout(timeoutMs);
+    auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    uint32_t got = 0;
+    while (got < size) {
+        if (!waitFor(fd_, POLLIN, deadline)) break;
+        ssize_t n = ::read(fd_, buffer + got, size - got);
+        if (n > 0) {
+            got += static_cast<uint32_t>(n);
+            continue;
+        }
+        if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+        throw CommError(0);  // EIO, or end of file after poll said readable: the port went away
+    }
+    return got;
+}
+
+}  // namespace devlib_instr

@@ -1,0 +1,59 @@
+// The context: the root every other handle hangs from. It holds the host's log and text
+// callbacks, the decimal-separator attribute, the file-system helper and the serial-link factory.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "core/AbstractFilesystem.hpp"
+#include "core/Handle.hpp"
+#include "core/LogLevel.hpp"
+#include "torvik/instrument_api.h"
+#include "torvik/uart_interface.hpp"
+
+namespace devlib_instr {
+
+class Context : public ExternalRefCountableT<Context> {
+public:
+    Context();
+    ~Context() override;
+
+    void log(LogLevel level, std::u16string_view text) const;
+
+    // A null callback restores the built-in one (and null user data).
+    void setLogCallback(LogCallback fn, void* user);
+    void setTextCallback(TextCallback fn, void* user);
+
+    char16_t decimalSeparator() const { return decimalSeparator_; }
+    void setDecimalSeparator(char16_t separator) { decimalSeparator_ = separator; }
+
+    AbstractFilesystem& filesystem() const { return *filesystem_; }
+
+    // The host's factory when one is installed, else the process-wide default factory.
+    AbstractUartInterfaceFactory* uartInterfaceFactory() const;
+    void setUartInterfaceFactory(AbstractUartInterfaceFactory* factory) { uartFactory_ = factory; }
+
+    TextCallback textCallback() const { return textCallback_; }
+    void* textUserData() const { return textUserData_; }
+
+private:
+    TextCallback textCallback_;
+    void* textUserData_ = nullptr;
+    LogCallback logCallback_;
+    void* logUserData_ = nullptr;
+    char16_t decimalSeparator_ = u'.';
+    std::unique_ptr<AbstractFilesystem> filesystem_;
+    AbstractUartInterfaceFactory* uartFactory_ = nullptr;
+};
+
+using ContextGuard = HandleGuard<Context>;
+
+// The built-in callbacks a context starts with.
+void consoleLogger(int32_t level, const InstrWChar* text, void* user);
+int32_t builtinTextProvider(uint32_t id, uint32_t extra, InstrWChar* buffer, uint32_t bufferLength);
+
+// The process-wide default serial-link factory (defined with the serial link).
+AbstractUartInterfaceFactory& defaultUartInterfaceFactory();
+
+}  // namespace devlib_instr

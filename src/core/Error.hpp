@@ -1,0 +1,51 @@
+// The library's one exception type and its category and code vocabularies.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <string>
+
+namespace devlib_instr {
+
+enum class ErrorCategory : uint32_t {
+    General = 0,
+    InstrContext = 1,
+    InstrDevice = 2,
+    InstrFirmwareFlasher = 3,
+    InstrContainer = 4,
+    InstrContainerWriter = 5,
+};
+
+enum class ErrorCode : uint32_t {
+    InvalidArgument = 1,
+    DatabaseWriteFailed = 4,
+    OutOfRange = 5,
+    ConnectionFailed = 6,
+    Aborted = 8,
+    NotConnected = 9,
+    OpenFailed = 13,
+    NotSupported = 17,
+    ConversionFailed = 18,
+    OperationFailed = 19,
+    InternalError = 20,
+    WriteFailed = 22,
+};
+
+// Names of the categories, indexed by category number.
+extern const char16_t* const categoryNames[6];
+
+// Raised by value everywhere inside the library; what() keeps the standard default text, the
+// text lives in `message`.
+class Error : public std::exception {
+public:
+    Error(uint32_t category, uint32_t code, std::u16string message)
+        : category(category), code(code), message(std::move(message)) {}
+    Error(ErrorCategory category, ErrorCode code, std::u16string message)
+        : Error(static_cast<uint32_t>(category), static_cast<uint32_t>(code), std::move(message)) {}
+
+    uint32_t category;
+    uint32_t code;
+    std::u16string message;
+};
+
+}  // namespace devlib_instr
