@@ -25,6 +25,17 @@ Host* toHost(T* object) {
     return reinterpret_cast<Host*>(static_cast<HandleBase*>(object));
 }
 
+// The host's reference operations on any handle type: every family's addRef/release slot
+// forwards here, so slots 3, 17, 27, 61, 103 (and 4, 18, 28, 62, 104) share one implementation.
+template <class Host>
+Host* addRefHost(Host* handle) noexcept {
+    return reinterpret_cast<Host*>(addRef(reinterpret_cast<HandleBase*>(handle)));
+}
+template <class Host>
+int32_t releaseHost(Host* handle) noexcept {
+    return release(reinterpret_cast<HandleBase*>(handle));
+}
+
 inline const char16_t* hostText(const InstrWChar* text) { return reinterpret_cast<const char16_t*>(text); }
 
 // True when the caller still holds an unhandled error record; such entries then do nothing.
@@ -35,6 +46,12 @@ inline bool errorPending(InstrError** err) { return err != nullptr && *err != nu
 std::u16string standardExceptionText(const char* what) noexcept;
 
 void report(InstrError** err, uint32_t category, uint32_t code, const std::u16string& message) noexcept;
+
+// For entries whose family is not built yet: category 0, code 17, empty message through err.
+inline bool reportNotSupported(InstrError** err) noexcept {
+    report(err, static_cast<uint32_t>(ErrorCategory::General), static_cast<uint32_t>(ErrorCode::NotSupported), u"");
+    return false;
+}
 
 // Runs `work` inside the boundary: Error → its own record; other standard exceptions → category 0,
 // code 20 with their text; anything else → category 0, code 20, "An internal error occurred.".

@@ -9,8 +9,11 @@ namespace devlib_instr::api {
 
 template <uint32_t Category>
 InstrError* notSupported() noexcept {
-    return errorCreate(Category, static_cast<uint32_t>(ErrorCode::NotSupported), u"");
+    return devlib_instr::errorCreate(Category, static_cast<uint32_t>(ErrorCode::NotSupported), u"");
 }
+
+// Slot 44 returns the device family's record itself.
+template InstrError* notSupported<static_cast<uint32_t>(ErrorCategory::InstrDevice)>() noexcept;
 
 }  // namespace devlib_instr::api
 

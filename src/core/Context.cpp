@@ -1,6 +1,17 @@
 #include "core/Context.hpp"
 
+#include <fmt/printf.h>
+
+#include <cstring>
+
+#include "core/MessageCatalogue.hpp"
+#include "core/TextConversion.hpp"
+
 namespace devlib_instr {
+
+namespace {
+constexpr uint32_t decimalSeparatorAttribute = 0;
+}  // namespace
 
 Context::Context()
     : textCallback_(&builtinTextProvider), logCallback_(&consoleLogger), filesystem_(makeFilesystem()) {}
@@ -20,6 +31,18 @@ void Context::setLogCallback(LogCallback fn, void* user) {
 void Context::setTextCallback(TextCallback fn, void* user) {
     textCallback_ = fn != nullptr ? fn : &builtinTextProvider;
     textUserData_ = fn != nullptr ? user : nullptr;
+}
+
+void Context::setAttribute(uint32_t attribute, const void* value, uint32_t size) {
+    if (attribute != decimalSeparatorAttribute) {
+        std::u16string text = widen(fmt::sprintf(msg::unknownAttributeFormat, attribute));
+        log(LogLevel::Debug, text);
+        throw Error(ErrorCategory::General, ErrorCode::NotSupported, text);
+    }
+    if (size != sizeof(char16_t)) throw Error(ErrorCategory::General, ErrorCode::InvalidArgument, msg::wrongDecimalSeparator);
+    char16_t separator;
+    std::memcpy(&separator, value, sizeof separator);  // the host's buffer need not be aligned
+    decimalSeparator_ = separator;
 }
 
 AbstractUartInterfaceFactory* Context::uartInterfaceFactory() const {

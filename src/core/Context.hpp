@@ -25,6 +25,10 @@ public:
     void setLogCallback(LogCallback fn, void* user);
     void setTextCallback(TextCallback fn, void* user);
 
+    // Context attribute 0 is the decimal separator (a 2-byte value). Another attribute is logged at
+    // DEBUG and raises Error(0, 17); another size raises Error(0, 1).
+    void setAttribute(uint32_t attribute, const void* value, uint32_t size);
+
     char16_t decimalSeparator() const { return decimalSeparator_; }
     void setDecimalSeparator(char16_t separator) { decimalSeparator_ = separator; }
 
