@@ -1,4 +1,5 @@
 // The callbacks a context uses until the host installs its own.
+#include <algorithm>
 #include <cstdio>
 #include <string_view>
 

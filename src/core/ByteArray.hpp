@@ -20,7 +20,8 @@ public:
     // Resizes to size and copies size bytes from data over the content (when data is non-null).
     void assign(const void* data, uint32_t size);
 
-    uint8_t* data() { return bytes_.empty() && bytes_.capacity() == 0 ? nullptr : bytes_.data(); }
+    // Null while the array has never held memory (no capacity reserved, nothing stored).
+    uint8_t* data() { return bytes_.capacity() == 0 ? nullptr : bytes_.data(); }
     uint32_t size() const { return static_cast<uint32_t>(bytes_.size()); }
     const std::vector<uint8_t>& bytes() const { return bytes_; }
 

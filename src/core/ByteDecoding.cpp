@@ -16,6 +16,7 @@ void translateBytes(const uint8_t* from, const uint8_t* to, size_t count, uint8_
 
 size_t decodeSubstitutedBlocks(uint8_t* buffer, size_t length, size_t blockSize, const uint8_t* values,
                                size_t keyCount) {
+    if (blockSize == 0) return 0;  // no block can carry data (and the scan would not advance)
     size_t in = 0;
     size_t out = 0;
     while (in < length && length - in > keyCount) {

@@ -91,20 +91,35 @@ private:
     T* object_ = nullptr;
 };
 
-// Resolves a handle for use: an empty guard for null, unmarked or dead handles.
+// True when h points at a live handle object. The host may pass any pointer, so the marker is
+// read without the sanitizer's dynamic-type check (which would itself flag a foreign pointer).
+#if defined(__GNUC__) || defined(__clang__)
+__attribute__((no_sanitize("vptr")))
+#endif
+inline bool isMarkedHandle(const HandleBase* h) {
+    return h != nullptr && h->marker == handleMarker;
+}
+
+// Resolves a handle for use: an empty guard for null, unmarked or dead handles, and for a live
+// handle of another family (a device passed where a context is expected), which would otherwise
+// be used as the wrong class. An empty guard holds no block, so no block is allocated for it.
 template <class T>
 HandleGuard<T> lockHandle(T* handle) {
-    if (handle == nullptr || handle->marker != handleMarker) return {};
-    ControlBlock* block = handle->block;
-    if (block == nullptr || !handle_detail::takeUsage(block)) return {};
-    return HandleGuard<T>(block, static_cast<T*>(handle->self));
+    auto* base = reinterpret_cast<HandleBase*>(handle);
+    if (!isMarkedHandle(base)) return {};
+    T* object = dynamic_cast<T*>(base->self);
+    ControlBlock* block = base->block;
+    if (object == nullptr || block == nullptr || !handle_detail::takeUsage(block)) return {};
+    return HandleGuard<T>(block, object);
 }
 
 // As lockHandle, but an empty result raises Error(0, 1, "The API pointer is nullptr").
 template <class T>
 HandleGuard<T> lockHandleOrThrow(T* handle);
 
-// The host's reference operations; they work on any handle class.
+// The host's reference operations; they work on any handle class. Neither touches a handle that
+// does not carry the marker. release returns the usages left; the object is destroyed by whoever
+// drops the last usage (here when no call is in progress, else at the end of the last call).
 HandleBase* addRef(HandleBase* handle);
 int32_t release(HandleBase* handle);
 

@@ -7,6 +7,24 @@
 
 namespace devlib_instr {
 
+namespace {
+
+// One code point as one unit, or as a surrogate pair above U+FFFF (a locale with a 32-bit
+// wchar_t, such as a UTF-8 locale on Linux, yields such code points).
+void appendCodePoint(std::u16string& out, char32_t value) {
+    if (value < 0x10000) {
+        out.push_back(static_cast<char16_t>(value));
+        return;
+    }
+    value -= 0x10000;
+    out.push_back(static_cast<char16_t>(0xD800 + (value >> 10)));
+    out.push_back(static_cast<char16_t>(0xDC00 + (value & 0x3FF)));
+}
+
+}  // namespace
+
+// Under a locale other than "C" the bytes are decoded by that locale; a byte sequence the locale
+// rejects (or leaves incomplete at the end) keeps each byte as its own unit, so widen never fails.
 std::u16string widen(std::string_view narrow) {
     std::u16string wide;
     wide.reserve(narrow.size());
@@ -22,7 +40,7 @@ std::u16string widen(std::string_view narrow) {
             used = 1;
             state = std::mbstate_t{};
         }
-        wide.push_back(static_cast<char16_t>(unit));
+        appendCodePoint(wide, static_cast<char32_t>(unit));
         i += used;
     }
     return wide;
@@ -61,13 +79,7 @@ std::u16string utf8ToUtf16(std::string_view text) {
         }
         if (value < minimumFor[continuation] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
             badConversion();
-        if (value >= 0x10000) {
-            value -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (value >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (value & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(value));
-        }
+        appendCodePoint(out, value);
         i += 1 + continuation;
     }
     return out;
