@@ -88,6 +88,10 @@ inline constexpr char16_t creatingSoftware[] = u"Torvik Device Library";
 inline constexpr char16_t unknownText[] = u"Unknown";
 
 // Database layout and communicator (category 5 unless noted)
+inline constexpr char libraryVersionFormat[] = "{:02}.{:02}.{:02}";
+inline constexpr char metaDataLogFormat[] =
+    "Meta-data:\n   serial number : \"{}\"\n     part number : \"{}\"\n   GSR device ID : \"{}\"\nfirmware version : \"{}\"\n";
+inline constexpr char deviceAndHostTimeFormat[] = "Device time is {}. Host time is {}.";
 inline constexpr char16_t deviceNotDefined[] = u"Device is not defined";
 inline constexpr char16_t readBlockSizeInvalid[] = u"Read block size is invalid";
 inline constexpr char16_t responseDataSizeInvalid[] = u"Response data size is invalid";
