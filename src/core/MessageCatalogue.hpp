@@ -45,6 +45,8 @@ inline constexpr char commErrorCodeFormat[] = ". Error code {}.";
 inline constexpr char16_t timeoutWhenReceiving[] = u"Timeout when receiving message for ";
 inline constexpr char16_t timeoutCommandSuffix[] = u" command.";
 inline constexpr char unknownStandardError[] = "Unknown standard error.";
+// what() of the exceptions that carry no text of their own, alike on every platform
+inline constexpr char unknownException[] = "Unknown exception";
 
 // Request descriptions
 inline constexpr char16_t helloDevice[] = u"Hello device";
@@ -86,12 +88,12 @@ inline constexpr char movingReadPointerFormat[] = "Moving read pointer of GDC da
 inline constexpr char receivedPagesFormat[] = "Received %d page(s) for section %d from device.";
 inline constexpr char16_t creatingSoftware[] = u"Torvik Device Library";
 inline constexpr char16_t unknownText[] = u"Unknown";
-
-// Database layout and communicator (category 5 unless noted)
 inline constexpr char libraryVersionFormat[] = "{:02}.{:02}.{:02}";
 inline constexpr char metaDataLogFormat[] =
     "Meta-data:\n   serial number : \"{}\"\n     part number : \"{}\"\n   GSR device ID : \"{}\"\nfirmware version : \"{}\"\n";
 inline constexpr char deviceAndHostTimeFormat[] = "Device time is {}. Host time is {}.";
+
+// Database layout and communicator (category 5 unless noted)
 inline constexpr char16_t deviceNotDefined[] = u"Device is not defined";
 inline constexpr char16_t readBlockSizeInvalid[] = u"Read block size is invalid";
 inline constexpr char16_t responseDataSizeInvalid[] = u"Response data size is invalid";
@@ -113,6 +115,7 @@ inline constexpr char16_t readOfDatabaseFailedForKey[] = u"Read of the database 
 inline constexpr char16_t sectionDataSizeEmpty[] = u"Section data size is empty";
 inline constexpr char16_t sectionDataSizeNotMultiple[] = u"Section data size is not multiples of 256";
 inline constexpr char16_t unableToSwitchOff[] = u"Unable to switch off device";
+inline constexpr char16_t unableToSwitchOn[] = u"Unable to switch on device";
 inline constexpr char16_t writeErrorPrefix[] = u"An error occurred while writing the database: ";
 inline constexpr char16_t sayingHallo[] = u"Saying hallo to device...";
 inline constexpr char16_t partNumberPrefix[] = u"Part number: ";
