@@ -1,27 +1,75 @@
-// Device slots, not built yet: each does no work and reports "not supported" (category 0,
-// code 17) through err where it has one. deviceAddRef/deviceRelease are the generic forwards.
+// Device slots: creation, references, opening and closing the serial link, the GDC datalog clear.
+#include <string>
+#include <utility>
+
 #include "api/ApiBoundary.hpp"
 #include "api/Slots.hpp"
+#include "core/Context.hpp"
+#include "device/Device.hpp"
 
 namespace devlib_instr::api {
 
-InstrDevice* deviceCreate(InstrContext*) noexcept { return nullptr; }
+namespace {
+Device* device(InstrDevice* handle) { return fromHost<Device>(handle); }
+}  // namespace
+
+InstrDevice* deviceCreate(InstrContext* handle) noexcept {
+    return guarded<InstrDevice*>(nullptr, nullptr, [&]() -> InstrDevice* {
+        ContextGuard context = lockHandle(fromHost<Context>(handle));
+        if (!context) return nullptr;
+        return toHost<InstrDevice>(new Device(std::move(context)));
+    });
+}
 
 InstrDevice* deviceAddRef(InstrDevice* handle) noexcept { return addRefHost(handle); }
 
 int32_t deviceRelease(InstrDevice* handle) noexcept { return releaseHost(handle); }
 
-bool deviceIsOpen(InstrDevice*) noexcept { return false; }
-
-bool deviceOpen(InstrDevice*, const char*, InstrError** err) noexcept {
-    if (errorPending(err)) return false;
-    return reportNotSupported(err);
+bool deviceIsOpen(InstrDevice* handle) noexcept {
+    DeviceGuard guard = lockHandle(device(handle));
+    return guard && guard->isOpen();
 }
 
-void deviceClose(InstrDevice*) noexcept {}
+// True only for a live device whose port opened; an invalid handle gives false and no record.
+bool deviceOpen(InstrDevice* handle, const char* port, InstrError** err) noexcept {
+    if (errorPending(err)) return false;
+    if (handle == nullptr || port == nullptr || *port == '\0') {
+        report(err, static_cast<uint32_t>(ErrorCategory::General), static_cast<uint32_t>(ErrorCode::InvalidArgument),
+               msg::invalidArgument);
+        return false;
+    }
+    return guarded(err, false, [&] {
+        DeviceGuard guard = lockHandle(device(handle));
+        if (!guard) return false;
+        guard->open(std::string(port));
+        return true;
+    });
+}
 
-InstrError* deviceWriteContainer(void*, InstrDevice*) noexcept { return notSupported<2>(); }
+void deviceClose(InstrDevice* handle) noexcept {
+    guardedVoid(nullptr, [&] {
+        DeviceGuard guard = lockHandle(device(handle));
+        if (guard) guard->close();
+    });
+}
 
-bool deviceClearGdcDatalog(InstrDevice*, InstrError** err) noexcept { return reportNotSupported(err); }
+// Firmware containers cannot be written to a Torvik: the refusal is logged through the device's
+// context (when the device is valid) and returned as the category-2 not-supported record.
+InstrError* deviceWriteContainer(void*, InstrDevice* handle) noexcept {
+    guardedVoid(nullptr, [&] {
+        DeviceGuard guard = lockHandle(device(handle));
+        if (guard) guard->context()->log(LogLevel::Error, msg::writingToContainerNotSupported);
+    });
+    return notSupported<static_cast<uint32_t>(ErrorCategory::InstrDevice)>();
+}
+
+// An invalid or dead device is reported as "The API pointer is nullptr" (category 0, code 1).
+bool deviceClearGdcDatalog(InstrDevice* handle, InstrError** err) noexcept {
+    return guarded(err, false, [&] {
+        DeviceGuard guard = lockHandleOrThrow(device(handle));
+        guard->clearGdcDatalog();
+        return true;
+    });
+}
 
 }  // namespace devlib_instr::api

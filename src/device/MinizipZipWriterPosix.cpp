@@ -1,0 +1,67 @@
+// The archive writer on Linux: minizip's zip.h. Every entry is stored (method 0), so the section
+// files can be read back byte for byte by any ZIP reader.
+#include <minizip/zip.h>
+
+#include <cstdint>
+#include <ctime>
+
+#include "device/AbstractZipWriter.hpp"
+
+namespace devlib_instr {
+
+namespace {
+
+zip_fileinfo entryInfo(std::time_t modified) {
+    std::tm local{};
+    localtime_r(&modified, &local);
+    zip_fileinfo info{};
+    info.tmz_date.tm_sec = static_cast<uInt>(local.tm_sec);
+    info.tmz_date.tm_min = static_cast<uInt>(local.tm_min);
+    info.tmz_date.tm_hour = static_cast<uInt>(local.tm_hour);
+    info.tmz_date.tm_mday = static_cast<uInt>(local.tm_mday);
+    info.tmz_date.tm_mon = static_cast<uInt>(local.tm_mon);
+    info.tmz_date.tm_year = static_cast<uInt>(local.tm_year + 1900);
+    return info;
+}
+
+class MinizipZipWriter : public AbstractZipWriter {
+public:
+    ~MinizipZipWriter() override { close(); }
+
+    bool open(const std::string& utf8Path) override {
+        close();
+        zip_ = zipOpen64(utf8Path.c_str(), APPEND_STATUS_CREATE);
+        return zip_ != nullptr;
+    }
+
+    bool addEntry(const std::string& name, const std::vector<uint8_t>& data, std::time_t modified) override {
+        // Datalog sections are a few megabytes at most; entries beyond 4 GiB are not supported.
+        if (zip_ == nullptr || data.size() > UINT32_MAX) return false;
+        const zip_fileinfo info = entryInfo(modified);
+        constexpr int storedMethod = 0;
+        constexpr int noCompression = 0;
+        if (zipOpenNewFileInZip64(zip_, name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, storedMethod,
+                                  noCompression, 0) != ZIP_OK)
+            return false;
+        const bool written =
+            data.empty() || zipWriteInFileInZip(zip_, data.data(), static_cast<unsigned>(data.size())) == ZIP_OK;
+        const bool closed = zipCloseFileInZip(zip_) == ZIP_OK;
+        return written && closed;
+    }
+
+    bool close() override {
+        if (zip_ == nullptr) return true;
+        const bool closed = zipClose(zip_, nullptr) == ZIP_OK;
+        zip_ = nullptr;
+        return closed;
+    }
+
+private:
+    zipFile zip_ = nullptr;
+};
+
+}  // namespace
+
+std::unique_ptr<AbstractZipWriter> makeZipWriter() { return std::make_unique<MinizipZipWriter>(); }
+
+}  // namespace devlib_instr
