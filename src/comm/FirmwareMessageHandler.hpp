@@ -9,13 +9,17 @@
 
 #include "comm/FirmwareMessage.hpp"
 #include "core/Context.hpp"
+#include "core/MessageCatalogue.hpp"
 #include "torvik/uart_interface.hpp"
 
 namespace devlib_instr {
 
 class FirmwareMessageHandler {
 public:
-    class FirmwareMessageException : public std::exception {};
+    class FirmwareMessageException : public std::exception {
+    public:
+        const char* what() const noexcept override { return msg::unknownException; }
+    };
     class CommunicationFailedException : public FirmwareMessageException {};
     class StandardErrorResponseException : public FirmwareMessageException {
     public:
@@ -38,8 +42,7 @@ public:
     // `attempts` failed attempts; standard error replies, unexpected replies and parse errors end
     // the exchange at once.
     static void sendRequest(const Context& context, AbstractUartInterface& link, const FirmwareCmdMessage& request,
-                            FirmwareResponseMessage& response, uint32_t timeoutMs, uint32_t attempts,
-                            uint32_t pauseMs);
+                            FirmwareResponseMessage& response, uint32_t timeoutMs, uint32_t attempts, uint32_t pauseMs);
     // One reception attempt; true when the response is valid.
     static bool receiveResponse(const Context& context, AbstractUartInterface& link, const FirmwareCmdMessage& request,
                                 FirmwareResponseMessage& response, uint32_t timeoutMs);

@@ -1,0 +1,176 @@
+#include "comm/FirmwareMessageHandler.hpp"
+
+#include <fmt/format.h>
+#include <fmt/printf.h>
+
+#include <chrono>
+#include <map>
+#include <stdexcept>
+#include <thread>
+
+#include "comm/PayloadCodec.hpp"
+#include "core/MessageCatalogue.hpp"
+#include "core/TextConversion.hpp"
+
+namespace devlib_instr {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// After a change of line speed the device needs a moment before it listens at the new rate.
+constexpr auto baudSwitchSettle = std::chrono::milliseconds(50);
+constexpr uint32_t byteReadTimeoutMs = 50;
+constexpr uint8_t carriageReturn = 0x0D;
+constexpr std::string_view standardErrorHead = "?aq";
+constexpr size_t standardErrorCodeDigits = 2;
+constexpr size_t unexpectedBytesShown = 5;
+
+void switchBaudRate(AbstractUartInterface& link, uint32_t baud) {
+    link.baudRate = baud;
+    link.setBaudRate(baud);
+    std::this_thread::sleep_for(baudSwitchSettle);
+}
+
+void pause(uint32_t ms) {
+    if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+// Reads `count` bytes (fewer when the time-out runs out; the rest stay zero).
+std::vector<uint8_t> readBlock(AbstractUartInterface& link, size_t count, uint32_t timeoutMs) {
+    std::vector<uint8_t> block(count);
+    if (count > 0) link.read(block.data(), static_cast<uint32_t>(count), timeoutMs);
+    return block;
+}
+
+std::u16string retryLine(const FirmwareCmdMessage& request, uint32_t attempt, uint32_t attempts) {
+    std::string format(msg::noOrInvalidResponseFormat);
+    return utf8ToUtf16(fmt::sprintf(format, toUtf8(request.description), attempt, attempts));
+}
+
+std::u16string commErrorLine(const FirmwareCmdMessage& request, const CommInterface::CommError& error) {
+    return msg::commErrorWhenSending + widen(request.code) + widen(fmt::format(msg::commErrorCodeFormat, error.code));
+}
+
+std::u16string timeoutLine(const FirmwareCmdMessage& request) {
+    return msg::timeoutWhenReceiving + (u"\"" + widen(request.code) + u"\"") + msg::timeoutCommandSuffix;
+}
+
+std::string unexpectedMessage(const std::vector<uint8_t>& bytes) {
+    if (bytes.empty()) return std::string(msg::unexpectedMessagePrefix) + msg::unexpectedMessageEmpty;
+    std::string text(msg::unexpectedMessagePrefix);
+    size_t shown = std::min(bytes.size(), unexpectedBytesShown);
+    for (size_t i = 0; i < shown; ++i) {
+        if (i > 0) text += ' ';
+        text += fmt::format("{:02X}", bytes[i]);
+    }
+    if (bytes.size() > unexpectedBytesShown) text += msg::unexpectedMessageMore;
+    return text;
+}
+
+}  // namespace
+
+FirmwareMessageHandler::StandardErrorResponseException::StandardErrorResponseException(uint32_t errorCode)
+    : errorCode(errorCode), message(fmt::format(msg::standardErrorFormat, standardErrorText(errorCode), errorCode)) {}
+
+FirmwareMessageHandler::UnexpectedResponseException::UnexpectedResponseException(std::vector<uint8_t> response)
+    : response(std::move(response)), message(unexpectedMessage(this->response)) {}
+
+void FirmwareMessageHandler::sendRequest(const Context& context, AbstractUartInterface& link,
+                                         const FirmwareCmdMessage& request, FirmwareResponseMessage& response,
+                                         uint32_t timeoutMs, uint32_t attempts, uint32_t pauseMs) {
+    const uint32_t restoreRate = link.baudRate;
+    for (uint32_t attempt = 0;; ++attempt) {
+        if (attempt == attempts) throw CommunicationFailedException();
+        bool received = false;
+        try {
+            if (link.baudRate != exchangeBaudRate) switchBaudRate(link, exchangeBaudRate);
+            link.discardInput(0);
+            link.write(request.frame.data(), static_cast<uint32_t>(request.frame.size()));
+            received = receiveResponse(context, link, request, response, timeoutMs);
+        } catch (const CommInterface::CommError& error) {
+            context.log(LogLevel::Info, commErrorLine(request, error));
+            pause(pauseMs);
+            continue;
+        }
+        if (received) {
+            // Only a successful exchange returns the line to its previous rate.
+            if (link.baudRate != restoreRate) switchBaudRate(link, restoreRate);
+            return;
+        }
+        context.log(LogLevel::Debug, retryLine(request, attempt + 1, attempts));
+        pause(pauseMs);
+    }
+}
+
+bool FirmwareMessageHandler::receiveResponse(const Context& context, AbstractUartInterface& link,
+                                             const FirmwareCmdMessage& request, FirmwareResponseMessage& response,
+                                             uint32_t timeoutMs) {
+    std::vector<uint8_t> buffer;
+    buffer.reserve(response.expectedLength);
+    std::vector<uint8_t> head = readBlock(link, response.code.size(), timeoutMs);
+    if (response.isResponseTo(head)) {
+        buffer = std::move(head);
+    } else {
+        // The line echoed the request: drop the rest of the echo.
+        size_t echoed = request.frame.size() > head.size() ? request.frame.size() - head.size() : 0;
+        readBlock(link, echoed, timeoutMs);
+    }
+
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    bool complete = false;
+    while (!complete) {
+        if (Clock::now() >= deadline) {
+            context.log(LogLevel::Warn, timeoutLine(request));
+            break;
+        }
+        uint8_t byte = 0;
+        if (link.read(&byte, 1, byteReadTimeoutMs) == 0) continue;
+        buffer.push_back(byte);
+        complete = byte == carriageReturn;
+    }
+
+    checkStandardError(buffer);
+    response.decode(buffer);
+    return response.valid;
+}
+
+void FirmwareMessageHandler::checkStandardError(const std::vector<uint8_t>& received) {
+    if (received.size() < standardErrorHead.size() + standardErrorCodeDigits) return;
+    if (!std::equal(standardErrorHead.begin(), standardErrorHead.end(), received.begin())) return;
+    std::string_view digits(reinterpret_cast<const char*>(received.data()) + standardErrorHead.size(),
+                            standardErrorCodeDigits);
+    uint8_t code = 0;
+    try {
+        code = takeFirstByte(hexDecode(digits));
+    } catch (const std::runtime_error&) {
+        throw UnexpectedResponseException(received);
+    }
+    throw StandardErrorResponseException(code);
+}
+
+std::string FirmwareMessageHandler::standardErrorText(uint32_t code) {
+    static const std::map<uint32_t, std::string> texts{
+        {0, "Command too long."},
+        {1, "Illegal command."},
+        {2, "Bad state for BP command."},
+        {3, "Illegal parameter in command."},
+        {8, "Format error or received checksum mismatch."},
+        {9, "\"J\" command without FPS pin."},
+        {10, "Command too short."},
+        {11, "Command length mismatch,"},
+        {12, "Unknown command."},
+        {13, "Bad state for connect command."},
+        {14, "Command received in wrong state."},
+        {15, "Battery low."},
+        {16, "Reading datalog data error."},
+        {17, "Illegal address when reading datalog."},
+        {18, "Datalog is empty."},
+        {19, "Datalog start page too long."},
+        {20, "Datalog buffer too small."},
+    };
+    auto found = texts.find(code);
+    return found != texts.end() ? found->second : msg::unknownStandardError;
+}
+
+}  // namespace devlib_instr
