@@ -23,6 +23,8 @@ public:
     class CommError : public std::exception {
     public:
         explicit CommError(uint16_t code) : code(code) {}
+        // No text of its own: the same default text on every platform.
+        const char* what() const noexcept override { return "Unknown exception"; }
         // Codes: 0 a platform call on the open port failed (the port going away included),
         // 1 not open, 2 open failed, 4 short write, 5 null buffer.
         uint16_t code;

@@ -4,13 +4,13 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 
 #include "comm/UartInterface.hpp"
 #include "core/MessageCatalogue.hpp"
@@ -22,29 +22,40 @@ using Clock = std::chrono::steady_clock;
 
 speed_t speedFor(uint32_t baud) {
     switch (baud) {
-        case 1200: return B1200;
-        case 2400: return B2400;
-        case 4800: return B4800;
-        case 9600: return B9600;
-        case 19200: return B19200;
-        case 38400: return B38400;
-        case 57600: return B57600;
-        case 115200: return B115200;
-        case 230400: return B230400;
-        default: throw CommInterface::CommError(0);
+        case 1200:
+            return B1200;
+        case 2400:
+            return B2400;
+        case 4800:
+            return B4800;
+        case 9600:
+            return B9600;
+        case 19200:
+            return B19200;
+        case 38400:
+            return B38400;
+        case 57600:
+            return B57600;
+        case 115200:
+            return B115200;
+        case 230400:
+            return B230400;
+        default:
+            throw CommInterface::CommError(0);
     }
 }
 
-// Port-open failures go to stderr, this platform's stand-in for the debugger output.
+// A failed set-up of a port that did open goes to stderr, this platform's stand-in for the
+// debugger output. A port that does not open at all is reported only by CommError(2).
 void reportOpenFailure(const std::string& portName, const std::string& reason) {
     std::fprintf(stderr, "%s%s : %s\n", msg::connectingToPortFailed, portName.c_str(), reason.c_str());
 }
 
-std::string describeOpenError(int error) {
-    if (error == EACCES)
-        return "permission denied (add the user to the 'dialout' group, then log in again)";
-    if (error == EBUSY) return "port is in use by another program";
-    return std::strerror(error);
+// Exclusive use: TIOCEXCL keeps other openers out (but not root), the advisory lock keeps out
+// every other link of this library, root's included.
+void claimExclusively(int fd) {
+    if (::ioctl(fd, TIOCEXCL) != 0) throw CommInterface::CommError(0);
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) throw CommInterface::CommError(0);
 }
 
 int millisecondsUntil(Clock::time_point deadline) {
@@ -73,16 +84,15 @@ UartInterface::UartInterface(std::string portName, uint32_t baudRate, uint8_t, u
     open();
 }
 
-UartInterface::~UartInterface() { close(); }
+UartInterface::~UartInterface() {
+    close();
+}
 
 bool UartInterface::doOpen() {
     fd_ = ::open(portName.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd_ < 0) {
-        reportOpenFailure(portName, describeOpenError(errno));
-        return false;
-    }
+    if (fd_ < 0) return false;
     try {
-        if (::ioctl(fd_, TIOCEXCL) != 0) throw CommError(0);
+        claimExclusively(fd_);
         configure();
         return true;
     } catch (const std::exception& e) {
@@ -143,7 +153,9 @@ uint32_t UartInterface::writeBytes(const uint8_t* data, uint32_t size) {
     return written;
 }
 
-bool UartInterface::writeByte(uint8_t value) { return writeBytes(&value, 1) == 1; }
+bool UartInterface::writeByte(uint8_t value) {
+    return writeBytes(&value, 1) == 1;
+}
 
 void UartInterface::applyReadTimeout(uint32_t timeoutMs) {
     // termios has no per-port read time-out: the deadline below does the work. The value is
