@@ -1,24 +1,79 @@
-// Configuration slots, not built yet: each does no work and reports "not supported" (category 0,
-// code 17) through err where it has one. The reference slots are the generic forwards.
+// Configuration slots: a configuration on a device reads and writes the detector's configuration
+// as a JSON document carried in byte arrays.
+#include <algorithm>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
 #include "api/ApiBoundary.hpp"
 #include "api/Slots.hpp"
+#include "config/Configuration.hpp"
+#include "core/ByteArray.hpp"
+#include "device/Device.hpp"
 
 namespace devlib_instr::api {
 
-InstrConfiguration* configurationCreate(InstrDevice*) noexcept { return nullptr; }
+namespace {
+
+ConfigurationGuard configuration(InstrConfiguration* handle) {
+    return lockHandleOrThrow(fromHost<Configuration>(handle));
+}
+
+// A missing byte array is the caller's error: "The API pointer is nullptr" through err.
+HandleGuard<ByteArray> byteArray(InstrByteArray* handle) { return lockHandleOrThrow(fromHost<ByteArray>(handle)); }
+
+std::string_view textOf(const ByteArray& array) {
+    const std::vector<uint8_t>& bytes = array.bytes();
+    return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+}
+
+}  // namespace
+
+InstrConfiguration* configurationCreate(InstrDevice* handle) noexcept {
+    return guarded<InstrConfiguration*>(nullptr, nullptr, [&]() -> InstrConfiguration* {
+        DeviceGuard device = lockHandle(fromHost<Device>(handle));
+        if (!device) return nullptr;
+        return toHost<InstrConfiguration>(new Configuration(std::move(device)));
+    });
+}
 
 InstrConfiguration* configurationAddRef(InstrConfiguration* handle) noexcept { return addRefHost(handle); }
 
 int32_t configurationRelease(InstrConfiguration* handle) noexcept { return releaseHost(handle); }
 
-bool configurationRead(InstrConfiguration*, InstrByteArray*, uint32_t, InstrByteArray*, InstrError** err) noexcept {
-    return reportNotSupported(err);
+// Option 1 asks for the fingerprint; any other value for the document.
+bool configurationRead(InstrConfiguration* handle, InstrByteArray* request, uint32_t option, InstrByteArray* result,
+                       InstrError** err) noexcept {
+    return guarded(err, false, [&] {
+        ConfigurationGuard guard = configuration(handle);
+        HandleGuard<ByteArray> requestArray = byteArray(request);
+        HandleGuard<ByteArray> resultArray = byteArray(result);
+        std::string text;
+        if (!guard->d->read(textOf(*requestArray), option, text)) return false;
+        resultArray->assign(text.data(), static_cast<uint32_t>(text.size()));
+        return true;
+    });
 }
 
-bool configurationWrite(InstrConfiguration*, InstrByteArray*, InstrError** err) noexcept {
-    return reportNotSupported(err);
+bool configurationWrite(InstrConfiguration* handle, InstrByteArray* document, InstrError** err) noexcept {
+    return guarded(err, false, [&] {
+        ConfigurationGuard guard = configuration(handle);
+        HandleGuard<ByteArray> documentArray = byteArray(document);
+        return guard->d->write(textOf(*documentArray));
+    });
 }
 
-uint32_t configurationGetErrors(InstrConfiguration*, InstrError**, uint32_t) noexcept { return 0; }
+// Writes records for the first min(count, capacity) errors and returns the full count.
+uint32_t configurationGetErrors(InstrConfiguration* handle, InstrError** list, uint32_t capacity) noexcept {
+    return guarded(nullptr, 0u, [&] {
+        const std::vector<Error> errors = configuration(handle)->d->errors();
+        const size_t count = list != nullptr ? std::min<size_t>(errors.size(), capacity) : 0;
+        for (size_t i = 0; i < count; ++i)
+            list[i] = errorCreate(errors[i].category, errors[i].code,
+                                  reinterpret_cast<const InstrWChar*>(errors[i].message.c_str()));
+        return static_cast<uint32_t>(errors.size());
+    });
+}
 
 }  // namespace devlib_instr::api

@@ -1,0 +1,45 @@
+// Between the JSON document and the database communicator: parses requests into keys, has the
+// communicator read or write them, converts alarm levels between ppm and each channel's unit, and
+// builds the response document or the fingerprint.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "config/ConfigurationData.hpp"
+#include "config/ConfigurationDatabaseCommunicatorInterface.hpp"
+
+namespace devlib_instr {
+
+class ConfigurationConverter {
+public:
+    static constexpr uint32_t fingerprintOption = 1;
+
+    explicit ConfigurationConverter(std::shared_ptr<ConfigurationDatabaseCommunicatorInterface> communicator);
+
+    // The response document, or with option 1 the fingerprint as unsigned decimal text.
+    std::string read(std::string_view request, uint32_t option);
+    void write(std::string_view document);
+
+private:
+    // Keys 41, 84 and 85 of channels 0 ... 5, read when the values hold alarm levels (or, on a
+    // read, ask for alarm units); empty otherwise.
+    ConfigurationData readGasFeatures(const ConfigurationData& values);
+    // Keys 33 to 35 from the channel map, for active channels.
+    void fillChannelMapKeys(ConfigurationData& values) const;
+
+    std::shared_ptr<ConfigurationDatabaseCommunicatorInterface> communicator_;
+};
+
+// Steps of the conversion, open for tests.
+namespace conversion {
+// Converts every set alarm level of channels 0 ... 5, from ppm (toUnit) or to ppm.
+void convertAlarmLevels(ConfigurationData& values, const ConfigurationData& gas, bool toUnit);
+// Requested keys that are still unset get the document's fixed values; alarm units become the
+// channel's measuring unit where it is known.
+void fillFixedValues(ConfigurationData& values, const ConfigurationData& gas);
+}  // namespace conversion
+
+}  // namespace devlib_instr

@@ -1,0 +1,282 @@
+#include "config/ConfigurationDatabaseCommunicatorPrivate.hpp"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#include "comm/FirmwareMessageHandler.hpp"
+#include "comm/Requests.hpp"
+#include "comm/Responses.hpp"
+#include "comm/WaitGuard.hpp"
+#include "config/ConfigError.hpp"
+#include "config/ValueCodec.hpp"
+#include "core/MessageCatalogue.hpp"
+#include "core/TextConversion.hpp"
+
+namespace devlib_instr {
+
+namespace {
+
+// Keys whose value is fetched from the device with a read of its own width unless the section
+// they sit in is one of the sections read in bulk.
+bool readsFromCache(ConfigurationKey key, uint32_t sectionAddress) {
+    const bool ecConfiguration = sectionAddress >= section::ecChannelConfiguration0 &&
+                                 sectionAddress < section::catExChannelConfiguration;
+    switch (key) {
+        case 36:
+        case 38: return sectionAddress == section::irSensorDataSet || isEcSensorRecord(sectionAddress);
+        case 37: return sectionAddress == section::irSensorDataSet;
+        case 40:
+            return ecConfiguration || sectionAddress == section::catExChannelConfiguration ||
+                   sectionAddress == section::irChannelConfiguration1;
+        case 85: return false;
+        default: return true;
+    }
+}
+
+// Sections the write takes from the preceding read and never writes (set B also drops the device
+// configuration, which the channel map has already read).
+bool isSensorRecord(uint32_t address) { return isEcSensorRecord(address) || isLargeSensorRecord(address); }
+
+template <class Predicate>
+void removeSections(std::set<SectionInfo>& sections, Predicate drop) {
+    std::erase_if(sections, [&](const SectionInfo& info) { return drop(info.address); });
+}
+
+std::u16string exceptionText(const std::exception& e) {
+    if (const auto* error = dynamic_cast<const Error*>(&e)) return error->message;
+    return widen(e.what());
+}
+
+}  // namespace
+
+ConfigurationDatabaseCommunicatorPrivate::ConfigurationDatabaseCommunicatorPrivate(DeviceGuard device)
+    : device_(std::move(device)) {}
+
+void ConfigurationDatabaseCommunicatorPrivate::clear() {
+    sections_.clear();
+    cache_.clear();
+}
+
+void ConfigurationDatabaseCommunicatorPrivate::log(LogLevel level, std::u16string_view text) const {
+    if (device_ && device_->context()) device_->context()->log(level, text);
+}
+
+void ConfigurationDatabaseCommunicatorPrivate::checkDevice() const {
+    if (!device_) throw configError(ErrorCode::InvalidArgument, msg::deviceNotDefined);
+    if (!device_->isOpen() || device_->portName().empty())
+        throw configError(ErrorCode::NotConnected, msg::deviceNotConnected);
+}
+
+bool ConfigurationDatabaseCommunicatorPrivate::sayHello() {
+    checkDevice();
+    log(LogLevel::Debug, msg::sayingHallo);
+    HelloResponse response;
+    try {
+        device_->exchange(HelloMessage(), response);
+    } catch (const FirmwareMessageHandler::FirmwareMessageException&) {
+        return false;
+    } catch (const Error&) {
+        return false;  // a hello reply that does not decode
+    }
+    log(LogLevel::Debug, msg::partNumberPrefix + widen(response.partNumber) + msg::serialNumberInfix +
+                             widen(response.serialNumber));
+    return true;
+}
+
+uint32_t ConfigurationDatabaseCommunicatorPrivate::readMemory(uint32_t address, uint8_t* out, uint32_t length) {
+    if (length <= blockSize) {
+        log(LogLevel::Debug, widen(fmt::format(msg::readingBytesFormat, length, address)));
+        ReadMemoryResponse response;
+        device_->exchange(ReadMemoryRequest(address, static_cast<uint16_t>(length)), response);
+        const auto received = static_cast<uint32_t>(std::min<size_t>(response.data.size(), length));
+        std::memcpy(out, response.data.data(), received);
+        return received;
+    }
+    if (length % blockSize != 0) throw configError(ErrorCode::InvalidArgument, msg::readBlockSizeInvalid);
+    for (uint32_t offset = 0; offset < length; offset += blockSize) {
+        log(LogLevel::Debug, widen(fmt::format(msg::readingBytesFormat, blockSize, address + offset)));
+        ReadMemoryResponse response;
+        device_->exchange(ReadMemoryRequest(address + offset, static_cast<uint16_t>(blockSize)), response);
+        if (response.data.size() != blockSize) throw configError(ErrorCode::InvalidArgument, msg::responseDataSizeInvalid);
+        std::memcpy(out + offset, response.data.data(), blockSize);
+    }
+    return length;
+}
+
+void ConfigurationDatabaseCommunicatorPrivate::writeMemoryBlock(uint32_t address, const uint8_t* data, uint32_t length) {
+    log(LogLevel::Debug, widen(fmt::format(msg::writingBytesFormat, length, address)));
+    WriteMemoryResponse response;
+    device_->exchange(WriteMemoryRequest(address, data, length), response);
+    if (response.status == 0)
+        throw Error(ErrorCategory::InstrContainer, ErrorCode::DatabaseWriteFailed,
+                    widen(fmt::format(msg::writingBytesFailedFormat, length, address)));
+}
+
+void ConfigurationDatabaseCommunicatorPrivate::readSection(uint32_t address, uint32_t length) {
+    log(LogLevel::Debug, widen(fmt::format(msg::readingSectionFormat, length, address)));
+    SectionCache::Image& image = cache_.create(address, length);
+    readMemory(address, image.data(), length);
+}
+
+void ConfigurationDatabaseCommunicatorPrivate::collectSections(const ConfigurationRequest& request) {
+    if (!cache_.contains(section::deviceConfiguration))
+        readSection(section::deviceConfiguration, findSection(section::deviceConfiguration, 1)->size);
+    channelMap_ = ChannelMap::build(cache_.deviceConfiguration());
+    for (const auto& [channel, keys] : request) {
+        for (ConfigurationKey key : keys) {
+            const Location location = locateKey(key, channel, channelMap_);
+            if (location.address == noAddress) continue;
+            const SectionInfo* info = findSection(location.address, valueKindWidth(location.kind));
+            if (info == nullptr) throw configFailure(msg::databaseSectionInfoNull);
+            sections_.insert(*info);
+        }
+    }
+}
+
+void ConfigurationDatabaseCommunicatorPrivate::readSections(const SectionSet& sections, bool bulkRead) {
+    for (const SectionInfo& info : sections) {
+        if (cache_.contains(info.address)) continue;
+        // A read of values needs only the head of an EC sensor record.
+        const uint32_t length = bulkRead && isEcSensorRecord(info.address) ? blockSize : info.size;
+        readSection(info.address, length);
+    }
+}
+
+bool ConfigurationDatabaseCommunicatorPrivate::readValues(const ConfigurationRequest& request,
+                                                          ConfigurationData& result) {
+    const DeviceGuard hold = device_;
+    if (!sayHello()) throw configError(ErrorCode::ConnectionFailed, msg::deviceCommunicationFailed);
+    collectSections(request);
+    removeSections(sections_, isLargeSensorRecord);
+    readSections(sections_, true);
+    for (const auto& [channel, keys] : request) {
+        for (ConfigurationKey key : keys) {
+            const Location location = locateKey(key, channel, channelMap_);
+            if (location.address == noAddress) {
+                result.invalidate(channel, key);
+                continue;
+            }
+            if (!extractValue(location, key, channel, result))
+                throw configFailure(msg::readOfDatabaseFailedForKey + widen(std::to_string(key)));
+        }
+    }
+    return true;
+}
+
+bool ConfigurationDatabaseCommunicatorPrivate::extractValue(const Location& location, ConfigurationKey key,
+                                                            uint8_t channel, ConfigurationData& result) {
+    const uint32_t width = valueKindWidth(location.kind);
+    const SectionInfo* info = findSection(location.address, width);
+    if (info == nullptr) throw configFailure(msg::sectionInfoNull);
+    const uint32_t offset = location.address - info->address;
+    if (offset + width > info->size) throw configFailure(msg::sectionOffsetOutOfRange);
+    const Field* field = key >= firstKey && key <= lastKey ? fieldOf(key) : nullptr;
+    if (field == nullptr) throw configFailure(msg::keyNotSupported);
+    if (width == 0) throw configFailure(msg::invalidStringLength);
+
+    std::vector<uint8_t> bytes(width);
+    if (readsFromCache(key, info->address)) {
+        const SectionCache::Image* image = cache_.find(info->address);
+        if (image == nullptr || offset + width > image->size()) throw configFailure(msg::sectionDataOutOfRange);
+        std::copy_n(image->begin() + offset, width, bytes.begin());
+    } else if (readMemory(location.address, bytes.data(), width) != width) {
+        return false;
+    }
+    result.set(channel, key, decodeField(key, *field, bytes.data()));
+    return true;
+}
+
+bool ConfigurationDatabaseCommunicatorPrivate::writeValues(const ConfigurationData& values) {
+    const DeviceGuard hold = device_;
+    try {
+        runWriteSequence(values);
+        return true;
+    } catch (const CommInterface::CommError&) {
+        throw;  // the serial link itself failed: the caller reports it as such
+    } catch (const std::exception& e) {
+        log(LogLevel::Error, msg::writeErrorPrefix + exceptionText(e));
+        throw;
+    }
+}
+
+void ConfigurationDatabaseCommunicatorPrivate::runWriteSequence(const ConfigurationData& values) {
+    if (!sayHello()) throw configError(ErrorCode::ConnectionFailed, msg::deviceCommunicationFailed);
+    const int32_t state = device_->readDeviceState();
+    const bool switchOnAfterwards = state != keepOffState && state != switchedOffState;
+    device_->switchOff();
+    if (!device_->waitForState(switchedOffState, stateTimeoutMs_, true)) throw configFailure(msg::unableToSwitchOff);
+
+    // Only keys the write can encode decide which sections are written.
+    ConfigurationRequest writable;
+    for (const auto& [channel, keys] : values.keys())
+        for (ConfigurationKey key : keys)
+            if (isWritableKey(key)) writable[channel].insert(key);
+    collectSections(writable);
+    SectionSet written = sections_;
+    SectionSet toRead = sections_;
+    removeSections(toRead, [](uint32_t address) {
+        return address == section::deviceConfiguration || isSensorRecord(address);
+    });
+    removeSections(written, isSensorRecord);
+    readSections(toRead, false);
+    applyValues(values);
+    for (const SectionInfo& info : written)
+        if (SectionCache::Image* image = cache_.find(info.address)) sealSection(&info, *image);
+
+    log(LogLevel::Debug, msg::connectToDevice);
+    ConnectResponse connected;
+    device_->exchange(ConnectMessage(), connected);
+    writeSections(written);
+    WaitGuard::instance().Pause(WaitGuard::databaseWritePause);
+    log(LogLevel::Debug, msg::disconnectFromDevice);
+    DisconnectResponse disconnected;
+    device_->exchange(DisconnectMessage(), disconnected);
+
+    if (switchOnAfterwards) {
+        log(LogLevel::Info, msg::switchingDeviceOn);
+        device_->switchOn();
+        if (!device_->waitForState(switchedOnState, stateTimeoutMs_, true)) throw configFailure(msg::unableToSwitchOn);
+    }
+    log(LogLevel::Info, msg::writingDatabaseSuccessful);
+}
+
+void ConfigurationDatabaseCommunicatorPrivate::applyValues(const ConfigurationData& values) {
+    for (const auto& [channel, slots] : values.channels()) {
+        for (const auto& [key, value] : slots) {
+            if (key < firstKey || key > lastKey || !isWritableKey(key)) {
+                log(LogLevel::Warn, widen(fmt::format(msg::featureNotSupportedFormat, key)));
+                continue;
+            }
+            const Location location = locateKey(key, channel, channelMap_);
+            if (location.address == noAddress) continue;
+            const uint32_t width = valueKindWidth(location.kind);
+            const SectionInfo* info = findSection(location.address, width);
+            SectionCache::Image* image = info != nullptr ? cache_.find(info->address) : nullptr;
+            if (image == nullptr) throw configFailure(msg::sectionInfoNull);
+            const uint32_t offset = location.address - info->address;
+            if (offset + width > image->size()) throw configFailure(msg::sectionOffsetOutOfRange);
+            if (!isSet(value)) throw configFailure(msg::resultStorageNull);
+            encodeField(*fieldOf(key), value, image->data() + offset);
+        }
+    }
+}
+
+void ConfigurationDatabaseCommunicatorPrivate::writeSections(const SectionSet& sections) {
+    auto refuse = [this](const char16_t* message) {
+        DisconnectResponse disconnected;
+        device_->exchange(DisconnectMessage(), disconnected);
+        return configFailure(message);
+    };
+    for (const SectionInfo& info : sections) {
+        const SectionCache::Image* image = cache_.find(info.address);
+        if (image == nullptr || image->empty()) throw refuse(msg::sectionDataSizeEmpty);
+        if (image->size() % blockSize != 0) throw refuse(msg::sectionDataSizeNotMultiple);
+        for (uint32_t offset = 0; offset < image->size(); offset += blockSize)
+            writeMemoryBlock(info.address + offset, image->data() + offset, blockSize);
+    }
+}
+
+}  // namespace devlib_instr

@@ -1,0 +1,65 @@
+// The database communicator on a device: hello, section reads of at most 256 bytes per request,
+// value extraction, and the write sequence (switch off, seal, connect, write, disconnect, switch
+// on again).
+#pragma once
+
+#include <cstdint>
+#include <set>
+#include <string_view>
+#include <vector>
+
+#include "config/ConfigurationDatabaseCommunicatorInterface.hpp"
+#include "config/DatabaseLayout.hpp"
+#include "config/KeyTable.hpp"
+#include "config/SectionCache.hpp"
+#include "core/LogLevel.hpp"
+#include "device/Device.hpp"
+
+namespace devlib_instr {
+
+class ConfigurationDatabaseCommunicatorPrivate : public ConfigurationDatabaseCommunicatorInterface {
+public:
+    static constexpr int64_t defaultStateTimeoutMs = 30000;
+    static constexpr int32_t switchedOffState = 1;
+    static constexpr int32_t keepOffState = 5;
+    static constexpr int32_t switchedOnState = 9;
+
+    explicit ConfigurationDatabaseCommunicatorPrivate(DeviceGuard device);
+
+    bool readValues(const ConfigurationRequest& request, ConfigurationData& result) override;
+    // Failures after the start are logged ("An error occurred while writing the database: ...")
+    // and passed on to the caller, which records them: a write that stopped never reports success.
+    bool writeValues(const ConfigurationData& values) override;
+    void clear() override;
+    const ChannelMap& channelMap() const override { return channelMap_; }
+
+    // How long the write waits for the device to reach a state after switching it.
+    void setStateTimeoutMs(int64_t timeoutMs) { stateTimeoutMs_ = timeoutMs; }
+    int64_t stateTimeoutMs() const { return stateTimeoutMs_; }
+
+    bool sayHello();
+    // Reads `length` bytes into out[0 .. length); returns the number of bytes the device sent.
+    uint32_t readMemory(uint32_t address, uint8_t* out, uint32_t length);
+    void writeMemoryBlock(uint32_t address, const uint8_t* data, uint32_t length);
+
+private:
+    using SectionSet = std::set<SectionInfo>;
+
+    void log(LogLevel level, std::u16string_view text) const;
+    void checkDevice() const;
+    void readSection(uint32_t address, uint32_t length);
+    void collectSections(const ConfigurationRequest& request);
+    void readSections(const SectionSet& sections, bool bulkRead);
+    bool extractValue(const Location& location, ConfigurationKey key, uint8_t channel, ConfigurationData& result);
+    void runWriteSequence(const ConfigurationData& values);
+    void applyValues(const ConfigurationData& values);
+    void writeSections(const SectionSet& sections);
+
+    DeviceGuard device_;
+    int64_t stateTimeoutMs_ = defaultStateTimeoutMs;
+    ChannelMap channelMap_;
+    SectionSet sections_;
+    SectionCache cache_;
+};
+
+}  // namespace devlib_instr

@@ -1,0 +1,116 @@
+#include "config/ConfigurationDocument.hpp"
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <nlohmann/json.hpp>
+
+#include "config/ChannelMap.hpp"
+#include "config/DocumentPaths.hpp"
+
+namespace devlib_instr {
+
+namespace {
+
+using ordered_json = nlohmann::ordered_json;
+
+// The shortest decimal text of the float read back as a double: 1.164f shows as 1.164.
+double shortestDouble(float value) {
+    char buffer[32];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer - 1, value);
+    if (ec != std::errc()) return value;
+    *end = 0;
+    return std::strtod(buffer, nullptr);
+}
+
+ordered_json jsonValue(const DocumentPath& path, const Value& value) {
+    if (const auto* f = std::get_if<float>(&value)) return shortestDouble(*f);
+    if (const auto* u = std::get_if<uint32_t>(&value)) return *u;
+    if (const auto* t = std::get_if<TextValue>(&value)) return textOf(*t);
+    const int32_t number = std::get<int32_t>(value);
+    if (path.type == JsonType::Boolean) return number != 0;
+    if (path.texts.empty()) return number;
+    if (number < 0 || static_cast<size_t>(number) >= path.texts.size()) return nullptr;
+    return std::string(path.texts[static_cast<size_t>(number)]);
+}
+
+// The object a value of `path` on `channel` goes into; null when the path has no place there.
+ordered_json* parentOf(const DocumentPath& path, uint8_t channel, ordered_json& device, ordered_json& channels,
+                       ordered_json& sensors) {
+    ordered_json* node = nullptr;
+    switch (path.root) {
+        case DocumentRoot::Device:
+            if (channel != deviceChannel) return nullptr;
+            node = &device;
+            break;
+        case DocumentRoot::Channels:
+            if (channel >= channelCount) return nullptr;
+            node = &channels[std::to_string(channel)];
+            break;
+        case DocumentRoot::Sensors:
+            if (channel >= channelCount) return nullptr;
+            node = &sensors[std::to_string(sensorSlotOf(channel))];
+            break;
+    }
+    for (size_t i = 0; i + 1 < path.members.size(); ++i) node = &(*node)[path.members[i]];
+    return node;
+}
+
+void mix(uint64_t& hash, uint64_t value) {
+    constexpr uint64_t prime = 0x100000001B3ULL;
+    hash = (hash ^ value) * prime;
+}
+
+// Truncation toward zero, saturated where the float is outside the 64-bit range.
+int64_t truncated(float value) {
+    constexpr float limit = 9.2233720368547758e18f;
+    if (value >= limit) return INT64_MAX;
+    if (value <= -limit) return INT64_MIN;
+    return static_cast<int64_t>(value);
+}
+
+}  // namespace
+
+std::string buildConfigurationDocument(const ConfigurationData& data) {
+    ordered_json device = ordered_json::object();
+    ordered_json channels = ordered_json::object();
+    ordered_json sensors = ordered_json::object();
+    for (const auto& [channel, slots] : data.channels()) {
+        for (const auto& [key, value] : slots) {
+            const DocumentPath* path = isSet(value) ? pathOfKey(key) : nullptr;
+            if (path == nullptr) continue;
+            ordered_json leaf = jsonValue(*path, value);
+            ordered_json* parent = leaf.is_null() ? nullptr : parentOf(*path, channel, device, channels, sensors);
+            if (parent == nullptr || parent->contains(path->members.back())) continue;
+            (*parent)[path->members.back()] = std::move(leaf);
+        }
+    }
+    ordered_json document = ordered_json::object();
+    document["$schema"] = schemaUrl;
+    document["version"] = documentVersion;
+    if (!device.empty()) document["device"] = std::move(device);
+    if (!channels.empty()) document["channels"] = std::move(channels);
+    if (!sensors.empty()) document["sensors"] = std::move(sensors);
+    return document.dump(-1, ' ', false, ordered_json::error_handler_t::replace);
+}
+
+uint64_t configurationFingerprint(const ConfigurationData& data) {
+    uint64_t hash = 0xCBF29CE484222325ULL;
+    for (const auto& [channel, slots] : data.channels()) {
+        for (const auto& [key, value] : slots) {
+            if (!isSet(value)) continue;
+            if (const auto* i = std::get_if<int32_t>(&value)) mix(hash, static_cast<uint64_t>(int64_t{*i}));
+            if (const auto* u = std::get_if<uint32_t>(&value)) mix(hash, uint64_t{*u});
+            if (const auto* f = std::get_if<float>(&value)) mix(hash, static_cast<uint64_t>(truncated(*f)));
+            if (const auto* t = std::get_if<TextValue>(&value)) {
+                for (char c : *t) {
+                    if (c == 0 || c == 0x7F) break;
+                    mix(hash, static_cast<uint64_t>(int64_t{static_cast<signed char>(c)}));
+                }
+            }
+        }
+    }
+    return hash;
+}
+
+}  // namespace devlib_instr

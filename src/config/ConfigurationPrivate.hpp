@@ -1,0 +1,41 @@
+// The state behind a Configuration handle: the device it works on, the converter with its
+// communicator, and the errors of the last operation.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "config/ConfigurationConverter.hpp"
+#include "config/ConfigurationDatabaseCommunicatorPrivate.hpp"
+#include "core/Context.hpp"
+#include "core/Error.hpp"
+#include "device/Device.hpp"
+
+namespace devlib_instr {
+
+class ConfigurationPrivate {
+public:
+    explicit ConfigurationPrivate(DeviceGuard device);
+
+    // Each catches every failure, keeps it in the error list and returns false.
+    bool read(std::string_view request, uint32_t option, std::string& result);
+    bool write(std::string_view document);
+
+    const std::vector<Error>& errors() const { return errors_; }
+    ConfigurationDatabaseCommunicatorPrivate& communicator() { return *communicator_; }
+
+private:
+    // Keeps a failure built here and logs its text at ERROR.
+    void fail(ErrorCode code, std::u16string text);
+
+    DeviceGuard device_;
+    ContextGuard context_;
+    std::shared_ptr<ConfigurationDatabaseCommunicatorPrivate> communicator_;
+    ConfigurationConverter converter_;
+    std::vector<Error> errors_;
+};
+
+}  // namespace devlib_instr

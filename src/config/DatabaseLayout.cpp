@@ -1,0 +1,69 @@
+#include "config/DatabaseLayout.hpp"
+
+#include "config/ConfigError.hpp"
+#include "core/MessageCatalogue.hpp"
+
+namespace devlib_instr {
+
+const SectionInfo* findSection(uint32_t address, uint32_t length) {
+    for (const SectionInfo& row : sectionTable) {
+        const uint64_t end = uint64_t{address} + length;
+        if (row.address <= address && end <= uint64_t{row.address} + row.size) return &row;
+    }
+    return nullptr;
+}
+
+uint32_t valueKindWidth(uint8_t kind) {
+    switch (kind) {
+        case 1: case 4: case 7: case 8: return 4;
+        case 2: case 5: return 1;
+        case 3: case 6: return 2;
+        case 9: return 7;
+        default: return 0;
+    }
+}
+
+uint16_t sectionChecksum(const SectionInfo& info, const std::vector<uint8_t>& image) {
+    uint16_t sum = 0;
+    for (uint32_t i = 0; i < info.checksumOffset && i < image.size(); ++i) sum = static_cast<uint16_t>(sum + image[i]);
+    return static_cast<uint16_t>(~sum);
+}
+
+void sealSection(const SectionInfo* info, std::vector<uint8_t>& image) {
+    if (info == nullptr) throw configFailure(msg::databaseSectionInfoNull);
+    if (image.size() != info->size) throw configFailure(msg::wrongSectionDataSize);
+    const uint16_t checksum = sectionChecksum(*info, image);
+    image[info->checksumOffset] = static_cast<uint8_t>(checksum & 0xFF);
+    image[info->checksumOffset + 1] = static_cast<uint8_t>(checksum >> 8);
+}
+
+bool isEcSensorRecord(uint32_t address) {
+    return address >= section::ecSensorRecord0 && address < section::irSensorRecord0 && address % sectionStep == 0;
+}
+
+bool isLargeSensorRecord(uint32_t address) {
+    return address == section::irSensorRecord0 || address == section::irSensorRecord0 + sectionStep ||
+           address == section::catExSensorRecord;
+}
+
+uint32_t ecSensorRecordAddress(uint32_t channel) {
+    if (channel > 5) throw configFailure(msg::ecChannelOutOfRange);
+    return section::ecSensorRecord0 + channel * sectionStep;
+}
+
+uint32_t ecChannelConfigurationAddress(uint32_t channel) {
+    if (channel > 5) throw configFailure(msg::ecChannelOutOfRange);
+    return section::ecChannelConfiguration0 + channel * sectionStep;
+}
+
+uint32_t irSensorRecordAddress(uint32_t irIndex) {
+    if (irIndex > 1) throw configFailure(msg::irChannelOutOfRange);
+    return section::irSensorRecord0 + irIndex * sectionStep;
+}
+
+uint32_t irChannelConfigurationAddress(uint32_t irIndex) {
+    if (irIndex > 1) throw configFailure(msg::irChannelOutOfRange);
+    return irIndex == 0 ? section::irChannelConfiguration0 : section::irChannelConfiguration1;
+}
+
+}  // namespace devlib_instr
