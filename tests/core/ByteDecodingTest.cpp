@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <vector>
+
+#include "core/ByteDecoding.hpp"
+
+namespace devlib_instr {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+const uint8_t zeroAndCr[] = {0x00, 0x0D};
+
+TEST(ByteDecoding, TranslateLaterEntryWins) {
+    const uint8_t from[] = {7, 7, 9};
+    const uint8_t to[] = {1, 2, 3};
+    Bytes buffer{7, 9, 5};
+    translateBytes(from, to, 3, buffer.data(), buffer.size());
+    EXPECT_EQ(buffer, (Bytes{2, 3, 5}));
+}
+
+struct BlockCase {
+    Bytes input;
+    size_t blockSize;
+    Bytes decoded;
+};
+
+class SubstitutedBlocks : public testing::TestWithParam<BlockCase> {};
+
+TEST_P(SubstitutedBlocks, DecodeInPlace) {
+    Bytes buffer = GetParam().input;
+    size_t length = decodeSubstitutedBlocks(buffer.data(), buffer.size(), GetParam().blockSize, zeroAndCr, 2);
+    EXPECT_EQ(Bytes(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(length)), GetParam().decoded);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SubstitutedBlocks,
+    testing::Values(BlockCase{{0x41, 0x42, 0x41, 0x43, 0x42}, 253, {0x00, 0x43, 0x0D}},
+                    BlockCase{{0x41, 0x42}, 253, {}},                        // keys only: dropped
+                    BlockCase{{}, 253, {}},
+                    BlockCase{{0x01, 0x02, 0x01, 0x05, 0x02, 0x01}, 2, {0x00, 0x05}},  // 2nd block: keys only
+                    BlockCase{{0x01, 0x02, 0x01, 0x05, 0x03, 0x04, 0x03, 0x04, 0x09}, 2,
+                              {0x00, 0x05, 0x00, 0x0D}},  // each block has its own keys
+                    BlockCase{{0x01, 0x02, 0x01}, 0, {}}));
+
+TEST(ByteDecoding, SecondBlockAfterFullFirstBlock) {
+    Bytes buffer(258, 0x55);
+    buffer[0] = 0x55;  // key for 0x00: every data byte of the first block becomes 0x00
+    buffer[1] = 0x66;
+    buffer[255] = 0x77;  // second block: keys 0x77 and 0x55, one data byte 0x55 (stands for 0x0D)
+    buffer[256] = 0x55;
+    buffer[257] = 0x55;
+    size_t length = decodeSubstitutedBlocks(buffer.data(), buffer.size(), 253, zeroAndCr, 2);
+    ASSERT_EQ(length, 254u);
+    EXPECT_EQ(buffer[0], 0x00);
+    EXPECT_EQ(buffer[252], 0x00);
+    EXPECT_EQ(buffer[253], 0x0D);
+}
+
+struct CalendarCase {
+    uint32_t day;
+    uint32_t second;
+    int year, month, mday, hour, minute, sec;
+};
+
+class DayNumber : public testing::TestWithParam<CalendarCase> {};
+
+TEST_P(DayNumber, ToCalendar) {
+    const CalendarCase& c = GetParam();
+    std::tm tm{};
+    tm.tm_wday = 42;
+    tm.tm_yday = 43;
+    dayNumberToCalendar(c.day, c.second, &tm);
+    EXPECT_EQ(tm.tm_year + 1900, c.year);
+    EXPECT_EQ(tm.tm_mon + 1, c.month);
+    EXPECT_EQ(tm.tm_mday, c.mday);
+    EXPECT_EQ(tm.tm_hour, c.hour);
+    EXPECT_EQ(tm.tm_min, c.minute);
+    EXPECT_EQ(tm.tm_sec, c.sec);
+    EXPECT_EQ(tm.tm_isdst, -1);
+    EXPECT_EQ(tm.tm_wday, 42);  // untouched
+    EXPECT_EQ(tm.tm_yday, 43);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, DayNumber,
+                         testing::Values(CalendarCase{0, 0, 1900, 1, 1, 0, 0, 0},
+                                         CalendarCase{0, 90000, 1900, 1, 1, 23, 59, 59},  // clamped
+                                         CalendarCase{58, 3661, 1900, 2, 28, 1, 1, 1},
+                                         CalendarCase{59, 0, 1900, 3, 1, 0, 0, 0},  // 1900: no leap day
+                                         CalendarCase{1519, 0, 1904, 2, 29, 0, 0, 0},
+                                         CalendarCase{36583, 43200, 2000, 2, 29, 12, 0, 0},
+                                         CalendarCase{36584, 86399, 2000, 3, 1, 23, 59, 59},
+                                         CalendarCase{46360, 0, 2026, 12, 6, 0, 0, 0},
+                                         CalendarCase{73108, 0, 2100, 3, 1, 0, 0, 0},
+                                         CalendarCase{200152, 0, 2447, 12, 31, 0, 0, 0}));
+
+TEST(ByteDecoding, CalendarWithoutTargetDoesNothing) { dayNumberToCalendar(59, 0, nullptr); }
+
+}  // namespace
+}  // namespace devlib_instr

@@ -1,0 +1,78 @@
+// The text conversions: UTF-8 in (strict), UTF-8 out (unit by unit), and locale widening.
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <stdexcept>
+#include <string>
+
+#include "core/TextConversion.hpp"
+
+namespace devlib_instr {
+namespace {
+
+struct Utf8Case {
+    std::string utf8;
+    std::u16string utf16;
+};
+
+class Utf8Decoding : public testing::TestWithParam<Utf8Case> {};
+
+TEST_P(Utf8Decoding, GivesUtf16) { EXPECT_EQ(utf8ToUtf16(GetParam().utf8), GetParam().utf16); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Valid, Utf8Decoding,
+    testing::Values(Utf8Case{"", u""}, Utf8Case{"ppm", u"ppm"}, Utf8Case{std::string("a\0b", 3), std::u16string(u"a\0b", 3)},
+                    Utf8Case{"\xC3\xA4", u"\u00E4"}, Utf8Case{"\xE2\x82\xAC", u"\u20AC"},
+                    Utf8Case{"\xEF\xBF\xBF", u"\uFFFF"},
+                    Utf8Case{"\xF0\x9F\x98\x80", u"\U0001F600"},  // non-BMP: a surrogate pair
+                    Utf8Case{"\xF4\x8F\xBF\xBF", u"\U0010FFFF"}, Utf8Case{"x\xF0\x90\x80\x80y", u"x\U00010000y"}));
+
+class MalformedUtf8 : public testing::TestWithParam<std::string> {};
+
+TEST_P(MalformedUtf8, RaisesBadConversion) {
+    try {
+        utf8ToUtf16(GetParam());
+        ADD_FAILURE() << "accepted";
+    } catch (const std::range_error& e) {
+        EXPECT_STREQ(e.what(), "bad conversion");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, MalformedUtf8,
+                         testing::Values("\x80",              // continuation byte first
+                                         "ab\xC3",            // truncated at the end
+                                         "\xE2\x82",          // truncated three-byte sequence
+                                         "\xC3\x41",          // lead byte without continuation
+                                         "\xC0\x80",          // overlong NUL
+                                         "\xE0\x80\xAF",      // overlong '/'
+                                         "\xED\xA0\x80",      // an encoded surrogate
+                                         "\xF4\x90\x80\x80",  // above U+10FFFF
+                                         "\xF8\x88\x80\x80\x80", "\xFF"));
+
+TEST(TextConversion, ToUtf8WritesEachUnitOnItsOwn) {
+    EXPECT_EQ(toUtf8(u"\u00E4"), "\xC3\xA4");
+    EXPECT_EQ(toUtf8(u"\u20AC"), "\xE2\x82\xAC");
+    EXPECT_EQ(toUtf8(u"A\u007F\u0080\u07FF\u0800"), "A\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80");
+    EXPECT_EQ(toUtf8(u"\U0001F600"), "\xED\xA0\xBD\xED\xB8\x80");  // surrogates, three bytes each
+    EXPECT_EQ(toUtf8(std::u16string(1, u'\xDC00')), "\xED\xB0\x80");
+}
+
+TEST(TextConversion, WidenInTheCLocaleKeepsEveryByte) {
+    std::string all;
+    for (int b = 1; b < 256; ++b) all.push_back(static_cast<char>(b));
+    std::u16string wide = widen(all);
+    ASSERT_EQ(wide.size(), all.size());
+    for (size_t i = 0; i < wide.size(); ++i) EXPECT_EQ(wide[i], static_cast<unsigned char>(all[i]));
+    EXPECT_EQ(widen(static_cast<const char*>(nullptr)), u"");
+    EXPECT_EQ(widen(std::string_view("a\0b", 3)), std::u16string(u"a\0b", 3));
+}
+
+TEST(TextConversion, WidenUnderUtf8LocaleDecodesAndKeepsBadBytes) {
+    if (std::setlocale(LC_CTYPE, "C.UTF-8") == nullptr) GTEST_SKIP() << "no C.UTF-8 locale";
+    std::u16string wide = widen("\xC3\xA4\xF0\x9F\x98\x80\xFF");
+    std::setlocale(LC_CTYPE, "C");
+    EXPECT_EQ(wide, u"\u00E4\U0001F600\u00FF");
+}
+
+}  // namespace
+}  // namespace devlib_instr
