@@ -1,0 +1,18 @@
+# Checks that the shared library defines exactly the two public entry points in its dynamic
+# symbol table. Usage: cmake -DNM=<nm> -DLIBRARY=<libtorvik.so> -P check_exports.cmake
+execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY} OUTPUT_VARIABLE listing RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "nm failed on ${LIBRARY}")
+endif()
+string(REGEX MATCHALL "[^\n]+" lines "${listing}")
+set(symbols "")
+foreach(line ${lines})
+  string(REGEX REPLACE "^.* " "" symbol "${line}")
+  list(APPEND symbols ${symbol})
+endforeach()
+list(SORT symbols)
+set(expected GetInstrumentAPI _ZN12devlib_instr23SetUARTInterfaceFactoryEP12InstrContextPNS_28AbstractUartInterfaceFactoryE)
+if(NOT symbols STREQUAL expected)
+  message(FATAL_ERROR "exported symbols are:\n  ${symbols}\nexpected:\n  ${expected}")
+endif()
+message(STATUS "exports: ${symbols}")
