@@ -1,0 +1,290 @@
+// The simulator's line side: a pty in raw mode whose master end this thread serves. Requests are
+// collected up to their CR, answered by the DetectorModel under the lock, and the reply (with the
+// echo, delay, pacing and faults that the knobs ask for) is written without holding the lock.
+#include "sim/Simulator.hpp"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <mutex>
+#include <stdexcept>
+#include <system_error>
+#include <thread>
+
+#include "sim/FrameCodec.hpp"
+
+namespace torvik::sim {
+namespace {
+
+constexpr std::string_view kGarbage = "~\x7F\xA5";  // line noise before a reply, never a CR
+
+[[noreturn]] void fail(const char* what) {
+    throw std::system_error(errno, std::generic_category(), what);
+}
+
+uint32_t baudOf(speed_t speed) {
+    switch (speed) {
+        case B1200:
+            return 1200;
+        case B2400:
+            return 2400;
+        case B4800:
+            return 4800;
+        case B9600:
+            return 9600;
+        case B19200:
+            return 19200;
+        case B38400:
+            return 38400;
+        case B57600:
+            return 57600;
+        case B115200:
+            return 115200;
+        case B230400:
+            return 230400;
+        default:
+            return 9600;
+    }
+}
+
+// The reply bytes to send for one request, decided under the lock.
+struct Plan {
+    std::string echo;
+    std::string reply;
+    uint32_t delayMs = 0;
+    bool pace = false;
+};
+
+}  // namespace
+
+struct Simulator::Impl {
+    mutable std::mutex mutex;
+    LineOptions line;
+    Faults faults;
+    DetectorModel model;
+    std::vector<std::string> requests;
+    uint32_t requestsSinceFaults = 0;
+    uint32_t repliesSinceFaults = 0;
+
+    int master = -1;
+    int slave = -1;  // held open so the master never sees a hang-up while the host's port is closed
+    int wake[2] = {-1, -1};
+    std::string slavePath;
+    std::string linkPath;
+    std::thread thread;
+    std::atomic<bool> stopped{false};
+
+    ~Impl() { closeAll(); }
+
+    void openPty();
+    void publishLink();
+    void closeAll();
+    void serve();
+    void handle(const std::string& frame);
+    Plan plan(const std::string& frame);
+    void applyReplyFaults(std::string& reply, uint32_t replyIndex) const;
+    bool pause(std::chrono::microseconds duration);
+    bool send(std::string_view bytes, bool pace);
+};
+
+void Simulator::Impl::openPty() {
+    master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0) fail("posix_openpt");
+    if (::fcntl(master, F_SETFD, FD_CLOEXEC) != 0 || ::fcntl(master, F_SETFL, O_NONBLOCK) != 0) fail("fcntl");
+    if (::grantpt(master) != 0 || ::unlockpt(master) != 0) fail("grantpt/unlockpt");
+    const char* name = ::ptsname(master);
+    if (name == nullptr) fail("ptsname");
+    slavePath = name;
+    // Raw before anyone can open the port: no echo by the line discipline, no CR translation.
+    termios settings{};
+    if (::tcgetattr(master, &settings) != 0) fail("tcgetattr");
+    ::cfmakeraw(&settings);
+    ::cfsetispeed(&settings, B9600);
+    ::cfsetospeed(&settings, B9600);
+    if (::tcsetattr(master, TCSANOW, &settings) != 0) fail("tcsetattr");
+    slave = ::open(slavePath.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (slave < 0) fail("open slave");
+    if (::pipe2(wake, O_CLOEXEC) != 0) fail("pipe2");
+}
+
+void Simulator::Impl::publishLink() {
+    if (linkPath.empty()) return;
+    namespace fs = std::filesystem;
+    if (fs::is_symlink(fs::symlink_status(linkPath))) fs::remove(linkPath);
+    fs::create_symlink(slavePath, linkPath);
+}
+
+void Simulator::Impl::closeAll() {
+    for (int* fd : {&master, &slave, &wake[0], &wake[1]}) {
+        if (*fd >= 0) ::close(*fd);
+        *fd = -1;
+    }
+    if (!linkPath.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove(linkPath, ignored);
+        linkPath.clear();
+    }
+}
+
+void Simulator::Impl::serve() {
+    std::string pending;
+    char buffer[512];
+    while (!stopped) {
+        pollfd fds[2] = {{master, POLLIN, 0}, {wake[0], POLLIN, 0}};
+        int ready = ::poll(fds, 2, -1);
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready < 0 || fds[1].revents != 0) return;
+        if ((fds[0].revents & POLLIN) == 0) {
+            // A hang-up cannot happen while the slave is held; do not spin if it does.
+            if (!pause(std::chrono::milliseconds(10))) return;
+            continue;
+        }
+        ssize_t n = ::read(master, buffer, sizeof buffer);
+        if (n <= 0) continue;
+        pending.append(buffer, static_cast<size_t>(n));
+        for (size_t end; (end = pending.find(kFrameEnd)) != std::string::npos;) {
+            std::string frame = pending.substr(0, end);
+            pending.erase(0, end + 1);
+            handle(frame);
+        }
+    }
+}
+
+void Simulator::Impl::handle(const std::string& frame) {
+    Plan p = plan(frame);
+    if (!send(p.echo, p.pace)) return;
+    if (p.reply.empty()) return;
+    if (!pause(std::chrono::milliseconds(p.delayMs))) return;
+    send(p.reply, p.pace);
+}
+
+Plan Simulator::Impl::plan(const std::string& frame) {
+    std::lock_guard lock(mutex);
+    requests.push_back(frame);
+    Plan p;
+    if (line.echo) p.echo = frame + kFrameEnd;
+    p.delayMs = line.replyDelayMs;
+    p.pace = line.paceAtBaud;
+
+    std::string code = DetectorModel::commandCode(frame);
+    uint32_t requestIndex = requestsSinceFaults++;
+    bool silent = faults.silentForever || requestIndex < faults.silentFirst || code == faults.silentFor ||
+                  (faults.silentFor.empty() && faults.silentAfter > 0 && repliesSinceFaults >= faults.silentAfter);
+    if (silent) return p;  // a request the device never heard changes nothing on it
+
+    if (!faults.standardErrorFor.empty() && code == faults.standardErrorFor) {
+        p.reply = standardErrorReply(faults.standardErrorCode);
+    } else if (!faults.rawReplyFor.empty() && code == faults.rawReplyFor) {
+        p.reply = faults.rawReply;
+    } else {
+        p.reply = model.answer(frame).reply;
+    }
+    applyReplyFaults(p.reply, repliesSinceFaults++);
+    return p;
+}
+
+void Simulator::Impl::applyReplyFaults(std::string& reply, uint32_t replyIndex) const {
+    bool frameReply = reply.size() >= 3 && reply.back() == kFrameEnd && reply.rfind("?aq", 0) != 0;
+    if (frameReply && replyIndex < faults.corruptChecksumFirst) {
+        char& digit = reply[reply.size() - 2];
+        digit = digit == '0' ? '1' : '0';
+    }
+    if (frameReply && replyIndex < faults.truncateFirst) reply.resize(reply.size() - 3);
+    if (replyIndex < faults.garbageFirst) reply.insert(0, kGarbage);
+}
+
+// Sleeps, but wakes at once when the simulator stops; false then.
+bool Simulator::Impl::pause(std::chrono::microseconds duration) {
+    if (duration.count() <= 0) return !stopped;
+    pollfd fd{wake[0], POLLIN, 0};
+    int ms = static_cast<int>((duration.count() + 999) / 1000);
+    return ::poll(&fd, 1, ms) == 0 && !stopped;
+}
+
+// Writes the bytes, paced at 10 bits per byte of the baud rate the host set when asked to.
+bool Simulator::Impl::send(std::string_view bytes, bool pace) {
+    constexpr size_t kPacedChunk = 16;
+    uint32_t baud = 0;
+    if (pace) {
+        termios settings{};
+        baud = ::tcgetattr(master, &settings) == 0 ? baudOf(::cfgetospeed(&settings)) : 9600;
+    }
+    while (!bytes.empty()) {
+        size_t chunk = pace ? std::min(bytes.size(), kPacedChunk) : bytes.size();
+        if (pace && !pause(std::chrono::microseconds(chunk * 10 * 1000000 / baud))) return false;
+        ssize_t n = ::write(master, bytes.data(), chunk);
+        if (n > 0) {
+            bytes.remove_prefix(static_cast<size_t>(n));
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EINTR) return false;
+        pollfd fds[2] = {{master, POLLOUT, 0}, {wake[0], POLLIN, 0}};
+        if (::poll(fds, 2, -1) < 0 && errno != EINTR) return false;
+        if (fds[1].revents != 0) return false;
+    }
+    return true;
+}
+
+Simulator::Simulator(LineOptions line, std::string linkPath) : impl_(std::make_unique<Impl>()) {
+    impl_->line = line;
+    impl_->openPty();
+    impl_->linkPath = std::move(linkPath);
+    impl_->publishLink();
+    impl_->thread = std::thread([impl = impl_.get()] { impl->serve(); });
+}
+
+Simulator::~Simulator() {
+    stop();
+}
+
+const std::string& Simulator::portPath() const {
+    return impl_->linkPath.empty() ? impl_->slavePath : impl_->linkPath;
+}
+
+void Simulator::setLineOptions(const LineOptions& line) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->line = line;
+}
+
+void Simulator::setFaults(const Faults& faults) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->faults = faults;
+    impl_->requestsSinceFaults = 0;
+    impl_->repliesSinceFaults = 0;
+}
+
+void Simulator::withModel(const std::function<void(DetectorModel&)>& fn) {
+    std::lock_guard lock(impl_->mutex);
+    fn(impl_->model);
+}
+
+std::vector<std::string> Simulator::requests() const {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->requests;
+}
+
+void Simulator::clearRequests() {
+    std::lock_guard lock(impl_->mutex);
+    impl_->requests.clear();
+}
+
+void Simulator::stop() {
+    if (!impl_->thread.joinable()) return;
+    impl_->stopped = true;
+    char byte = 1;
+    [[maybe_unused]] ssize_t n = ::write(impl_->wake[1], &byte, 1);
+    impl_->thread.join();
+    // Closing the master is the hang-up an open host port sees; the link goes with it.
+    if (impl_->master >= 0) ::close(impl_->master);
+    impl_->master = -1;
+}
+
+}  // namespace torvik::sim

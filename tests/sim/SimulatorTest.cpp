@@ -1,0 +1,150 @@
+// The simulator over a real pty, driven through a raw file descriptor as a host would.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+
+#include "sim/Simulator.hpp"
+
+namespace torvik::sim {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class HostPort {
+public:
+    explicit HostPort(const std::string& path) : fd_(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK)) {
+        EXPECT_GE(fd_, 0) << path;
+    }
+    ~HostPort() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    HostPort(const HostPort&) = delete;
+    HostPort& operator=(const HostPort&) = delete;
+
+    void send(std::string_view bytes) { ASSERT_EQ(::write(fd_, bytes.data(), bytes.size()), ssize_t(bytes.size())); }
+
+    // Everything that arrives until `count` CRs were seen or the time is up.
+    std::string receive(int count = 1, int timeoutMs = 1000) {
+        std::string in;
+        auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (std::count(in.begin(), in.end(), '\r') < count && Clock::now() < deadline) {
+            pollfd fd{fd_, POLLIN, 0};
+            if (::poll(&fd, 1, 20) <= 0 || (fd.revents & POLLIN) == 0) continue;
+            char buffer[600];
+            ssize_t n = ::read(fd_, buffer, sizeof buffer);
+            if (n > 0) in.append(buffer, static_cast<size_t>(n));
+        }
+        return in;
+    }
+
+    short pollEvents(int timeoutMs) {
+        pollfd fd{fd_, POLLIN, 0};
+        ::poll(&fd, 1, timeoutMs);
+        return fd.revents;
+    }
+
+private:
+    int fd_;
+};
+
+TEST(Simulator, ConnectRoundTripOverThePty) {
+    Simulator sim;
+    HostPort host(sim.portPath());
+    host.send("AC7B\r");
+    EXPECT_EQ(host.receive(), "ac3B\r");
+    EXPECT_EQ(sim.requests(), std::vector<std::string>{"AC7B"});
+}
+
+TEST(Simulator, EchoesTheRequestBeforeTheReply) {
+    Simulator sim(LineOptions{.echo = true});
+    HostPort host(sim.portPath());
+    host.send("AC7B\r");
+    EXPECT_EQ(host.receive(2), "AC7B\rac3B\r");
+}
+
+TEST(Simulator, RequestsSplitAtCrAndModelChangesAreVisible) {
+    Simulator sim;
+    sim.withModel([](DetectorModel& model) { model.state.force(5); });
+    HostPort host(sim.portPath());
+    host.send("AD");  // one frame in two writes, then a second frame
+    host.send("7A\rAI75\r");
+    std::string in = host.receive(2);
+    EXPECT_EQ(in.substr(0, 5), "ad3A\r");
+    EXPECT_EQ(in.substr(5 + 2 + 112, 8), "05000000");
+    EXPECT_EQ(sim.requests(), (std::vector<std::string>{"AD7A", "AI75"}));
+    sim.clearRequests();
+    EXPECT_TRUE(sim.requests().empty());
+}
+
+struct FaultCase {
+    const char* name;
+    Faults faults;
+    const char* firstReply;
+    const char* secondReply;
+};
+
+class SimulatorFaults : public ::testing::TestWithParam<FaultCase> {};
+
+TEST_P(SimulatorFaults, FirstTwoConnects) {
+    Simulator sim;
+    sim.setFaults(GetParam().faults);
+    HostPort host(sim.portPath());
+    host.send("AC7B\r");
+    EXPECT_EQ(host.receive(1, 150), GetParam().firstReply);
+    host.send("AC7B\r");
+    EXPECT_EQ(host.receive(1, 150), GetParam().secondReply);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Knobs, SimulatorFaults,
+    ::testing::Values(FaultCase{"silentFirst", Faults{.silentFirst = 1}, "", "ac3B\r"},
+                      FaultCase{"silentForever", Faults{.silentForever = true}, "", ""},
+                      FaultCase{"corruptChecksum", Faults{.corruptChecksumFirst = 1}, "ac30\r", "ac3B\r"},
+                      FaultCase{"truncate", Faults{.truncateFirst = 1}, "ac", "ac3B\r"},
+                      FaultCase{"garbage", Faults{.garbageFirst = 1},
+                                "~\x7F\xA5"
+                                "ac3B\r",
+                                "ac3B\r"},
+                      FaultCase{"standardError", Faults{.standardErrorFor = "AC", .standardErrorCode = 13}, "?aq0D\r",
+                                "?aq0D\r"},
+                      FaultCase{"rawReply", Faults{.rawReplyFor = "AC", .rawReply = "xyz\r"}, "xyz\r", "xyz\r"},
+                      FaultCase{"silentFor", Faults{.silentFor = "AC"}, "", ""},
+                      FaultCase{"silentAfter", Faults{.silentAfter = 1}, "ac3B\r", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Simulator, StopHangsUpAnOpenPort) {
+    Simulator sim;
+    HostPort host(sim.portPath());
+    sim.stop();
+    EXPECT_NE(host.pollEvents(1000) & (POLLHUP | POLLERR), 0);
+}
+
+TEST(Simulator, LinkPointsToThePortAndGoesAway) {
+    auto link = std::filesystem::temp_directory_path() / ("torvik-sim-link-" + std::to_string(::getpid()));
+    {
+        Simulator sim({}, link.string());
+        EXPECT_EQ(sim.portPath(), link.string());
+        EXPECT_TRUE(std::filesystem::is_symlink(link));
+        HostPort host(sim.portPath());
+        host.send("AC7B\r");
+        EXPECT_EQ(host.receive(), "ac3B\r");
+    }
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(link)));
+}
+
+TEST(Simulator, PortStaysUsableAcrossHostReopen) {
+    Simulator sim;
+    { HostPort first(sim.portPath()); }
+    HostPort second(sim.portPath());
+    second.send("AC7B\r");
+    EXPECT_EQ(second.receive(), "ac3B\r");
+}
+
+}  // namespace
+}  // namespace torvik::sim
