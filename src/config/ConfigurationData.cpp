@@ -29,7 +29,11 @@ Value unsetValue(ConfigurationKey key) {
     switch (valueClassOf(key)) {
         case ValueClass::Unsigned: return unsetUnsigned;
         case ValueClass::Float: return std::numeric_limits<float>::quiet_NaN();
-        case ValueClass::Text: return TextValue{};
+        case ValueClass::Text: {
+            TextValue unset;
+            unset.fill(0x7F);  // no terminator before a 0x7F byte
+            return unset;
+        }
         case ValueClass::Signed: break;
     }
     return unsetSigned;

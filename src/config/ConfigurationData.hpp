@@ -21,7 +21,7 @@ constexpr ConfigurationKey firstChannelKey = 31;
 
 enum class ValueClass : uint8_t { Signed, Unsigned, Float, Text };
 
-// A zero-terminated text of at most 15 bytes.
+// A zero-terminated text of at most 15 bytes; unset when a 0x7F byte comes before any zero byte.
 using TextValue = std::array<char, 16>;
 using Value = std::variant<int32_t, uint32_t, float, TextValue>;
 

@@ -1,0 +1,237 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <vector>
+
+#include "config/ConfigurationConverter.hpp"
+#include "config/ConfigurationDocument.hpp"
+#include "config/ConfigurationRequestParser.hpp"
+#include "config/DocumentPaths.hpp"
+#include "core/Error.hpp"
+
+using namespace devlib_instr;
+using nlohmann::json;
+
+namespace {
+
+// The database as values by (channel, key); keys it does not hold read as unset.
+class FakeCommunicator : public ConfigurationDatabaseCommunicatorInterface {
+public:
+    FakeCommunicator() {
+        std::vector<uint8_t> image(256, 0);
+        for (int channel : {0, 1, 4, 5}) image[3 + channel] = 1;
+        image[17] = 0x04;
+        map = ChannelMap::build(image);
+    }
+    bool readValues(const ConfigurationRequest& request, ConfigurationData& result) override {
+        ++reads;
+        for (const auto& [channel, keys] : request)
+            for (ConfigurationKey key : keys) {
+                const Value* value = database.find(channel, key);
+                result.set(channel, key, value != nullptr ? *value : unsetValue(key));
+            }
+        return true;
+    }
+    bool writeValues(const ConfigurationData& values) override {
+        written = values;
+        return true;
+    }
+    void clear() override {}
+    const ChannelMap& channelMap() const override { return map; }
+
+    ConfigurationData database;
+    ConfigurationData written;
+    ChannelMap map;
+    int reads = 0;
+};
+
+struct ConverterTest : testing::Test {
+    ConverterTest() {
+        db().set(255, 10, int32_t{1});
+        db().set(255, 4, uint32_t{7});
+        db().set(0, 41, int32_t{1});  // ppm
+        db().set(0, 84, 1000.0f);
+        db().set(0, 85, 28.01f);
+        db().set(0, 66, 50.0f);
+        db().set(0, 40, makeText("CO"));
+        db().set(4, 41, int32_t{3});  // %{lel}
+        db().set(4, 84, 44000.0f);
+        db().set(4, 85, 16.04f);
+        db().set(4, 66, 4400.0f);
+        db().set(4, 36, makeText("6812345"));
+        db().set(5, 36, makeText("6899999"));
+    }
+    ConfigurationData& db() { return fake->database; }
+    json read(const std::string& request, uint32_t option = 0) { return json::parse(converter.read(request, option)); }
+
+    std::shared_ptr<FakeCommunicator> fake = std::make_shared<FakeCommunicator>();
+    ConfigurationConverter converter{fake};
+};
+
+std::u16string parseError(const std::string& text, bool withValues = false) {
+    ConfigurationData data;
+    try {
+        parseConfigurationRequest(text, withValues, data);
+    } catch (const Error& e) {
+        return e.message;
+    }
+    return u"<no error>";
+}
+
+const std::string v = R"("version":"1.0.6")";
+
+}  // namespace
+
+TEST(DocumentPathTable, EveryKeyHasOnePathAndPathsAreUnique) {
+    std::map<ConfigurationKey, int> keys;
+    for (const DocumentPath& path : documentPaths()) {
+        ++keys[path.key];
+        EXPECT_EQ(findPath(path.root, path.members), &path);
+    }
+    for (int key = 1; key <= 83; ++key) EXPECT_EQ(keys[static_cast<ConfigurationKey>(key)], key == 30 ? 0 : 1) << key;
+    EXPECT_EQ(pathOfKey(42 + 6 * 6 + 5)->members, (std::vector<std::string>{"alarms", "upper_a3", "is_enabled"}));
+    EXPECT_EQ(pathOfKey(84), nullptr);
+    EXPECT_EQ(channelsOfSensorSlot(0), (std::vector<uint8_t>{4, 5}));
+    EXPECT_EQ(channelsOfSensorSlot(3), (std::vector<uint8_t>{2, 3}));
+}
+
+TEST(RequestParsing, MessagesForBadRequests) {
+    EXPECT_EQ(parseError("{}"), u"JSON data can not be parsed");
+    EXPECT_EQ(parseError("[]"), u"JSON data can not be parsed");
+    EXPECT_EQ(parseError("null"), u"JSON data can not be parsed");
+    EXPECT_EQ(parseError("{" + v + R"(,"device":{"switch_of":null}})"),
+              u"Invalid key in JSON for node path: device.switch_of");
+    EXPECT_EQ(parseError("{" + v + R"(,"channels":{"0":{"alarms":{"upper_a9":null}}}})"),
+              u"Invalid key in JSON for node path: channels.0.alarms.upper_a9");
+    EXPECT_EQ(parseError("{" + v + R"(,"channels":{"x":null}})"), u"Invalid key in JSON for node path: channels.x");
+    EXPECT_EQ(parseError("{" + v + R"(,"sensors":{"4":null}})"), u"Invalid key in JSON for node path: sensors.4");
+    EXPECT_EQ(parseError("{" + v + R"(,"gadgets":{}})"), u"Invalid key in JSON for node path: gadgets");
+    EXPECT_EQ(parseError("{" + v + R"(,"device":{"switch_off":3}})"),
+              u"Invalid data type in JSON for node path: device.switch_off");
+    EXPECT_EQ(parseError("{" + v + R"(,"device":{"life_signal":[true]}})"),
+              u"Invalid data type in JSON for node path: device.life_signal");
+    EXPECT_EQ(parseError("{" + v + R"(,"device":{"switch_off":"sometimes"}})", true),
+              u"Invalid data type in JSON for node path: device.switch_off");
+    EXPECT_EQ(parseError("{" + v + R"(,"device":{"bumptest_interval":{"duration":70000}}})", true),
+              u"Invalid data type in JSON for node path: device.bumptest_interval.duration");
+    EXPECT_EQ(parseError("{" + v + R"(,"device":{"bumptest_interval":{"warning_period":-1}}})", true),
+              u"Invalid data type in JSON for node path: device.bumptest_interval.warning_period");
+    EXPECT_EQ(parseError("{" + v + R"(,"channels":{"0":{"calibration_interval":{"duration":1.5}}}})", true),
+              u"Invalid data type in JSON for node path: channels.0.calibration_interval.duration");
+    EXPECT_THROW(parseError("{not json"), json::parse_error);
+    EXPECT_THROW(parseError(R"({"version":106})"), json::type_error);
+    ConfigurationData data;
+    EXPECT_FALSE(parseConfigurationRequest(R"({"version":"1.0.5","device":null})", false, data));
+    EXPECT_FALSE(parseConfigurationRequest(R"({"device":null})", false, data));
+}
+
+TEST(RequestParsing, ReadRequestsNameKeysAndNullsExpand) {
+    ConfigurationData data;
+    ASSERT_TRUE(parseConfigurationRequest(
+        "{" + v + R"(,"device":{"life_signal":null,"switch_off":""},"channels":{"7":{"display_index":0}},)"
+                  R"("sensors":{"0":{"type":null}}})",
+        false, data));
+    const ConfigurationRequest expected{{4, {35}}, {5, {35}}, {7, {33}}, {255, {8, 9, 10}}};
+    EXPECT_EQ(data.keys(), expected);
+    ConfigurationData all;
+    ASSERT_TRUE(parseConfigurationRequest("{" + v + R"(,"channels":null})", false, all));
+    EXPECT_EQ(all.keys().size(), 6u);
+    EXPECT_EQ(all.keys().at(5).size(), 51u);  // 11 channel paths + 7 alarms x 6 attributes - 2 sensor paths
+}
+
+TEST(RequestParsing, WriteValuesAreConverted) {
+    ConfigurationData data;
+    ASSERT_TRUE(parseConfigurationRequest(
+        "{" + v + R"(,"$schema":"x","device":{"switch_off":"not allowed","life_signal":{"use_horn":true,"use_led":null},)"
+                  R"("bumptest_interval":{"warning_period":3}},)"
+                  R"("channels":{"1":{"alarms":{"upper_a1":{"level":12.5,"direction":"rising"}}}}})",
+        true, data));
+    EXPECT_EQ(*data.find(255, 10), Value(int32_t{2}));
+    EXPECT_EQ(*data.find(255, 8), Value(int32_t{1}));
+    EXPECT_FALSE(data.contains(255, 9));
+    EXPECT_EQ(*data.find(255, 4), Value(uint32_t{3}));
+    EXPECT_EQ(*data.find(1, 66), Value(12.5f));
+    EXPECT_EQ(*data.find(1, 70), Value(int32_t{1}));
+}
+
+TEST_F(ConverterTest, OnlyTheRequestedMembersComeBack) {
+    const json document = read("{" + v + R"(,"device":{"switch_off":null}})");
+    EXPECT_EQ(document, json::parse(R"({"$schema":")" + std::string(schemaUrl) +
+                                    R"(","version":"1.0.6","device":{"switch_off":"not allowed during a2"}})"));
+    EXPECT_EQ(fake->reads, 1);  // no alarm values: no gas features
+}
+
+TEST_F(ConverterTest, LevelsShowInTheChannelUnitWithFixedValuesAndUnits) {
+    const json document = read(
+        "{" + v + R"(,"channels":{"0":{"alarms":{"upper_a1":null,"stel_a2":{"is_latching":null,"level":null}}},)"
+                  R"("4":{"alarms":{"upper_a1":{"level":null,"unit":null}},"display_index":null,"sensor":null}},)"
+                  R"("device":{"bumptest_interval":{"unit":null}}})");
+    const json& zero = document["channels"]["0"]["alarms"];
+    EXPECT_EQ(zero["upper_a1"]["level"], 50.0);
+    EXPECT_EQ(zero["upper_a1"]["unit"], "ppm");
+    EXPECT_EQ(zero["upper_a1"]["is_enabled"], true);
+    EXPECT_FALSE(zero["upper_a1"].contains("is_latching"));  // not in the fake database
+    EXPECT_EQ(zero["stel_a2"], json::parse(R"({"is_latching":true})"));
+    const json& four = document["channels"]["4"];
+    EXPECT_EQ(four["alarms"]["upper_a1"], json::parse(R"({"level":10.0,"unit":"%{lel}"})"));
+    EXPECT_EQ(four["display_index"], 0);
+    EXPECT_EQ(four["sensor"], "0");
+    EXPECT_EQ(document["device"]["bumptest_interval"]["unit"], "d");
+    EXPECT_EQ(fake->reads, 2);
+}
+
+TEST_F(ConverterTest, SensorSlotsShowTheFirstActiveChannel) {
+    const json document = read("{" + v + R"(,"sensors":{"0":null,"3":null,"1":{"type":null}}})");
+    EXPECT_EQ(document["sensors"]["0"], json::parse(R"({"type":"IR","part_number":"6812345"})"));
+    EXPECT_EQ(document["sensors"]["1"], json::parse(R"({"type":"EC"})"));
+    EXPECT_FALSE(document["sensors"].contains("3")) << document.dump();  // channels 2 and 3 are not in use
+}
+
+TEST_F(ConverterTest, InvalidGasFeaturesFailTheRead) {
+    db().set(0, 84, std::numeric_limits<float>::quiet_NaN());
+    EXPECT_THROW(read("{" + v + R"(,"channels":{"0":{"alarms":{"upper_a1":{"level":null}}}}})"), Error);
+    db().invalidate(0, 41);
+    try {
+        read("{" + v + R"(,"channels":{"0":{"alarms":{"upper_a1":{"level":null}}}}})");
+        FAIL();
+    } catch (const Error& e) {
+        EXPECT_EQ(e.message, u"the gas features must return a valid unit for all configured channels");
+    }
+}
+
+TEST_F(ConverterTest, WriteConvertsLevelsBackToPpm) {
+    converter.write("{" + v + R"(,"channels":{"4":{"alarms":{"upper_a1":{"level":10.0}}}},"device":{"switch_off":"allowed"}})");
+    EXPECT_FLOAT_EQ(std::get<float>(*fake->written.find(4, 66)), 4400.0f);
+    EXPECT_EQ(*fake->written.find(255, 10), Value(int32_t{0}));
+    EXPECT_THROW(converter.write(R"({"version":"2.0.0","device":null})"), Error);
+}
+
+TEST_F(ConverterTest, FingerprintFollowsTheValues) {
+    const std::string request = "{" + v + R"(,"device":null,"channels":{"0":null}})";
+    const std::string first = converter.read(request, 1);
+    EXPECT_EQ(first, converter.read(request, 1));
+    EXPECT_EQ(first, std::to_string(std::stoull(first)));
+    db().set(255, 4, uint32_t{8});
+    EXPECT_NE(first, converter.read(request, 1));
+    db().set(255, 4, uint32_t{7});
+    EXPECT_EQ(first, converter.read(request, 1));
+}
+
+TEST(Fingerprint, MixesWholeValuesInKeyOrder) {
+    constexpr uint64_t basis = 0xCBF29CE484222325ULL, prime = 0x100000001B3ULL;
+    ConfigurationData data;
+    EXPECT_EQ(configurationFingerprint(data), basis);
+    data.set(255, 10, int32_t{-1});
+    data.set(0, 66, -2.9f);
+    data.set(0, 40, makeText("CO"));
+    data.set(0, 4, unsetValue(4));
+    uint64_t h = basis;
+    h = (h ^ uint64_t('C')) * prime;                 // key 40, character by character
+    h = (h ^ uint64_t('O')) * prime;
+    h = (h ^ static_cast<uint64_t>(-2)) * prime;      // key 66, truncated toward zero
+    h = (h ^ 0xFFFFFFFFFFFFFFFFULL) * prime;          // device key 10, sign-extended
+    EXPECT_EQ(configurationFingerprint(data), h);
+}

@@ -1,0 +1,196 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "config/ChannelMap.hpp"
+#include "config/DatabaseLayout.hpp"
+#include "config/KeyTable.hpp"
+#include "config/SectionCache.hpp"
+#include "core/Error.hpp"
+
+using namespace devlib_instr;
+
+namespace {
+
+std::u16string messageOf(const std::function<void()>& fn) {
+    try {
+        fn();
+    } catch (const Error& e) {
+        return e.message;
+    }
+    return u"<no error>";
+}
+
+// A device configuration image with the given active channels and sensor bits.
+std::vector<uint8_t> deviceImage(std::initializer_list<int> active, uint8_t sensorBits) {
+    std::vector<uint8_t> image(256, 0);
+    for (int channel : active) image[3 + channel] = 1;
+    image[17] = sensorBits;
+    return image;
+}
+
+}  // namespace
+
+// Bytes 0 ... 253 are summed: 254 x 0xFF = 0xFD02, complemented 0x02FD, stored low byte first.
+TEST(Checksum, AllFfSectionCoversBytesBeforeTheChecksum) {
+    std::vector<uint8_t> image(256, 0xFF);
+    sealSection(findSection(0x04000000, 256), image);
+    EXPECT_EQ(image[254], 0xFD);
+    EXPECT_EQ(image[255], 0x02);
+}
+
+TEST(Checksum, SumsOnlyUpToTheChecksumAndWrapsAt16Bits) {
+    const SectionInfo* info = findSection(0x19000000, 1536);
+    ASSERT_NE(info, nullptr);
+    std::vector<uint8_t> image(1536, 0xFF);
+    sealSection(info, image);
+    const uint16_t expected = static_cast<uint16_t>(~static_cast<uint16_t>(1534 * 255));
+    EXPECT_EQ(image[1534] | image[1535] << 8, expected);
+    sealSection(info, image);  // the old checksum bytes do not count
+    EXPECT_EQ(image[1534] | image[1535] << 8, expected);
+}
+
+TEST(Checksum, RefusesMissingRowsAndWrongSizes) {
+    std::vector<uint8_t> image(255, 0);
+    EXPECT_EQ(messageOf([&] { sealSection(nullptr, image); }), u"Database section info is nullptr");
+    EXPECT_EQ(messageOf([&] { sealSection(findSection(0x04000000, 1), image); }), u"Wrong section data size");
+}
+
+TEST(SectionTable, LookupFindsTheFirstRowThatHoldsTheRange) {
+    struct Case {
+        uint32_t address, length, start, size;
+    };
+    for (const Case& c : std::vector<Case>{{0x04000000, 256, 0x04000000, 256},
+                                           {0x0500012C, 4, 0x05000000, 768},
+                                           {0x13000000, 256, 0x13000000, 256},
+                                           {0x17000000 + 508, 4, 0x17000000, 512},
+                                           {0x190005FE, 2, 0x19000000, 1536}}) {
+        const SectionInfo* info = findSection(c.address, c.length);
+        ASSERT_NE(info, nullptr) << std::hex << c.address;
+        EXPECT_EQ(info->address, c.start);
+        EXPECT_EQ(info->size, c.size);
+        EXPECT_EQ(info->checksumOffset, c.size - 2);
+    }
+    EXPECT_EQ(findSection(0x13000000, 1), &sectionTable[15]);
+    EXPECT_EQ(findSection(0x040000FE, 3), nullptr);  // runs past the end
+    EXPECT_EQ(findSection(0x15000000, 1), nullptr);
+    EXPECT_EQ(findSection(0x02000000, 1), nullptr);
+}
+
+TEST(SectionTable, ValueKindWidths) {
+    const std::vector<std::pair<uint8_t, uint32_t>> widths{{0, 0}, {1, 4}, {2, 1}, {3, 2}, {4, 4}, {5, 1},
+                                                           {6, 2}, {7, 4}, {8, 4}, {9, 7}, {10, 0}, {255, 0}};
+    for (const auto& [kind, width] : widths) EXPECT_EQ(valueKindWidth(kind), width) << int(kind);
+}
+
+TEST(SectionCacheTest, UnreadSectionsAreFullSizeFfImages) {
+    SectionCache cache;
+    EXPECT_EQ(cache.catExSensorRecord(), std::vector<uint8_t>(1536, 0xFF));
+    EXPECT_EQ(cache.irChannelConfiguration(1).size(), 256u);
+    EXPECT_TRUE(cache.contains(0x14000000));
+    EXPECT_EQ(cache.ecSensorRecord(5).size(), 768u);
+    EXPECT_EQ(messageOf([&] { cache.ecChannelConfiguration(6); }), u"EC channel is out of range");
+    EXPECT_EQ(messageOf([&] { cache.irSensorRecord(2); }), u"IR channel is out of range");
+    const SectionCache::Image& image = cache.irSensorDataSet();
+    EXPECT_EQ(cache.addressOf(image.data() + 35), 0x17000023u);
+    uint8_t elsewhere = 0;
+    EXPECT_EQ(cache.addressOf(&elsewhere), 0u);
+    cache.clear();
+    EXPECT_FALSE(cache.contains(0x14000000));
+}
+
+TEST(ChannelMapTest, KindsClassesAndDisplayIndices) {
+    std::vector<uint8_t> image = deviceImage({0, 2, 4, 5}, 0x06);
+    image[9 + 2] = 0x01;  // channel 2 has class 1
+    const ChannelMap map = ChannelMap::build(image);
+    EXPECT_EQ(map.kind(0), SensorKind::EC);
+    EXPECT_EQ(map.kind(1), SensorKind::Unknown);
+    EXPECT_FALSE(map.isActive(1));
+    EXPECT_EQ(map.channelClass(2), 1);
+    EXPECT_EQ(map.kind(4), SensorKind::IR);
+    EXPECT_EQ(map.kind(5), SensorKind::IR);
+    EXPECT_EQ(map.displayIndex(4), 0);
+    EXPECT_EQ(map.displayIndex(5), 1);
+    EXPECT_EQ(map.displayIndex(0), 2);
+    EXPECT_EQ(map.displayIndex(2), 3);
+    EXPECT_EQ(map.displayIndex(1), noDisplayIndex);
+    EXPECT_EQ(messageOf([&] { map.kind(6); }), u"Channel index is out of range");
+}
+
+TEST(ChannelMapTest, Channel3WithoutEcSensorIsStillNumbered) {
+    std::vector<uint8_t> image = deviceImage({3, 4}, 0x01);
+    image[15] = image[16] = 1;
+    image[9 + 3] = 0x01;
+    const ChannelMap map = ChannelMap::build(image);
+    EXPECT_TRUE(map.isActive(3));
+    EXPECT_EQ(map.kind(3), SensorKind::Unknown);
+    EXPECT_EQ(map.channelClass(3), 0);
+    EXPECT_EQ(map.kind(4), SensorKind::CatEx);
+    EXPECT_EQ(map.channelClass(4), 6);
+    EXPECT_EQ(map.displayIndex(4), 0);
+    EXPECT_EQ(map.displayIndex(3), 1);
+}
+
+TEST(ChannelMapTest, Channel4And5SensorBits) {
+    struct Case {
+        uint8_t bits;
+        SensorKind four, five;
+    };
+    for (const Case& c : std::vector<Case>{{0x00, SensorKind::Unknown, SensorKind::Unknown},
+                                           {0x01, SensorKind::CatEx, SensorKind::Unknown},
+                                           {0x02, SensorKind::IR, SensorKind::Unknown},
+                                           {0x04, SensorKind::IR, SensorKind::IR},
+                                           {0x05, SensorKind::CatEx, SensorKind::IR}}) {
+        const ChannelMap map = ChannelMap::build(deviceImage({4, 5}, c.bits));
+        EXPECT_EQ(map.kind(4), c.four) << int(c.bits);
+        EXPECT_EQ(map.kind(5), c.five) << int(c.bits);
+    }
+}
+
+TEST(KeyLocations, DeviceKeysSitInTheDeviceConfiguration) {
+    const ChannelMap map;
+    const std::vector<std::pair<ConfigurationKey, Location>> expected{
+        {1, {3, 0x0400001A}}, {3, {2, 0x04000012}}, {10, {2, 0x04000026}}, {16, {3, 0x0400003C}},
+        {30, {3, 0x0400001E}}, {2, {0, noAddress}},  {22, {0, noAddress}}, {86, {0, noAddress}}};
+    for (const auto& [key, location] : expected) {
+        const Location found = locateKey(key, deviceChannel, map);
+        EXPECT_EQ(found.kind, location.kind) << int(key);
+        EXPECT_EQ(found.address, location.address) << int(key);
+    }
+}
+
+TEST(KeyLocations, ChannelKeysFollowTheSensorKind) {
+    std::vector<uint8_t> image = deviceImage({0, 1, 4, 5}, 0x04);
+    image[9 + 1] = 0x01;
+    const ChannelMap ir = ChannelMap::build(image);
+    const ChannelMap catEx = ChannelMap::build(deviceImage({4}, 0x01));
+    struct Case {
+        const ChannelMap* map;
+        ConfigurationKey key;
+        uint8_t channel;
+        uint32_t address;
+    };
+    for (const Case& c : std::vector<Case>{
+             {&ir, 31, 0, 0x0D00002C},       {&ir, 85, 1, 0x060001E0},    {&ir, 42, 1, noAddress},  // class 1
+             {&ir, 42, 0, 0x0D000020},       {&ir, 41, 4, 0x1300001C},    {&ir, 85, 5, 0x0C000024},
+             {&ir, 37, 5, 0x1700001C},       {&ir, 37, 0, noAddress},     {&ir, 31, 2, noAddress},  // inactive
+             {&catEx, 42, 4, noAddress},     {&catEx, 47, 4, noAddress},  {&catEx, 66, 4, 0x1300001C},
+             {&catEx, 85, 4, 0x190001A0},    {&catEx, 36, 4, 0x19000000}, {&ir, 54, 0, noAddress}}) {
+        EXPECT_EQ(locateKey(c.key, c.channel, *c.map).address, c.address) << int(c.key) << "/" << int(c.channel);
+    }
+    const KeyLocation list = locateKey(72, std::vector<uint8_t>{5, 0, 2}, ir);
+    EXPECT_EQ(list.addresses, (std::vector<uint32_t>{0x14000024, 0x0D000018, noAddress}));
+    EXPECT_EQ(list.kinds, (std::vector<uint8_t>{1, 1, 1}));
+}
+
+TEST(KeyLocations, ChannelsOutOfRange) {
+    const ChannelMap map;
+    try {
+        locateKey(31, 6, map);
+        FAIL();
+    } catch (const Error& e) {
+        EXPECT_EQ(e.category, 5u);
+        EXPECT_EQ(e.code, 18u);
+        EXPECT_EQ(e.message, u"Channel number is out of range");
+    }
+}
