@@ -14,12 +14,26 @@
 
 static const char request[] = "{\"version\":\"1.0.6\",\"device\":{\"switch_off\":\"allowed\"}}";
 
-/* Prints an error record (its 16-bit text, ASCII only, for brevity) and frees it. */
+/* Writes a 16-bit library text to stderr (ASCII only, for brevity). */
+static void printText(const InstrWChar* text) {
+    for (const InstrWChar* c = text; c != NULL && *c != 0; ++c) fputc(*c < 0x80 ? (int)*c : '?', stderr);
+}
+
+/* The library's log lines, INFO and above, to stderr (the built-in logger writes to stdout). */
+static void logToStderr(int32_t level, const InstrWChar* text, void* user) {
+    (void)user;
+    if (level < 1) return;
+    fprintf(stderr, "log level %d: ", (int)level);
+    printText(text);
+    fputc('\n', stderr);
+}
+
+/* Prints an error record and frees it. */
 static void printError(const InstrumentAPI* api, const char* what, InstrError** err) {
     fprintf(stderr, "%s failed", what);
     if (*err != NULL) {
         fprintf(stderr, ": category %u, code %u: ", (unsigned)(*err)->category, (unsigned)(*err)->code);
-        for (const InstrWChar* c = (*err)->message; c != NULL && *c != 0; ++c) fputc(*c < 0x80 ? (int)*c : '?', stderr);
+        printText((*err)->message);
         api->errorFree(err);
     }
     fputc('\n', stderr);
@@ -42,6 +56,7 @@ int main(int argc, char** argv) {
     InstrError* err = NULL;
 
     InstrContext* context = api->contextAddRef(api->contextCreate());
+    api->contextSetLogCallback(context, logToStderr, NULL);
     InstrDevice* device = api->deviceAddRef(api->deviceCreate(context));
     InstrConfiguration* configuration = NULL;
     InstrByteArray* requestBytes = api->byteArrayAddRef(api->byteArrayCreateFromData(request, sizeof request - 1));

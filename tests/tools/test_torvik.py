@@ -1,0 +1,261 @@
+#!/usr/bin/env python3
+"""Runs the torvik command-line tool as a subprocess against its built-in simulated detector (or
+against `torvik sim` in another process) and checks exit codes, JSON output, archives and error
+texts.
+
+usage: test_torvik.py TORVIK HOST_EXAMPLE [unittest arguments, e.g. a test class name]
+"""
+import json
+import os
+import re
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+import zipfile
+
+TOOL = None
+EXAMPLE = None
+TIMEOUT = 60
+
+
+def run(*args, stdin=None):
+    return subprocess.run([TOOL, *args], input=stdin, capture_output=True, text=True, timeout=TIMEOUT)
+
+
+class SimProcess:
+    """`torvik sim` with the given options, serving until the context ends."""
+
+    def __init__(self, *options):
+        self.options = options
+
+    def __enter__(self):
+        self.process = subprocess.Popen([TOOL, "sim", *self.options], stdout=subprocess.PIPE,
+                                        stderr=subprocess.DEVNULL, text=True)
+        self.port = self.process.stdout.readline().strip()
+        if not self.port:
+            self.process.kill()
+            raise AssertionError("torvik sim printed no port")
+        return self
+
+    def __exit__(self, *exc):
+        self.process.send_signal(signal.SIGINT)
+        self.exit_code = self.process.wait(timeout=TIMEOUT)
+        self.process.stdout.close()
+
+
+class TempDir(unittest.TestCase):
+    def setUp(self):
+        self._dir = tempfile.TemporaryDirectory()
+        self.dir = self._dir.name
+
+    def tearDown(self):
+        self._dir.cleanup()
+
+    def write(self, name, content):
+        path = os.path.join(self.dir, name)
+        with open(path, "w", encoding="utf-8") as f:
+            f.write(content if isinstance(content, str) else json.dumps(content))
+        return path
+
+
+class Usage(unittest.TestCase):
+    def test_usage_errors_exit_2(self):
+        cases = [
+            [],
+            ["frobnicate"],
+            ["info", "--bogus"],
+            ["info", "extra"],
+            ["info", "--port"],
+            ["info", "--port", "/dev/null", "--simulate"],
+            ["config", "write"],
+            ["config", "read", "--fingerprint=yes"],
+            ["datalog", "read"],
+            ["datalog", "read", "-o", "x.zip", "--skip", "measurement,bogus"],
+            ["sim", "--reply-delay", "soon"],
+        ]
+        for args in cases:
+            with self.subTest(args=args):
+                result = run(*args)
+                self.assertEqual(result.returncode, 2, result.stderr)
+                self.assertEqual(result.stdout, "")
+                self.assertIn("torvik", result.stderr)
+
+    def test_help_on_every_subcommand(self):
+        for name in ["info", "config read", "config write", "datalog read", "datalog clear", "sim"]:
+            with self.subTest(name=name):
+                result = run(*name.split(), "--help")
+                self.assertEqual(result.returncode, 0, result.stderr)
+                self.assertTrue(result.stdout.startswith("usage: torvik " + name), result.stdout)
+        overview = run("--help")
+        self.assertEqual(overview.returncode, 0)
+        for name in ["info", "config read", "datalog read", "sim"]:
+            self.assertIn(name, overview.stdout)
+
+
+class WrongPort(unittest.TestCase):
+    def test_port_that_does_not_open(self):
+        for args in (["info"], ["config", "read"], ["datalog", "clear"]):
+            with self.subTest(args=args):
+                result = run(*args, "--port", "/dev/nonexistent")
+                self.assertEqual(result.returncode, 1, result.stderr)
+                self.assertRegex(result.stderr, r"torvik: error: General \(0\) code 6: ")
+                self.assertEqual(result.stdout, "")
+
+
+class Simulated(TempDir):
+    def test_info(self):
+        result = run("info")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertIn("no --port given, using the built-in simulated detector", result.stderr)
+        info = json.loads(result.stdout)
+        self.assertEqual(len(info["part_number"]), 7)
+        self.assertRegex(info["serial_number"], r"^.{4}-.{4}$")
+        self.assertRegex(info["firmware_version"], r"^\d+\.\d+$")
+        self.assertRegex(info["device_time"], r"^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d$")
+        self.assertIsInstance(info["device_type"], int)
+        self.assertIsInstance(info["device_state"], int)
+
+    def test_config_read_whole_document(self):
+        result = run("config", "read", "--simulate")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertNotIn("no --port given", result.stderr)
+        document = json.loads(result.stdout)
+        self.assertTrue(document["$schema"].endswith("/schemas/fieldconfig/fieldconfig_json_schema_v1.0.6.json"))
+        self.assertEqual(document["version"], "1.0.6")
+        self.assertEqual(document["device"]["bumptest_interval"]["unit"], "d")
+        self.assertIn(document["device"]["switch_off"], ["allowed", "not allowed during a2", "not allowed"])
+        self.assertTrue(set(document["channels"]) <= {str(n) for n in range(6)})
+        self.assertTrue(document["channels"])
+
+    def test_config_read_request_and_fingerprint(self):
+        request = self.write("request.json", {"version": "1.0.6", "device": {"switch_off": "allowed"}})
+        result = run("config", "read", "--request", request, "--compact")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(result.stdout.count("\n"), 1)
+        document = json.loads(result.stdout)
+        self.assertEqual(set(document), {"$schema", "version", "device"})
+        self.assertEqual(set(document["device"]), {"switch_off"})
+
+        first, second = run("config", "read", "--fingerprint"), run("config", "read", "--fingerprint")
+        self.assertEqual(first.returncode, 0, first.stderr)
+        self.assertRegex(first.stdout, r"^\d+\n$")
+        self.assertEqual(first.stdout, second.stdout)
+
+    def test_bad_documents(self):
+        cases = [
+            ("read", {"version": "0.9", "device": {"switch_off": "allowed"}},
+             "InstrContainerWriter (5) code 18: Converting of the read response in the internal structure failed"),
+            ("write", {"version": "0.9", "device": {"switch_off": "allowed"}},
+             "InstrContainerWriter (5) code 18: Converting of the write request in the internal structure failed"),
+            ("write", {"version": "1.0.6", "device": {"switch_of": "allowed"}},
+             "Invalid key in JSON for node path: device.switch_of"),
+            ("write", "{not json", "InstrContainerWriter (5) code 18: "),
+        ]
+        for operation, document, text in cases:
+            with self.subTest(operation=operation, document=document):
+                path = self.write("bad.json", document)
+                args = ["config", "read", "--request", path] if operation == "read" else ["config", "write", path]
+                result = run(*args)
+                self.assertEqual(result.returncode, 1, result.stderr)
+                self.assertIn("torvik: error: ", result.stderr)
+                self.assertIn(text, result.stderr)
+                self.assertEqual(result.stdout, "")
+
+    def test_missing_request_file(self):
+        result = run("config", "write", os.path.join(self.dir, "absent.json"))
+        self.assertEqual(result.returncode, 1)
+        self.assertIn("cannot read", result.stderr)
+
+    def test_config_write_reports_what_the_device_holds(self):
+        document = self.write("write.json", {
+            "version": "1.0.6",
+            "device": {"switch_off": "not allowed", "quick_menu": {"show_messages": True}},
+        })
+        result = run("config", "write", document)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        held = json.loads(result.stdout)
+        self.assertEqual(held["device"]["switch_off"], "not allowed")
+        self.assertIn("torvik: warning: ", result.stderr)  # key 22 is skipped, not written
+
+    def test_datalog_read_and_skip(self):
+        everything = os.path.join(self.dir, "all.zip")
+        result = run("datalog", "read", "-o", everything, "--all")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertNotIn("\r", result.stderr)  # no progress bar when stderr is not a terminal
+        with zipfile.ZipFile(everything) as archive:
+            self.assertIsNone(archive.testzip())
+            names = archive.namelist()
+            metadata = json.loads(archive.read("gdcdatalogger.json"))
+        self.assertIsInstance(metadata, dict)
+        all_sections = [n for n in names if n.endswith(".ddl")]
+        self.assertEqual(len(all_sections), 4, names)
+
+        session_only = os.path.join(self.dir, "session.zip")
+        result = run("datalog", "read", "--output", session_only, "--skip", "measurement,event,debug")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        with zipfile.ZipFile(session_only) as archive:
+            self.assertEqual(len([n for n in archive.namelist() if n.endswith(".ddl")]), 1, archive.namelist())
+
+        again = run("datalog", "read", "-o", everything)
+        self.assertEqual(again.returncode, 1)
+        self.assertIn("InstrFirmwareFlasher (3) code 1: Output file exists", again.stderr)
+
+    def test_datalog_clear(self):
+        result = run("datalog", "clear")
+        self.assertEqual(result.returncode, 0, result.stderr)
+
+    def test_verbose_logs_on_stderr_only(self):
+        quiet, verbose = run("config", "read", "--compact"), run("config", "read", "--compact", "--verbose")
+        self.assertEqual(verbose.returncode, 0, verbose.stderr)
+        self.assertEqual(json.loads(quiet.stdout), json.loads(verbose.stdout))
+        self.assertRegex(verbose.stderr, r"(?m)^(DEBUG|INFO): ")
+        self.assertNotRegex(quiet.stderr, r"(?m)^(DEBUG|INFO): ")
+
+
+class StandaloneSimulator(TempDir):
+    def test_hosts_connect_to_torvik_sim(self):
+        link = os.path.join(self.dir, "detector")
+        with SimProcess("--link", link) as sim:
+            self.assertEqual(sim.port, link)
+            info = run("info", "--port", sim.port)
+            self.assertEqual(info.returncode, 0, info.stderr)
+            self.assertNotIn("simulated", info.stderr)
+            example = subprocess.run([EXAMPLE, sim.port], capture_output=True, text=True, timeout=TIMEOUT)
+            self.assertEqual(example.returncode, 0, example.stderr)
+            self.assertIn("switch_off", json.loads(example.stdout)["device"])
+        self.assertEqual(sim.exit_code, 0)
+        self.assertFalse(os.path.lexists(link))
+
+    def test_silent_device(self):
+        request = self.write("request.json", {"version": "1.0.6", "device": {"switch_off": "allowed"}})
+        with SimProcess("--silent") as sim:
+            result = run("config", "read", "--port", sim.port, "--request", request)
+        self.assertEqual(result.returncode, 1)
+        self.assertRegex(result.stderr, r"torvik: error: InstrContainerWriter \(5\) code \d+: ")
+
+    def test_ctrl_c_aborts_datalog_read(self):
+        archive = os.path.join(self.dir, "aborted.zip")
+        with SimProcess("--reply-delay", "150") as sim:
+            reader = subprocess.Popen([TOOL, "datalog", "read", "--port", sim.port, "-o", archive, "--all",
+                                       "--verbose"], stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+            for line in reader.stderr:
+                if "Saying hello to device." in line:
+                    break
+            reader.send_signal(signal.SIGINT)
+            rest = reader.stderr.read()
+            code = reader.wait(timeout=TIMEOUT)
+            reader.stdout.close()
+            reader.stderr.close()
+        self.assertEqual(code, 1, rest)
+        self.assertIn("torvik: error: InstrFirmwareFlasher (3) code 8: Aborted by user", rest)
+        self.assertFalse(os.path.exists(archive))
+
+
+if __name__ == "__main__":
+    if len(sys.argv) < 3:
+        sys.exit(__doc__)
+    TOOL, EXAMPLE = sys.argv[1], sys.argv[2]
+    unittest.main(argv=[sys.argv[0], *sys.argv[3:]], verbosity=1)

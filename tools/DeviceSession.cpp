@@ -1,0 +1,35 @@
+#include "DeviceSession.hpp"
+
+#include <cstdio>
+
+#include "ErrorReport.hpp"
+#include "sim/Simulator.hpp"
+
+namespace torvik::cli {
+
+DeviceSession::DeviceSession(const Arguments& args) : api_(*GetInstrumentAPI()), log_(args.has("verbose")) {
+    std::string port = choosePort(args);
+    context_ = ApiHandle(api_, api_.contextCreate());
+    if (!context_) throw ToolFailure("the library could not create a context");
+    log_.install(api_, context_.get());
+    device_ = ApiHandle(api_, api_.deviceCreate(context_.get()));
+    if (!device_) throw ToolFailure("the library could not create a device");
+    InstrError* err = nullptr;
+    if (!api_.deviceOpen(device_.get(), port.c_str(), &err)) fail(takeError(api_, err), "cannot open port " + port);
+}
+
+DeviceSession::~DeviceSession() = default;
+
+std::string DeviceSession::choosePort(const Arguments& args) {
+    std::optional<std::string> port = args.value("port");
+    if (port && args.has("simulate")) throw UsageError("--port and --simulate exclude each other");
+    if (port) {
+        if (port->empty()) throw UsageError("--port needs a device path");
+        return *port;
+    }
+    if (!args.has("simulate")) std::fprintf(stderr, "torvik: no --port given, using the built-in simulated detector\n");
+    simulator_ = std::make_unique<sim::Simulator>();
+    return simulator_->portPath();
+}
+
+}  // namespace torvik::cli

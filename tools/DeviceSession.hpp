@@ -1,0 +1,45 @@
+// What every device command starts with: the API table, a context whose log goes to the tool's
+// sink, and a device opened on --port, or on the built-in simulated detector when no port is given.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "ApiHandle.hpp"
+#include "Arguments.hpp"
+#include "LogSink.hpp"
+#include "torvik/instrument_api.h"
+
+namespace torvik::sim {
+class Simulator;
+}
+
+namespace torvik::cli {
+
+class DeviceSession {
+public:
+    // Opens the device; a ToolFailure with the library's error when the port does not open, a
+    // UsageError when both --port and --simulate are given.
+    explicit DeviceSession(const Arguments& args);
+    ~DeviceSession();
+    DeviceSession(const DeviceSession&) = delete;
+    DeviceSession& operator=(const DeviceSession&) = delete;
+
+    const InstrumentAPI& api() const { return api_; }
+    InstrContext* context() const { return context_.get(); }
+    InstrDevice* device() const { return device_.get(); }
+    LogSink& log() { return log_; }
+
+private:
+    // The port to open: --port, or the path of a simulator started here.
+    std::string choosePort(const Arguments& args);
+
+    const InstrumentAPI& api_;
+    LogSink log_;
+    // Declared before the handles so that it outlives the device's open port.
+    std::unique_ptr<sim::Simulator> simulator_;
+    ApiHandle<InstrContext> context_;
+    ApiHandle<InstrDevice> device_;
+};
+
+}  // namespace torvik::cli

@@ -1,0 +1,40 @@
+// How the tool reports failures: the library's error records become lines of the form
+// "torvik: error: InstrFirmwareFlasher (3) code 8: Aborted by user" on stderr, exit code 1.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "torvik/instrument_api.h"
+
+namespace torvik::cli {
+
+// A device or library failure; `lines` are the texts after "torvik: error: ".
+class ToolFailure : public std::exception {
+public:
+    explicit ToolFailure(std::vector<std::string> lines) : lines(std::move(lines)) {}
+    explicit ToolFailure(std::string line) : lines{std::move(line)} {}
+    const char* what() const noexcept override { return lines.empty() ? "failure" : lines.front().c_str(); }
+    std::vector<std::string> lines;
+};
+
+// "<category name> (<category>) code <code>: <message>".
+std::string describeError(uint32_t category, uint32_t code, const InstrWChar* message);
+
+// Describes the record in *err (if any) and frees it.
+std::vector<std::string> takeError(const InstrumentAPI& api, InstrError*& err);
+
+// Reads an error list through a slot of the form (list, capacity) -> count and frees the records.
+std::vector<std::string> takeErrorList(const InstrumentAPI& api,
+                                       const std::function<uint32_t(InstrError**, uint32_t)>& getErrors);
+
+// Throws ToolFailure with the given lines, or with `fallback` when there are none (a failure the
+// library reported without a record).
+[[noreturn]] void fail(std::vector<std::string> lines, const std::string& fallback);
+
+void printFailure(const ToolFailure& failure);
+
+}  // namespace torvik::cli

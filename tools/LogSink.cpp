@@ -1,0 +1,39 @@
+#include "LogSink.hpp"
+
+#include <array>
+#include <cstdio>
+#include <utility>
+
+#include "core/TextConversion.hpp"
+
+namespace torvik::cli {
+
+namespace {
+constexpr int32_t warnLevel = 2;
+constexpr std::array<const char*, 4> levelPrefixes{"DEBUG: ", "INFO: ", "WARN: ", "ERROR: "};
+}  // namespace
+
+void LogSink::install(const InstrumentAPI& api, InstrContext* context) {
+    api.contextSetLogCallback(context, &LogSink::callback, this);
+}
+
+std::vector<std::string> LogSink::takeWarnings() {
+    std::lock_guard lock(mutex_);
+    return std::exchange(warnings_, {});
+}
+
+void LogSink::callback(int32_t level, const InstrWChar* text, void* user) {
+    if (user == nullptr || text == nullptr || level < 0 || level >= static_cast<int32_t>(levelPrefixes.size())) return;
+    static_cast<LogSink*>(user)->write(level, devlib_instr::toUtf8(reinterpret_cast<const char16_t*>(text)));
+}
+
+void LogSink::write(int32_t level, const std::string& text) {
+    std::lock_guard lock(mutex_);
+    if (verbose_) {
+        std::fprintf(stderr, "%s%s\n", levelPrefixes[static_cast<size_t>(level)], text.c_str());
+    } else if (level == warnLevel) {
+        warnings_.push_back(text);
+    }
+}
+
+}  // namespace torvik::cli

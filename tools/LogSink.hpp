@@ -1,0 +1,37 @@
+// The tool's log callback. With --verbose every library log line goes to stderr with its level
+// prefix; otherwise lines are dropped (the library's own console logger would write to stdout,
+// which must stay clean JSON), except that warnings are kept for commands that report them.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "torvik/instrument_api.h"
+
+namespace torvik::cli {
+
+class LogSink {
+public:
+    explicit LogSink(bool verbose) : verbose_(verbose) {}
+
+    // Installs this sink as the context's log callback; the sink must outlive the context.
+    void install(const InstrumentAPI& api, InstrContext* context);
+
+    // The WARN lines logged so far (UTF-8), oldest first, when not verbose (verbose shows them
+    // as they come); clears the list.
+    std::vector<std::string> takeWarnings();
+
+    // Called by the library, on whichever thread logs.
+    static void callback(int32_t level, const InstrWChar* text, void* user);
+
+private:
+    void write(int32_t level, const std::string& text);
+
+    bool verbose_;
+    std::mutex mutex_;
+    std::vector<std::string> warnings_;
+};
+
+}  // namespace torvik::cli
