@@ -1,0 +1,70 @@
+// An in-memory serial link: every written frame is answered from a script (optionally after an
+// echo of the frame), and reads take from the pending bytes without real waiting.
+#pragma once
+
+#include <algorithm>
+#include <chrono>
+#include <deque>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "torvik/uart_interface.hpp"
+
+namespace devlib_instr::testing_support {
+
+class FakeUart : public AbstractUartInterface {
+public:
+    explicit FakeUart(uint32_t baud = 115200) : AbstractUartInterface("fake", baud) { open(); }
+
+    void configure() override {}
+    void setBaudRate(uint32_t baud) override { rateChanges.push_back(baud); }
+
+    bool echo = false;
+    std::deque<std::string> replies;  // one per written frame; none left: silence
+    uint32_t failingWrites = 0;       // the next k writes throw CommError(0)
+    std::string pending;              // bytes waiting to be read
+    std::vector<std::string> written;
+    std::vector<uint32_t> rateChanges;
+    std::vector<uint32_t> ratesAtWrite;
+
+protected:
+    bool doOpen() override { return true; }
+    bool doClose() override { return true; }
+    uint32_t writeBytes(const uint8_t* data, uint32_t size) override {
+        if (failingWrites > 0) {
+            --failingWrites;
+            throw CommError(0);
+        }
+        std::string frame(data, data + size);
+        written.push_back(frame);
+        ratesAtWrite.push_back(baudRate);
+        if (echo) pending += frame;
+        if (!replies.empty()) {
+            pending += replies.front();
+            replies.pop_front();
+        }
+        return size;
+    }
+    bool writeByte(uint8_t value) override { return writeBytes(&value, 1) == 1; }
+    uint32_t readBytes(uint8_t* buffer, uint32_t size, uint32_t) override {
+        auto count = static_cast<uint32_t>(std::min<size_t>(size, pending.size()));
+        std::copy_n(pending.begin(), count, buffer);
+        pending.erase(0, count);
+        // A silent line costs a little time instead of a busy loop.
+        if (count == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return count;
+    }
+};
+
+// A complete frame: code, payload, checksum digits and CR.
+inline std::string frameOf(const std::string& code, const std::string& payload = {}) {
+    std::string body = code + payload;
+    uint8_t sum = 0;
+    for (char c : body) sum = static_cast<uint8_t>(sum + static_cast<uint8_t>(c));
+    static constexpr char digits[] = "0123456789ABCDEF";
+    uint8_t check = static_cast<uint8_t>(~sum);
+    return body + digits[check >> 4] + digits[check & 0x0F] + '\r';
+}
+
+}  // namespace devlib_instr::testing_support

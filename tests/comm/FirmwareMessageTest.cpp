@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "comm/FirmwareMessage.hpp"
+
+namespace devlib_instr {
+namespace {
+
+std::vector<uint8_t> bytesOf(const std::string& text) {
+    return {text.begin(), text.end()};
+}
+
+TEST(FirmwareMessage, EncodeWorkedExample) {
+    FirmwareCmdMessage connect(u"Connect device", "AC");
+    connect.encode();
+    EXPECT_EQ(connect.frame, (std::vector<uint8_t>{0x41, 0x43, 0x37, 0x42, 0x0D}));
+    connect.payload = "01";
+    connect.encode();  // encoding again starts over
+    EXPECT_EQ(connect.frame, bytesOf("AC011A\r"));
+}
+
+TEST(FirmwareMessage, ChecksumIsZeroPaddedUpperCase) {
+    // "_" + "\x9F" sums to 0xFE: the checksum byte is 0x01 and must read "01".
+    FirmwareCmdMessage message(u"", "_");
+    message.payload = "\x9F";
+    message.encode();
+    EXPECT_EQ(std::string(message.frame.begin(), message.frame.end()),
+              "_\x9F"
+              "01\r");
+}
+
+struct DecodeCase {
+    const char* name;
+    std::string raw;
+    bool valid;
+    std::string payload;
+    size_t rawSizeAfter;  // the caller's vector after decode
+};
+
+class FirmwareMessageDecode : public testing::TestWithParam<DecodeCase> {};
+
+TEST_P(FirmwareMessageDecode, Accepts) {
+    const DecodeCase& c = GetParam();
+    FirmwareResponseMessage response(u"", "ac", 0);
+    std::vector<uint8_t> raw = bytesOf(c.raw);
+    EXPECT_NO_THROW(response.decode(raw));
+    EXPECT_EQ(response.valid, c.valid);
+    EXPECT_EQ(raw.size(), c.rawSizeAfter);
+    if (c.valid) {
+        EXPECT_EQ(response.payload, c.payload);
+        EXPECT_EQ(response.frame, bytesOf(c.raw.substr(0, c.raw.size() - 1)));
+    } else {
+        EXPECT_TRUE(response.frame.empty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, FirmwareMessageDecode,
+                         testing::Values(DecodeCase{"EmptyPayload", "ac3B\r", true, "", 4},
+                                         DecodeCase{"LowerCaseChecksum", "ac3b\r", true, "", 4},
+                                         DecodeCase{"WrongChecksumDropsTerminator", "ac3C\r", false, "", 4},
+                                         DecodeCase{"WithPayload", "ac01DA\r", true, "01", 6},
+                                         DecodeCase{"NoTerminator", "ac3B", false, "", 4},
+                                         DecodeCase{"WrongCode", "ad3A\r", false, "", 5},
+                                         DecodeCase{"TooShort", "ac3\r", false, "", 4},
+                                         DecodeCase{"Empty", "", false, "", 0},
+                                         DecodeCase{"ChecksumOnlyFrameIsNotEnoughWithoutCode", "3B\r", false, "", 3}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(FirmwareMessage, DecodeCarriesPayloadAndChecksumOfEverythingBeforeDigits) {
+    FirmwareCmdMessage built(u"", "ar");
+    built.payload = "0001234500100102";
+    built.encode();
+    FirmwareResponseMessage response(u"", "ar", 0);
+    std::vector<uint8_t> raw = built.frame;
+    response.decode(raw);
+    ASSERT_TRUE(response.valid);
+    EXPECT_EQ(response.payload, "0001234500100102");
+}
+
+TEST(FirmwareMessage, UnparsableChecksumDigitsReadAsZero) {
+    // "ac" + payload summing to 0xFF gives checksum byte 0x00, which "zz" (unparsable) matches.
+    std::string body = "ac";
+    uint8_t sum = 'a' + 'c';
+    body += static_cast<char>(0xFF - sum);
+    FirmwareResponseMessage response(u"", "ac", 0);
+    std::vector<uint8_t> raw = bytesOf(body + "zz\r");
+    response.decode(raw);
+    EXPECT_TRUE(response.valid);
+}
+
+TEST(FirmwareMessage, IsResponseToChecksTheHead) {
+    FirmwareResponseMessage response(u"", "_f", 32);
+    EXPECT_TRUE(response.isResponseTo(bytesOf("_f")));
+    EXPECT_TRUE(response.isResponseTo(bytesOf("_f12")));
+    EXPECT_FALSE(response.isResponseTo(bytesOf("_F")));
+    EXPECT_FALSE(response.isResponseTo(bytesOf("_")));
+    EXPECT_FALSE(response.isResponseTo({}));
+    EXPECT_GE(response.frame.capacity(), 32u);
+}
+
+TEST(FirmwareMessage, ParseFailuresLeaveDecode) {
+    struct Failing : FirmwareResponseMessage {
+        Failing() : FirmwareResponseMessage(u"", "ac", 0) {}
+        void parsePayload() override { throw std::runtime_error("Insufficient data."); }
+    } response;
+    std::vector<uint8_t> raw = bytesOf("ac3B\r");
+    EXPECT_THROW(response.decode(raw), std::runtime_error);
+}
+
+}  // namespace
+}  // namespace devlib_instr

@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <stdexcept>
+
+#include "LogCapture.hpp"
+#include "comm/Task.hpp"
+#include "comm/WaitGuard.hpp"
+
+namespace devlib_instr {
+namespace {
+
+using testing_support::LogCapture;
+
+// What a test task's Run does, kept outside the task so that it outlives it.
+struct Script {
+    std::function<void()> prepare = [] {};
+    bool waitForRelease = false;  // Run blocks until released (or cancelled)
+    bool throwFromRun = false;
+
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool entered = false;
+    bool released = false;
+    std::atomic<int> runs{0};
+
+    void release() {
+        std::lock_guard<std::mutex> lock(mutex);
+        released = true;
+        changed.notify_all();
+    }
+    void awaitEntered() {
+        std::unique_lock<std::mutex> lock(mutex);
+        changed.wait(lock, [this] { return entered; });
+    }
+};
+
+class ScriptedTask : public Task {
+public:
+    ScriptedTask(ContextGuard context, Script& script, bool cancelInDestructor = true)
+        : Task(std::move(context), 3), script_(script), cancelInDestructor_(cancelInDestructor) {}
+    ~ScriptedTask() override {
+        if (cancelInDestructor_) CancelAndWait();
+    }
+
+protected:
+    void Prepare() override { script_.prepare(); }
+    void Run() override {
+        Script& script = script_;  // the task may be half destroyed while Run waits below
+        Task& self = *this;
+        ++script.runs;
+        std::unique_lock<std::mutex> lock(script.mutex);
+        script.entered = true;
+        script.changed.notify_all();
+        while (script.waitForRelease && !script.released && !self.Task::IsCanceled())
+            script.changed.wait_for(lock, std::chrono::milliseconds(1));
+        if (script.throwFromRun) throw std::runtime_error("failed");
+    }
+
+private:
+    Script& script_;
+    bool cancelInDestructor_;
+};
+
+class TaskTest : public testing::Test {
+protected:
+    LogCapture log;
+    Script script;
+};
+
+TEST_F(TaskTest, StartReturnsOnceTheWorkerRuns) {
+    script.waitForRelease = true;
+    ScriptedTask task(log.guard(), script);
+    EXPECT_FALSE(task.IsFinished());
+    task.Start();
+    EXPECT_EQ(task.state(), Task::Running);
+    EXPECT_EQ(log.textsAt(LogLevel::Debug),
+              (std::vector<std::u16string>{u"Start: Waiting for the task to be started.", u"Start: Task started."}));
+    EXPECT_FALSE(task.Wait(0));
+    EXPECT_FALSE(task.Wait(5));
+    script.release();
+    EXPECT_TRUE(task.Wait(-1));
+    EXPECT_TRUE(task.Wait(0));
+    EXPECT_TRUE(task.IsFinished());
+}
+
+TEST_F(TaskTest, WaitOnANeverStartedTaskReturnsAtOnce) {
+    ScriptedTask task(log.guard(), script);
+    EXPECT_FALSE(task.Wait(-1));
+    EXPECT_FALSE(task.Wait(100000));
+    EXPECT_FALSE(task.IsFinished());
+}
+
+TEST_F(TaskTest, RunsAtMostOnce) {
+    ScriptedTask task(log.guard(), script);
+    task.Start();
+    EXPECT_TRUE(task.Wait(-1));
+    task.Start();
+    EXPECT_TRUE(task.Wait(-1));
+    EXPECT_EQ(script.runs, 1);
+}
+
+TEST_F(TaskTest, ARunThatThrowsStillFinishes) {
+    script.throwFromRun = true;
+    ScriptedTask task(log.guard(), script);
+    task.Start();
+    EXPECT_TRUE(task.Wait(-1));
+    EXPECT_EQ(task.state(), Task::Finished);
+}
+
+TEST_F(TaskTest, PrepareFailureLeavesTheTaskUnstarted) {
+    script.prepare = [] { throw std::invalid_argument("bad input"); };
+    ScriptedTask task(log.guard(), script);
+    EXPECT_THROW(task.Start(), std::invalid_argument);
+    EXPECT_EQ(task.state(), Task::NotStarted);
+    EXPECT_EQ(script.runs, 0);
+    EXPECT_TRUE(log.lines().empty());
+}
+
+TEST_F(TaskTest, CancelIsAFlagThatStartClears) {
+    script.waitForRelease = true;
+    ScriptedTask task(log.guard(), script);
+    task.Cancel();
+    EXPECT_TRUE(task.IsCanceled());
+    task.Start();
+    EXPECT_FALSE(task.IsCanceled());
+    task.CancelAndWait();
+    EXPECT_TRUE(task.IsFinished());
+    EXPECT_TRUE(task.IsCanceled());
+}
+
+TEST_F(TaskTest, DestroyingARunningTaskCancelsAndWaits) {
+    script.waitForRelease = true;
+    {
+        ScriptedTask task(log.guard(), script, false);
+        task.Start();
+        script.awaitEntered();
+    }  // no CancelAndWait in the subclass: the base cancels, warns and waits
+    EXPECT_EQ(log.textsAt(LogLevel::Debug).back(),
+              u"Thread not finished! Forgot to call CancelAndWait() in sub-class dtor?");
+    EXPECT_FALSE(script.released);
+}
+
+TEST_F(TaskTest, DestroyingAFinishedTaskDoesNotWarn) {
+    {
+        ScriptedTask task(log.guard(), script, false);
+        task.Start();
+        task.Wait(-1);
+    }
+    EXPECT_EQ(log.textsAt(LogLevel::Debug).size(), 2u);
+}
+
+TEST(WaitGuard, PausesByKind) {
+    EXPECT_EQ(WaitGuard::pauseMs(WaitGuard::deviceStatePoll), 200u);
+    EXPECT_EQ(WaitGuard::pauseMs(WaitGuard::databaseWritePause), 2000u);
+    EXPECT_EQ(WaitGuard::pauseMs(17), 15000u);
+    EXPECT_EQ(WaitGuard::pauseMs(26), 10u);
+    for (int32_t none : {0, 27, -1, 1000}) EXPECT_EQ(WaitGuard::pauseMs(none), 0u) << none;
+    WaitGuard::instance().Pause(0);  // returns at once
+    EXPECT_EQ(&WaitGuard::instance(), &WaitGuard::instance());
+}
+
+}  // namespace
+}  // namespace devlib_instr
