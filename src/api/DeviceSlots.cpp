@@ -10,7 +10,9 @@
 namespace devlib_instr::api {
 
 namespace {
-Device* device(InstrDevice* handle) { return fromHost<Device>(handle); }
+Device* device(InstrDevice* handle) {
+    return fromHost<Device>(handle);
+}
 }  // namespace
 
 InstrDevice* deviceCreate(InstrContext* handle) noexcept {
@@ -21,9 +23,13 @@ InstrDevice* deviceCreate(InstrContext* handle) noexcept {
     });
 }
 
-InstrDevice* deviceAddRef(InstrDevice* handle) noexcept { return addRefHost(handle); }
+InstrDevice* deviceAddRef(InstrDevice* handle) noexcept {
+    return addRefHost(handle);
+}
 
-int32_t deviceRelease(InstrDevice* handle) noexcept { return releaseHost(handle); }
+int32_t deviceRelease(InstrDevice* handle) noexcept {
+    return releaseHost(handle);
+}
 
 bool deviceIsOpen(InstrDevice* handle) noexcept {
     DeviceGuard guard = lockHandle(device(handle));

@@ -34,9 +34,13 @@ InstrGdcDatalogReader* gdcDatalogReaderCreate(InstrContext* handle) noexcept {
     });
 }
 
-InstrGdcDatalogReader* gdcDatalogReaderAddRef(InstrGdcDatalogReader* handle) noexcept { return addRefHost(handle); }
+InstrGdcDatalogReader* gdcDatalogReaderAddRef(InstrGdcDatalogReader* handle) noexcept {
+    return addRefHost(handle);
+}
 
-int32_t gdcDatalogReaderRelease(InstrGdcDatalogReader* handle) noexcept { return releaseHost(handle); }
+int32_t gdcDatalogReaderRelease(InstrGdcDatalogReader* handle) noexcept {
+    return releaseHost(handle);
+}
 
 // An invalid device leaves the reader without one.
 void gdcDatalogReaderSetDevice(InstrGdcDatalogReader* handle, InstrDevice* deviceHandle) noexcept {
@@ -49,7 +53,8 @@ void gdcDatalogReaderSetSectionSelected(InstrGdcDatalogReader* handle, uint32_t 
 
 // A null path counts as none (the start then reports it).
 void gdcDatalogReaderSetOutputPath(InstrGdcDatalogReader* handle, const InstrWChar* path) noexcept {
-    quietly([&] { reader(handle)->setOutputPath(path != nullptr ? std::u16string(hostText(path)) : std::u16string()); });
+    quietly(
+        [&] { reader(handle)->setOutputPath(path != nullptr ? std::u16string(hostText(path)) : std::u16string()); });
 }
 
 bool gdcDatalogReaderStart(InstrGdcDatalogReader* handle, InstrError** err) noexcept {
@@ -100,7 +105,8 @@ uint32_t gdcDatalogReaderGetErrors(InstrGdcDatalogReader* handle, InstrError** l
     });
 }
 
-void gdcDatalogReaderSetTexts(InstrGdcDatalogReader* handle, const InstrWChar* first, const InstrWChar* second) noexcept {
+void gdcDatalogReaderSetTexts(InstrGdcDatalogReader* handle, const InstrWChar* first,
+                              const InstrWChar* second) noexcept {
     if (first == nullptr || second == nullptr) return;
     quietly([&] { reader(handle)->setTexts(hostText(first), hostText(second)); });
 }

@@ -54,9 +54,13 @@ void Device::open(const std::string& portName) {
     portName_ = portName;
 }
 
-void Device::close() { link_.reset(); }
+void Device::close() {
+    link_.reset();
+}
 
-bool Device::isOpen() const { return link_ != nullptr && link_->isOpen(); }
+bool Device::isOpen() const {
+    return link_ != nullptr && link_->isOpen();
+}
 
 void Device::exchange(const FirmwareCmdMessage& request, FirmwareResponseMessage& response, uint32_t timeoutMs,
                       uint32_t attempts, uint32_t pauseMs) {

@@ -1,6 +1,6 @@
 // The device models this library knows by their footprint key. Each row is one Torvik model
-// variant (key as the footprint reply carries it, little-endian) and its device-type number; the
-// GSR table (GsrTable.cpp) turns that number into the GSR device ID written into datalog archives.
+// variant: the key as the footprint reply carries it (little-endian) and its device-type number.
+// The GSR table (GsrTable.cpp) turns that number into the GSR device ID of datalog archives.
 #include <algorithm>
 #include <array>
 #include <utility>
@@ -12,27 +12,28 @@ namespace devlib_instr {
 namespace {
 
 constexpr std::array<std::pair<uint16_t, int32_t>, 15> deviceTypes{{
-    {0x0015, 1},   // Torvik 1-gas
-    {0x0016, 2},   // Torvik 2-gas
-    {0x0017, 3},   // Torvik 4-gas
-    {0x0018, 4},   // Torvik 4-gas with pump
-    {0x0019, 5},   // Torvik 5-gas
-    {0x001A, 6},   // Torvik 5-gas with pump
-    {0x001B, 7},   // Torvik 6-gas
-    {0x001C, 8},   // Torvik 6-gas with pump
-    {0x0021, 9},   // Torvik X 4-gas
-    {0x0022, 10},  // Torvik X 5-gas
-    {0x0023, 11},  // Torvik X 6-gas
-    {0x0024, 12},  // Torvik X 6-gas with pump
-    {0x0031, 13},  // Torvik PID 1-gas
-    {0x0032, 14},  // Torvik PID 5-gas
-    {0x0033, 15},  // Torvik PID 6-gas with pump
+    {0x0511, 1},
+    {0x0512, 2},
+    {0x0513, 3},
+    {0x0514, 4},
+    {0x0515, 5},
+    {0x0516, 6},
+    {0x0517, 7},
+    {0x0518, 8},
+    {0x0519, 9},
+    {0x051A, 10},
+    {0x051B, 11},
+    {0x051C, 12},
+    {0x0521, 13},
+    {0x0522, 14},
+    {0x0523, 15},
 }};
 
 }  // namespace
 
 int32_t deviceTypeForFootprintKey(uint16_t key) {
-    const auto row = std::find_if(deviceTypes.begin(), deviceTypes.end(), [key](const auto& r) { return r.first == key; });
+    const auto row =
+        std::find_if(deviceTypes.begin(), deviceTypes.end(), [key](const auto& r) { return r.first == key; });
     return row != deviceTypes.end() ? row->second : 0;
 }
 

@@ -36,7 +36,9 @@ public:
     GdcDatalogArchiveWriter(const GdcDatalogArchiveWriter&) = delete;
     GdcDatalogArchiveWriter& operator=(const GdcDatalogArchiveWriter&) = delete;
 
-    void setMemoryConfiguration(const DatalogMemoryConfiguration& configuration) { memoryConfiguration_ = configuration; }
+    void setMemoryConfiguration(const DatalogMemoryConfiguration& configuration) {
+        memoryConfiguration_ = configuration;
+    }
     void setMetaData(const DatalogMetaData& metaData) { metaData_ = metaData; }
 
     // Writes the section's entry at once and records its first-page offset; Error(3, 22) on failure.
@@ -46,7 +48,8 @@ public:
 
     // The compact metadata document (members sorted by name). Throws the JSON library's exception
     // on text that is not UTF-8.
-    static std::string metaDataDocument(const DatalogMetaData& metaData, const DatalogMemoryConfiguration& configuration,
+    static std::string metaDataDocument(const DatalogMetaData& metaData,
+                                        const DatalogMemoryConfiguration& configuration,
                                         const std::map<int32_t, uint32_t>& firstPageOffsets);
 
 private:

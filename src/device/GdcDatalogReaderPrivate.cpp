@@ -48,11 +48,16 @@ constexpr int32_t debugSection = 4;
 
 uint32_t pageCount(const DatalogMemoryConfiguration& configuration, int32_t section) {
     switch (section) {
-        case measurementSection: return configuration.value0;
-        case eventSection: return configuration.value1;
-        case sessionSection: return configuration.value3;
-        case debugSection: return configuration.value4;
-        default: return 0;
+        case measurementSection:
+            return configuration.value0;
+        case eventSection:
+            return configuration.value1;
+        case sessionSection:
+            return configuration.value3;
+        case debugSection:
+            return configuration.value4;
+        default:
+            return 0;
     }
 }
 
@@ -69,7 +74,9 @@ Error readerError(ErrorCode code, std::u16string text) {
 GdcDatalogReaderPrivate::GdcDatalogReaderPrivate(ContextGuard context)
     : Task(std::move(context), readerTaskValue), gatewayName_(msg::unknownText), gatewayVersion_(msg::unknownText) {}
 
-GdcDatalogReaderPrivate::~GdcDatalogReaderPrivate() { CancelAndWait(); }
+GdcDatalogReaderPrivate::~GdcDatalogReaderPrivate() {
+    CancelAndWait();
+}
 
 void GdcDatalogReaderPrivate::setSectionSelected(int32_t option, bool selected) {
     if (selected) {
@@ -89,9 +96,13 @@ std::vector<Error> GdcDatalogReaderPrivate::errors() const {
     return errors_;
 }
 
-bool GdcDatalogReaderPrivate::succeeded() { return IsFinished() && errors().empty(); }
+bool GdcDatalogReaderPrivate::succeeded() {
+    return IsFinished() && errors().empty();
+}
 
-void GdcDatalogReaderPrivate::log(LogLevel level, std::u16string_view text) const { context()->log(level, text); }
+void GdcDatalogReaderPrivate::log(LogLevel level, std::u16string_view text) const {
+    context()->log(level, text);
+}
 
 void GdcDatalogReaderPrivate::Prepare() {
     auto fail = [this](ErrorCode code, const char16_t* text) {
@@ -139,8 +150,8 @@ void GdcDatalogReaderPrivate::abortCheck() {
 void GdcDatalogReaderPrivate::exchange(const FirmwareCmdMessage& request, FirmwareResponseMessage& response) {
     AbstractUartInterface* link = device_->link();
     if (link == nullptr) throw CommInterface::CommError(1);
-    FirmwareMessageHandler::sendRequest(*context(), *link, request, response, defaultResponseTimeoutMs,
-                                        defaultAttempts, 0);
+    FirmwareMessageHandler::sendRequest(*context(), *link, request, response, defaultResponseTimeoutMs, defaultAttempts,
+                                        0);
 }
 
 void GdcDatalogReaderPrivate::readDatalog() {
@@ -159,9 +170,9 @@ void GdcDatalogReaderPrivate::readDatalog() {
     setProgress(preparation.value(1));
     readFootprint(metaData);
     setProgress(preparation.value(2));
-    log(LogLevel::Debug, widen(fmt::format(msg::metaDataLogFormat, metaData.deviceSerialNumber,
-                                           metaData.devicePartNumber, metaData.deviceId,
-                                           metaData.deviceFirmwareVersion)));
+    log(LogLevel::Debug,
+        widen(fmt::format(msg::metaDataLogFormat, metaData.deviceSerialNumber, metaData.devicePartNumber,
+                          metaData.deviceId, metaData.deviceFirmwareVersion)));
     setProgress(preparation.value(3));
     readMemoryConfiguration();
     setProgress(preparation.value(4));

@@ -62,6 +62,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<AbstractZipWriter> makeZipWriter() { return std::make_unique<MinizipZipWriter>(); }
+std::unique_ptr<AbstractZipWriter> makeZipWriter() {
+    return std::make_unique<MinizipZipWriter>();
+}
 
 }  // namespace devlib_instr

@@ -1,9 +1,10 @@
-// The host's zone from the operating system's time-zone database (/usr/share/zoneinfo and
-// /etc/localtime, read by the date library built with USE_OS_TZDB). Windows uses the Win32
-// time-zone API instead (TimeZoneWin32.cpp).
+// The host's zone from the operating system's time-zone database (/usr/share/zoneinfo, read by
+// the date library built with USE_OS_TZDB). Windows uses the Win32 time-zone API instead.
 #include <date/tz.h>
 
+#include <cstdlib>
 #include <stdexcept>
+#include <string_view>
 
 #include "device/TimeZone.hpp"
 
@@ -15,9 +16,17 @@ namespace {
 // whatever the reason the zone is missing.
 constexpr char noCurrentZone[] = "zoned_time constructed with a time zone pointer == nullptr";
 
+// The zone the C library's local time follows: the TZ variable when it is set (":Europe/Berlin"
+// or "Europe/Berlin"), else the system zone that /etc/localtime names. A TZ value the database
+// does not know (a POSIX rule text, a typo) gives no zone rather than a name that would not match
+// the local times written beside it.
 const date::time_zone* hostZone() {
     try {
-        return date::current_zone();
+        const char* variable = std::getenv("TZ");
+        if (variable == nullptr || *variable == '\0') return date::current_zone();
+        std::string_view name(variable);
+        if (name.front() == ':') name.remove_prefix(1);
+        return date::locate_zone(name);
     } catch (const std::exception&) {
         return nullptr;
     }

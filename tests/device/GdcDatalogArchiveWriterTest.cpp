@@ -1,0 +1,234 @@
+// The datalog archive read back with a real ZIP reader, for every archive writer the library has
+// (both must produce the same archive; a new writer is added to `writers` below).
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+
+#include "device/DeviceTestSupport.hpp"
+#include "device/GdcDatalogArchiveWriter.hpp"
+#include "device/ZipReading.hpp"
+
+namespace devlib_instr {
+namespace {
+
+using torvik_test::readZip;
+
+struct WriterFactory {
+    const char* name;
+    std::unique_ptr<AbstractZipWriter> (*make)();
+};
+
+void PrintTo(const WriterFactory& factory, std::ostream* out) {
+    *out << factory.name;
+}
+
+const WriterFactory writers[] = {
+    {"Platform", &makeZipWriter},
+};
+
+std::u16string temporaryArchive(std::string tag) {
+    std::replace(tag.begin(), tag.end(), '/', '-');
+    const auto path =
+        std::filesystem::temp_directory_path() / ("torvik-archive-" + std::to_string(getpid()) + "-" + tag + ".zip");
+    std::filesystem::remove(path);
+    return utf8ToUtf16(path.string());
+}
+
+DatalogMemoryConfiguration configuration(uint32_t controlVersion, uint32_t versionByte2) {
+    DatalogMemoryConfiguration result;
+    result.pageSize = 256;
+    result.controlVersion = controlVersion;
+    result.versionByte2 = versionByte2;
+    return result;
+}
+
+std::vector<uint8_t> bytes(std::initializer_list<int> values) {
+    std::vector<uint8_t> result;
+    for (int value : values) result.push_back(static_cast<uint8_t>(value));
+    return result;
+}
+
+class ArchiveWriter : public testing::TestWithParam<WriterFactory> {
+protected:
+    void TearDown() override { std::filesystem::remove(toUtf8(path)); }
+
+    test::LoggedContext context;
+    std::u16string path = temporaryArchive(testing::UnitTest::GetInstance()->current_test_info()->name());
+};
+
+TEST_P(ArchiveWriter, SectionsInOrderThenMetadataAllStored) {
+    {
+        GdcDatalogArchiveWriter writer(context.guard(), path, GetParam().make());
+        writer.setMemoryConfiguration(configuration(3, 1));
+        writer.addSection(0, 12, bytes({0x00, 0x0D, 0xFF}));
+        writer.addSection(3, 0, {});
+        writer.addSection(4, 7, bytes({1, 2, 3, 4}));
+        writer.finish();
+    }
+    const auto archive = readZip(toUtf8(path));
+    ASSERT_TRUE(archive.opened);
+    EXPECT_TRUE(archive.intact);
+    EXPECT_EQ(archive.names(),
+              (std::vector<std::string>{"measurement.ddl", "session.ddl", "debug.ddl", "gdcdatalogger.json"}));
+    for (const auto& entry : archive.entries) EXPECT_EQ(entry.method, 0u) << entry.name;
+    EXPECT_EQ(archive.entries[0].data, std::string("\x00\x0D\xFF", 3));
+    EXPECT_EQ(archive.entries[1].data, "");
+    EXPECT_EQ(archive.entries[2].data, "\x01\x02\x03\x04");
+
+    const auto document = nlohmann::json::parse(archive.entries[3].data);
+    const auto& data = document["content"]["loggerData"];
+    ASSERT_EQ(data.size(), 3u);
+    EXPECT_EQ(data[1], (nlohmann::json{{"loggerDataFirstPageOffset", 0},
+                                       {"loggerDataName", "session.ddl"},
+                                       {"loggerDataType", "sessionData"}}));
+    EXPECT_EQ(data[2]["loggerDataFirstPageOffset"], 7);
+}
+
+TEST_P(ArchiveWriter, DestructorFinishesAnArchiveLeftOpen) {
+    { GdcDatalogArchiveWriter(context.guard(), path, GetParam().make()).addSection(9, 1, bytes({5})); }
+    const auto archive = readZip(toUtf8(path));
+    EXPECT_EQ(archive.names(), (std::vector<std::string>{"unknown.ddl", "gdcdatalogger.json"}));
+    EXPECT_NE(archive.entries[1].data.find(R"("loggerDataType":"unknownData")"), std::string::npos);
+}
+
+TEST_P(ArchiveWriter, OpenFailureIsCode13) {
+    const std::u16string missingDirectory = path + u".d/archive.zip";
+    try {
+        GdcDatalogArchiveWriter writer(context.guard(), missingDirectory, GetParam().make());
+        FAIL() << "opened a file in a missing directory";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.category, 3u);
+        EXPECT_EQ(e.code, 13u);
+        EXPECT_EQ(e.message, u"Caught an unknown exception while opening the GDC datalog");
+    }
+}
+
+TEST_P(ArchiveWriter, MetadataThatIsNotUtf8FailsAndStillClosesTheArchive) {
+    GdcDatalogArchiveWriter writer(context.guard(), path, GetParam().make());
+    DatalogMetaData metaData;
+    metaData.deviceSerialNumber = "\xFF\xFE";
+    writer.setMetaData(metaData);
+    writer.addSection(1, 0, bytes({1}));
+    EXPECT_THROW(writer.finish(), nlohmann::json::type_error);
+    writer.finish();  // closed already: nothing more happens
+    EXPECT_EQ(readZip(toUtf8(path)).names(), std::vector<std::string>{"event.ddl"});
+}
+
+INSTANTIATE_TEST_SUITE_P(Writers, ArchiveWriter, testing::ValuesIn(writers),
+                         [](const testing::TestParamInfo<WriterFactory>& info) { return info.param.name; });
+
+// A writer that keeps entries in memory and refuses the entry named `failing`.
+struct MemoryZipWriter : AbstractZipWriter {
+    explicit MemoryZipWriter(std::vector<std::string>& names, std::string failing = {})
+        : names(names), failing(std::move(failing)) {}
+    bool open(const std::string&) override { return true; }
+    bool addEntry(const std::string& name, const std::vector<uint8_t>&, std::time_t) override {
+        if (name == failing) return false;
+        names.push_back(name);
+        return true;
+    }
+    bool close() override { return true; }
+    std::vector<std::string>& names;
+    std::string failing;
+};
+
+TEST(ArchiveWriterFailure, RefusedEntryIsCode22AndKeepsItsSectionOutOfTheMetadata) {
+    test::LoggedContext context;
+    std::vector<std::string> names;
+    GdcDatalogArchiveWriter writer(context.guard(), u"memory", std::make_unique<MemoryZipWriter>(names, "event.ddl"));
+    writer.addSection(0, 1, {});
+    try {
+        writer.addSection(1, 2, {});
+        FAIL() << "a refused entry went unnoticed";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.category, 3u);
+        EXPECT_EQ(e.code, 22u);
+        EXPECT_EQ(e.message, u"Caught an unknown exception while writing the GDC datalog");
+    }
+    writer.finish();
+    EXPECT_EQ(names, (std::vector<std::string>{"measurement.ddl", "gdcdatalogger.json"}));
+}
+
+TEST(ArchiveWriterFailure, RefusedMetadataIsCode22) {
+    test::LoggedContext context;
+    std::vector<std::string> names;
+    GdcDatalogArchiveWriter writer(context.guard(), u"memory",
+                                   std::make_unique<MemoryZipWriter>(names, "gdcdatalogger.json"));
+    try {
+        writer.finish();
+        FAIL() << "a refused metadata entry went unnoticed";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.code, 22u);
+    }
+}
+
+DatalogMetaData filledMetaData() {
+    DatalogMetaData metaData;
+    metaData.creatingSoftware = "Torvik Device Library";
+    metaData.creatingSoftwareVersion = "02.09.00";
+    metaData.deviceId = "83211";
+    metaData.devicePartNumber = "8327640";
+    metaData.deviceSerialNumber = "2461-0137";
+    metaData.deviceFirmwareVersion = "1.5";
+    metaData.deviceDate = "2026-03-14T09:26:53+0000";
+    metaData.creationDate = "2024-05-01T10:00:00+0200";
+    metaData.creationTimezone = "Europe/Berlin";
+    metaData.creationDst = "true";
+    return metaData;
+}
+
+TEST(MetaDataDocument, CompactWithMembersSortedByName) {
+    const std::string expected =
+        R"({"content":{"loggerData":[{"loggerDataFirstPageOffset":12,"loggerDataName":"measurement.ddl",)"
+        R"("loggerDataType":"measurementData"}],"loggerInfo":{"measurementVariant":"long","pageSize":256,"version":3}},)"
+        R"("device":{"deviceDateISO8601":"2026-03-14T09:26:53+0000","deviceFirmwareVersion":"1.5","deviceId":"83211",)"
+        R"("devicePartnumber":"8327640","deviceSerialnumber":"2461-0137"},)"
+        R"("file":{"fileCreatingSoftware":"Torvik Device Library","fileCreatingSoftwareVersion":"02.09.00",)"
+        R"("fileCreationDST":"true","fileCreationDateISO8601":"2024-05-01T10:00:00+0200",)"
+        R"("fileCreationTimezone":"Europe/Berlin","fileType":"gdcdatalogger","fileVersion":"1.5.0"},)"
+        R"("gateway":{"name":"Unknown","version":"Unknown"}})";
+    EXPECT_EQ(GdcDatalogArchiveWriter::metaDataDocument(filledMetaData(), configuration(3, 1), {{0, 12}}), expected);
+}
+
+TEST(MetaDataDocument, LoggerInfoFollowsTheLayoutVersion) {
+    struct Case {
+        uint32_t controlVersion;
+        uint32_t versionByte2;
+        const char* loggerInfo;
+    };
+    const Case cases[] = {
+        {3, 0, R"("loggerInfo":{"measurementVariant":"short","pageSize":256,"version":3})"},
+        {4, 7, R"("loggerInfo":{"measurementVariant":"long","pageSize":256,"version":4})"},
+        {2, 1, R"("loggerInfo":{"pageSize":256})"},
+    };
+    for (const Case& c : cases) {
+        const std::string document =
+            GdcDatalogArchiveWriter::metaDataDocument({}, configuration(c.controlVersion, c.versionByte2), {});
+        EXPECT_NE(document.find(c.loggerInfo), std::string::npos) << document;
+        EXPECT_NE(document.find(R"("loggerData":[])"), std::string::npos) << document;
+    }
+}
+
+TEST(MetaDataDocument, GatewayTextsAreUtf8) {
+    DatalogMetaData metaData;
+    metaData.gatewayName = u"Stati\u00F6n";
+    metaData.gatewayVersion = u"\u20AC1";
+    const std::string document = GdcDatalogArchiveWriter::metaDataDocument(metaData, {}, {});
+    EXPECT_NE(document.find("\"gateway\":{\"name\":\"Stati\xC3\xB6n\",\"version\":\"\xE2\x82\xAC"
+                            "1\"}"),
+              std::string::npos)
+        << document;
+}
+
+TEST(DatalogSectionNames, TableAndUnknown) {
+    EXPECT_EQ(datalogSectionNames(2).fileName, "control.ddl");
+    EXPECT_EQ(datalogSectionNames(5).dataType, "diagnosticData");
+    EXPECT_EQ(datalogSectionNames(6).fileName, "unknown.ddl");
+    EXPECT_EQ(datalogSectionNames(-1).dataType, "unknownData");
+}
+
+}  // namespace
+}  // namespace devlib_instr
