@@ -1,0 +1,197 @@
+// A host that reads the GDC datalog of the simulated detector through the C table, and reads the
+// archive back with minizip's unzip.h.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <mutex>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "device/ZipReading.hpp"
+#include "sim/Simulator.hpp"
+#include "torvik/instrument_api.h"
+
+namespace datalog_host {
+
+struct Record {
+    uint32_t category;
+    uint32_t code;
+    std::u16string message;
+    bool operator==(const Record&) const = default;
+};
+
+inline std::u16string textOf(const InstrWChar* text) {
+    return text != nullptr ? std::u16string(reinterpret_cast<const char16_t*>(text)) : std::u16string();
+}
+inline std::string narrow(const std::u16string& text) {
+    return std::string(text.begin(), text.end());
+}
+inline std::u16string wide(const std::string& text) {
+    return std::u16string(text.begin(), text.end());
+}
+inline const InstrWChar* hostText(const std::u16string& text) {
+    return reinterpret_cast<const InstrWChar*>(text.c_str());
+}
+
+// Sets an environment variable for one test (TZ changes are announced to the C library).
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(std::string name, std::optional<std::string> value) : name_(std::move(name)) {
+        if (const char* old = std::getenv(name_.c_str())) old_ = old;
+        apply(value);
+    }
+    ~ScopedEnvironment() { apply(old_); }
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    void apply(const std::optional<std::string>& value) {
+        if (value) {
+            setenv(name_.c_str(), value->c_str(), 1);
+        } else {
+            unsetenv(name_.c_str());
+        }
+        tzset();
+    }
+    std::string name_;
+    std::optional<std::string> old_;
+};
+
+class DatalogHost : public testing::Test {
+protected:
+    DatalogHost() {
+        context = api->contextAddRef(api->contextCreate());
+        api->contextSetLogCallback(context, &DatalogHost::onLog, this);
+        device = api->deviceAddRef(api->deviceCreate(context));
+        InstrError* err = nullptr;
+        EXPECT_TRUE(api->deviceOpen(device, sim.portPath().c_str(), &err));
+        api->errorFree(&err);
+        reader = api->gdcDatalogReaderAddRef(api->gdcDatalogReaderCreate(context));
+        api->gdcDatalogReaderSetDevice(reader, device);
+        std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::replace(name.begin(), name.end(), '/', '-');
+        path = (std::filesystem::temp_directory_path() /
+                ("torvik-datalog-" + std::to_string(getpid()) + "-" + name + ".zip"))
+                   .string();
+        std::filesystem::remove(path);
+        api->gdcDatalogReaderSetOutputPath(reader, hostText(wide(path)));
+    }
+    ~DatalogHost() override {
+        if (reader != nullptr) api->gdcDatalogReaderRelease(reader);
+        if (device != nullptr) api->deviceRelease(device);
+        if (context != nullptr) api->contextRelease(context);
+        std::filesystem::remove(path);
+    }
+
+    void select(std::initializer_list<uint32_t> options) {
+        for (uint32_t option : options) api->gdcDatalogReaderSetSectionSelected(reader, option, 1);
+    }
+
+    Record start() {
+        InstrError* err = nullptr;
+        const bool started = api->gdcDatalogReaderStart(reader, &err);
+        Record record = take(err);
+        EXPECT_EQ(started, record.category == 99) << narrow(record.message);
+        return record;
+    }
+
+    // Starts, polls the progress until the run has finished, and returns the values seen.
+    std::vector<double> runToEnd() {
+        EXPECT_EQ(start().category, 99u);
+        std::vector<double> seen;
+        while (!api->gdcDatalogReaderIsFinished(reader)) {
+            double progress = -1;
+            api->gdcDatalogReaderGetProgress(reader, &progress);
+            seen.push_back(progress);
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        EXPECT_TRUE(api->gdcDatalogReaderWait(reader, -1));
+        double progress = -1;
+        api->gdcDatalogReaderGetProgress(reader, &progress);
+        seen.push_back(progress);
+        return seen;
+    }
+
+    std::vector<Record> errors() {
+        const uint32_t count = api->gdcDatalogReaderGetErrors(reader, nullptr, 0);
+        std::vector<InstrError*> list(count, nullptr);
+        EXPECT_EQ(api->gdcDatalogReaderGetErrors(reader, list.data(), count), count);
+        std::vector<Record> records;
+        for (InstrError* e : list) records.push_back(take(e));
+        return records;
+    }
+
+    Record take(InstrError*& err) {
+        Record record{99, 0, {}};
+        if (err != nullptr) record = {err->category, err->code, textOf(err->message)};
+        api->errorFree(&err);
+        return record;
+    }
+
+    // The command codes the simulator received, in order, with the payload of "DP" requests.
+    std::vector<std::string> commands() const {
+        std::vector<std::string> codes;
+        for (const std::string& frame : sim.requests()) {
+            std::string code = torvik::sim::DetectorModel::commandCode(frame);
+            if (code == "DP") code += frame.substr(2, 1);
+            codes.push_back(code);
+        }
+        return codes;
+    }
+
+    // The bytes of a section as stored on the device, from `firstPage` on.
+    std::string sectionBytes(int section, uint32_t firstPage) {
+        std::string bytes;
+        sim.withModel([&](torvik::sim::DetectorModel& model) {
+            const auto& pages = model.datalog.pages(section);
+            for (size_t i = firstPage; i < pages.size(); ++i) bytes.append(pages[i].begin(), pages[i].end());
+        });
+        return bytes;
+    }
+    std::vector<uint32_t> readPointers() {
+        std::vector<uint32_t> pointers;
+        sim.withModel([&](torvik::sim::DetectorModel& model) {
+            for (int section = 0; section < 6; ++section) pointers.push_back(model.datalog.readPointer(section));
+        });
+        return pointers;
+    }
+    uint32_t firstPageHeader(int section, bool fromBeginning) {
+        uint32_t header = 0;
+        sim.withModel([&](torvik::sim::DetectorModel& model) {
+            header = model.datalog.read(section, fromBeginning, 0, model.datalogOptions.maxPagesPerReply).firstPage;
+        });
+        return header;
+    }
+
+    bool logged(int32_t level, const std::u16string& text) {
+        std::lock_guard<std::mutex> lock(logMutex);
+        for (const auto& [l, line] : logs)
+            if (l == level && line == text) return true;
+        return false;
+    }
+
+    static void onLog(int32_t level, const InstrWChar* text, void* user) {
+        auto* self = static_cast<DatalogHost*>(user);
+        std::lock_guard<std::mutex> lock(self->logMutex);
+        self->logs.emplace_back(level, textOf(text));
+    }
+
+    torvik::sim::Simulator sim;
+    const InstrumentAPI* api = GetInstrumentAPI();
+    InstrContext* context = nullptr;
+    InstrDevice* device = nullptr;
+    InstrGdcDatalogReader* reader = nullptr;
+    std::string path;
+    std::mutex logMutex;
+    std::vector<std::pair<int32_t, std::u16string>> logs;
+};
+
+}  // namespace datalog_host

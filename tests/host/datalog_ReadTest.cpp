@@ -1,0 +1,224 @@
+// Reading the GDC datalog of the simulated detector into an archive through the C table.
+#include <algorithm>
+#include <fstream>
+#include <regex>
+
+#include "datalog_Host.hpp"
+
+namespace datalog_host {
+namespace {
+
+using torvik_test::readZip;
+
+const char* const entryNames[] = {"measurement.ddl", "event.ddl", "control.ddl", "session.ddl", "debug.ddl"};
+const char* const dataTypes[] = {"measurementData", "eventData", "controlData", "sessionData", "debugData"};
+
+struct SelectionCase {
+    const char* name;
+    std::vector<uint32_t> options;
+    std::vector<int> sections;        // stored, in order
+    std::vector<bool> fromBeginning;  // per stored section
+    std::vector<std::string> moves;   // read-pointer requests, in order
+};
+
+void PrintTo(const SelectionCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class DatalogSelection : public DatalogHost, public testing::WithParamInterface<SelectionCase> {};
+
+TEST_P(DatalogSelection, ArchiveHoldsTheSectionsAndTheMetadata) {
+    const SelectionCase& c = GetParam();
+    ScopedEnvironment zone("TZ", "Europe/Berlin");
+    ScopedEnvironment offset("PELLO_TZ_OFFSET_SEC", "-3600");
+    const std::vector<uint32_t> pointersBefore = readPointers();
+    std::vector<std::string> expectedData;
+    std::vector<uint32_t> expectedOffsets;
+    for (size_t i = 0; i < c.sections.size(); ++i) {
+        const int s = c.sections[i];
+        expectedData.push_back(sectionBytes(s, c.fromBeginning[i] ? 0 : pointersBefore[s]));
+        expectedOffsets.push_back(firstPageHeader(s, c.fromBeginning[i]));
+    }
+    for (uint32_t option : c.options) api->gdcDatalogReaderSetSectionSelected(reader, option, 1);
+
+    const std::vector<double> progress = runToEnd();
+    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+    EXPECT_GE(progress.front(), 0.0);
+    EXPECT_EQ(progress.back(), 1.0);
+    EXPECT_TRUE(api->gdcDatalogReaderSucceeded(reader)) << narrow(errors().empty() ? u"" : errors()[0].message);
+
+    const auto archive = readZip(path);
+    ASSERT_TRUE(archive.opened);
+    EXPECT_TRUE(archive.intact);
+    std::vector<std::string> names;
+    for (int s : c.sections) names.push_back(entryNames[s]);
+    names.push_back("gdcdatalogger.json");
+    ASSERT_EQ(archive.names(), names);
+    for (size_t i = 0; i < c.sections.size(); ++i) {
+        EXPECT_EQ(archive.entries[i].method, 0u);
+        EXPECT_EQ(archive.entries[i].data, expectedData[i]) << names[i];
+    }
+    EXPECT_EQ(archive.entries.back().method, 0u);
+
+    const auto document = nlohmann::json::parse(archive.entries.back().data);
+    nlohmann::json loggerData = nlohmann::json::array();
+    for (size_t i = 0; i < c.sections.size(); ++i)
+        loggerData.push_back({{"loggerDataType", dataTypes[c.sections[i]]},
+                              {"loggerDataName", entryNames[c.sections[i]]},
+                              {"loggerDataFirstPageOffset", expectedOffsets[i]}});
+    EXPECT_EQ(document["content"],
+              (nlohmann::json{{"loggerInfo", {{"pageSize", 256}, {"version", 3}, {"measurementVariant", "long"}}},
+                              {"loggerData", loggerData}}));
+    // The device clock 2026-03-14 09:26:53 is Berlin winter time, 08:26:53 UTC, shown at the
+    // overriding offset without adding it.
+    EXPECT_EQ(document["device"], (nlohmann::json{{"deviceId", "83211"},
+                                                  {"devicePartnumber", "8327640"},
+                                                  {"deviceSerialnumber", "2461-0137"},
+                                                  {"deviceDateISO8601", "2026-03-14T08:26:53-0100"},
+                                                  {"deviceFirmwareVersion", "1.5"}}));
+    const auto& file = document["file"];
+    EXPECT_EQ(file["fileType"], "gdcdatalogger");
+    EXPECT_EQ(file["fileVersion"], "1.5.0");
+    EXPECT_EQ(file["fileCreatingSoftware"], "Torvik Device Library");
+    EXPECT_EQ(file["fileCreatingSoftwareVersion"], "02.09.00");
+    EXPECT_TRUE(std::regex_match(file["fileCreationDateISO8601"].get<std::string>(),
+                                 std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d-0100)")));
+    EXPECT_EQ(file["fileCreationTimezone"], "Europe/Berlin");
+    EXPECT_TRUE(file["fileCreationDST"] == "true" || file["fileCreationDST"] == "false");
+    EXPECT_EQ(document["gateway"], (nlohmann::json{{"name", "Unknown"}, {"version", "Unknown"}}));
+
+    // Read pointers move only for new-data sections, in order, once every section was read.
+    const std::vector<std::string> codes = commands();
+    std::vector<std::string> moves;
+    std::copy_if(codes.begin(), codes.end(), std::back_inserter(moves),
+                 [](auto& code) { return code[0] == 'D' && code[1] == 'P'; });
+    EXPECT_EQ(moves, c.moves);
+    const auto lastRead =
+        std::find_if(codes.rbegin(), codes.rend(), [](auto& code) { return code == "DM" || code == "DN"; });
+    const auto firstMove =
+        std::find_if(codes.begin(), codes.end(), [](auto& code) { return code.rfind("DP", 0) == 0; });
+    EXPECT_LE(codes.rend() - lastRead, firstMove - codes.begin());
+    const std::vector<uint32_t> pointersAfter = readPointers();
+    for (int s = 0; s < 6; ++s) {
+        const bool moved = std::count(c.moves.begin(), c.moves.end(), "DP" + std::to_string(s)) == 1;
+        uint32_t pages = 0;
+        sim.withModel([&](torvik::sim::DetectorModel& model) { pages = model.datalog.pageCount(s); });
+        EXPECT_EQ(pointersAfter[s], moved ? pages : pointersBefore[s]) << "section " << s;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Selections, DatalogSelection,
+    testing::Values(SelectionCase{"NewData", {}, {0, 1, 3, 4}, {false, false, true, false}, {"DP0", "DP1", "DP4"}},
+                    SelectionCase{"Everything", {3}, {0, 1, 3, 4}, {true, true, true, true}, {}},
+                    SelectionCase{"SessionOnly", {0, 1, 2}, {3}, {true}, {}}),
+    [](const testing::TestParamInfo<SelectionCase>& info) { return info.param.name; });
+
+TEST_F(DatalogHost, SessionOnlyProgressRunsFromATenthToOne) {
+    select({0, 1, 2, 7});  // 7 means nothing
+    const std::vector<double> progress = runToEnd();
+    EXPECT_EQ(progress.back(), 1.0);
+    const std::vector<std::string> codes = commands();
+    EXPECT_GT(std::count(codes.begin(), codes.end(), "DM"), 0);
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), "DN"), 0);
+    EXPECT_TRUE(logged(1, u"Reading _all_ GDC datalog data for section 3 from device."));
+    EXPECT_TRUE(logged(1, u"Re-triggering maintenance mode."));
+}
+
+TEST_F(DatalogHost, GatewayTextsReachTheMetadata) {
+    api->gdcDatalogReaderSetTexts(reader, hostText(u"Fleet Station"), nullptr);  // ignored: one text missing
+    api->gdcDatalogReaderSetTexts(reader, hostText(u"Gateway \u00C5"), hostText(u"7.1"));
+    select({0, 1, 2});
+    runToEnd();
+    const auto archive = readZip(path);
+    ASSERT_FALSE(archive.entries.empty());
+    const auto document = nlohmann::json::parse(archive.entries.back().data);
+    EXPECT_EQ(document["gateway"], (nlohmann::json{{"name", "Gateway \xC3\x85"}, {"version", "7.1"}}));
+}
+
+TEST_F(DatalogHost, AbortDuringASectionLeavesNothing) {
+    sim.setLineOptions({.replyDelayMs = 60});
+    const std::vector<uint32_t> pointersBefore = readPointers();
+    ASSERT_EQ(start().category, 99u);
+    double progress = 0;
+    while (progress <= 0.1 && !api->gdcDatalogReaderIsFinished(reader)) {
+        api->gdcDatalogReaderGetProgress(reader, &progress);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    InstrError* err = nullptr;
+    EXPECT_TRUE(api->gdcDatalogReaderAbort(reader, &err));
+    EXPECT_TRUE(api->gdcDatalogReaderWait(reader, -1));
+    EXPECT_EQ(errors(), (std::vector<Record>{{3, 8, u"Aborted by user"}}));
+    EXPECT_FALSE(api->gdcDatalogReaderSucceeded(reader));
+    EXPECT_TRUE(logged(3, u"Aborted by user"));
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_EQ(readPointers(), pointersBefore);
+    const std::vector<std::string> codes = commands();
+    EXPECT_EQ(std::count_if(codes.begin(), codes.end(), [](auto& code) { return code.rfind("DP", 0) == 0; }), 0);
+}
+
+TEST_F(DatalogHost, ExistingOutputFileIsRefusedAndKeptAsItWas) {
+    { std::ofstream(path) << "keep me"; }
+    EXPECT_EQ(start(), (Record{3, 1, u"Output file exists"}));
+    EXPECT_FALSE(api->gdcDatalogReaderIsFinished(reader));
+    EXPECT_FALSE(api->gdcDatalogReaderWait(reader, 1000));  // never started: returns at once
+    std::ifstream in(path);
+    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(content, "keep me");
+    EXPECT_TRUE(sim.requests().empty());
+    // Once the cause is gone the same reader starts.
+    std::filesystem::remove(path);
+    runToEnd();
+    EXPECT_TRUE(api->gdcDatalogReaderSucceeded(reader));
+}
+
+TEST_F(DatalogHost, StartNeedsAPathAndAnOpenDevice) {
+    api->gdcDatalogReaderSetOutputPath(reader, hostText(u""));
+    EXPECT_EQ(start(), (Record{3, 1, u"Device or the output file path is not defined"}));
+    api->gdcDatalogReaderSetOutputPath(reader, hostText(wide(path)));
+    api->deviceClose(device);
+    EXPECT_EQ(start(), (Record{3, 9, u"Device is not connected or serial port is not defined"}));
+    api->gdcDatalogReaderSetDevice(reader, nullptr);  // an invalid device leaves the reader without one
+    EXPECT_EQ(start(), (Record{3, 1, u"Device or the output file path is not defined"}));
+    EXPECT_TRUE(logged(3, u"Device or the output file path is not defined"));
+}
+
+TEST_F(DatalogHost, MissingTimeZoneIsAnErrorRecordAndNoFile) {
+    ScopedEnvironment zone("TZ", "Nowhere/Atlantis");
+    select({0, 1, 2});
+    runToEnd();
+    EXPECT_EQ(errors(), (std::vector<Record>{{3, 19,
+                                              u"Caught an exception while reading the GDC datalog. zoned_time "
+                                              u"constructed with a time zone pointer == nullptr"}}));
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+// The one slow case: every attempt of the unanswered request waits the full 500 ms.
+TEST_F(DatalogHost, DeviceFallingSilentMidReadEndsTheRun) {
+    // Maintenance, hello, footprint, memory configuration and the first page reply are answered.
+    sim.setFaults({.silentAfter = 5});
+    const std::vector<uint32_t> pointersBefore = readPointers();
+    runToEnd();
+    EXPECT_EQ(errors(),
+              (std::vector<Record>{{3, 19, u"Caught an exception while reading the GDC datalog. Unknown exception"}}));
+    EXPECT_TRUE(logged(3, u"Caught an exception while reading the GDC datalog. Unknown exception"));
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_EQ(readPointers(), pointersBefore);
+}
+
+// A reply that the reader cannot accept is recorded as the library error it raised.
+TEST_F(DatalogHost, OldMemoryLayoutIsRefusedAndTheErrorListCopiesUpToTheCapacity) {
+    sim.withModel([](torvik::sim::DetectorModel& model) { model.datalogOptions.controlVersion = 2; });
+    runToEnd();
+    EXPECT_FALSE(std::filesystem::exists(path));
+    InstrError* list[2] = {nullptr, nullptr};
+    EXPECT_EQ(api->gdcDatalogReaderGetErrors(reader, list, 0), 1u);
+    EXPECT_EQ(list[0], nullptr);
+    EXPECT_EQ(api->gdcDatalogReaderGetErrors(reader, list, 2), 1u);
+    ASSERT_NE(list[0], nullptr);
+    EXPECT_EQ(list[1], nullptr);
+    EXPECT_EQ(take(list[0]), (Record{0, 5, u"Unexpected memory config control version"}));
+}
+
+}  // namespace
+}  // namespace datalog_host
