@@ -1,4 +1,8 @@
-// The host's current time zone, one implementation per platform.
+// The host's current time zone, one implementation per platform:
+// - Linux (TimeZonePosix.cpp): the operating system's database (/usr/share/zoneinfo) through the
+//   date library built with USE_OS_TZDB; the zone is the one TZ names when it is set, else the one
+//   /etc/localtime links to. No database file ships with the library.
+// - Windows (TimeZoneWin32.cpp): the Win32 time-zone API; no "tzdata" directory is needed.
 #pragma once
 
 #include <chrono>
