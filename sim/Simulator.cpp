@@ -24,6 +24,8 @@
 namespace torvik::sim {
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 constexpr std::string_view kGarbage = "~\x7F\xA5";  // line noise before a reply, never a CR
 
 [[noreturn]] void fail(const char* what) {
@@ -206,23 +208,28 @@ bool Simulator::Impl::pause(std::chrono::microseconds duration) {
     if (duration.count() <= 0) return !stopped;
     pollfd fd{wake[0], POLLIN, 0};
     int ms = static_cast<int>((duration.count() + 999) / 1000);
-    return ::poll(&fd, 1, ms) == 0 && !stopped;
+    int ready = ::poll(&fd, 1, ms);
+    return (ready == 0 || (ready < 0 && errno == EINTR)) && !stopped;
 }
 
-// Writes the bytes, paced at 10 bits per byte of the baud rate the host set when asked to.
+// Writes the bytes, paced at 10 bits per byte of the baud rate the host set when asked to. The
+// pace runs against one start time, so rounding the sleeps to milliseconds adds no drift.
 bool Simulator::Impl::send(std::string_view bytes, bool pace) {
-    constexpr size_t kPacedChunk = 16;
-    uint32_t baud = 0;
-    if (pace) {
-        termios settings{};
-        baud = ::tcgetattr(master, &settings) == 0 ? baudOf(::cfgetospeed(&settings)) : 9600;
-    }
-    while (!bytes.empty()) {
-        size_t chunk = pace ? std::min(bytes.size(), kPacedChunk) : bytes.size();
-        if (pace && !pause(std::chrono::microseconds(chunk * 10 * 1000000 / baud))) return false;
-        ssize_t n = ::write(master, bytes.data(), chunk);
+    constexpr size_t kPacedChunk = 32;
+    uint32_t baud = 9600;
+    termios settings{};
+    if (pace && ::tcgetattr(master, &settings) == 0) baud = baudOf(::cfgetospeed(&settings));
+    const auto start = Clock::now();
+    size_t sent = 0;
+    while (sent < bytes.size()) {
+        size_t chunk = pace ? std::min(bytes.size() - sent, kPacedChunk) : bytes.size() - sent;
+        if (pace) {
+            auto due = start + std::chrono::microseconds((sent + chunk) * 10 * 1000000 / baud);
+            if (!pause(std::chrono::duration_cast<std::chrono::microseconds>(due - Clock::now()))) return false;
+        }
+        ssize_t n = ::write(master, bytes.data() + sent, chunk);
         if (n > 0) {
-            bytes.remove_prefix(static_cast<size_t>(n));
+            sent += static_cast<size_t>(n);
             continue;
         }
         if (n < 0 && errno != EAGAIN && errno != EINTR) return false;

@@ -68,6 +68,17 @@ TEST(Simulator, EchoesTheRequestBeforeTheReply) {
     EXPECT_EQ(host.receive(2), "AC7B\rac3B\r");
 }
 
+// A paced, delayed long reply still arrives whole (the hello is 38 bytes, the state record 185).
+TEST(Simulator, PacedAndDelayedRepliesArriveWhole) {
+    Simulator sim(LineOptions{.echo = true, .replyDelayMs = 5, .paceAtBaud = true});
+    HostPort host(sim.portPath());
+    host.send("HB7\rAI75\r");
+    std::string in = host.receive(4, 3000);
+    ASSERT_EQ(in.size(), 4u + 38 + 5 + 185);
+    EXPECT_EQ(in.substr(0, 5), "HB7\rh");
+    EXPECT_EQ(in.substr(42, 7), "AI75\rai");
+}
+
 TEST(Simulator, RequestsSplitAtCrAndModelChangesAreVisible) {
     Simulator sim;
     sim.withModel([](DetectorModel& model) { model.state.force(5); });
