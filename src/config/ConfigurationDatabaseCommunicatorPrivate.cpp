@@ -121,7 +121,9 @@ void ConfigurationDatabaseCommunicatorPrivate::readSection(uint32_t address, uin
     readMemory(address, image.data(), length);
 }
 
+// The set holds the sections of this request only; images already cached stay usable.
 void ConfigurationDatabaseCommunicatorPrivate::collectSections(const ConfigurationRequest& request) {
+    sections_.clear();
     if (!cache_.contains(section::deviceConfiguration))
         readSection(section::deviceConfiguration, findSection(section::deviceConfiguration, 1)->size);
     channelMap_ = ChannelMap::build(cache_.deviceConfiguration());

@@ -1,0 +1,109 @@
+// Bad requests, bad handles and a detector that stops answering: what the host gets back.
+#include <string>
+
+#include "config_Host.hpp"
+
+using namespace config_host;
+
+namespace {
+
+struct BadRequest {
+    const char* name;
+    std::string text;
+    Record readError;
+    Record writeError;
+};
+
+const std::u16string readPrefix = u"Caught an exception while reading the configuration. ";
+const std::u16string writePrefix = u"Caught an exception while parsing the JSON configuration request. ";
+
+std::vector<BadRequest> badRequests() {
+    const std::u16string path = u"Invalid key in JSON for node path: channels.0.alarms.upper_a1.colour";
+    const std::u16string type = u"Invalid data type in JSON for node path: device.life_signal.use_led";
+    return {
+        {"WrongVersion", R"({"version":"1.0.5","device":null})",
+         {5, 18, u"Converting of the read response in the internal structure failed"},
+         {5, 18, u"Converting of the write request in the internal structure failed"}},
+        {"UnknownPath", "{" + version + R"(,"channels":{"0":{"alarms":{"upper_a1":{"colour":"red"}}}}})", {5, 1, path},
+         {5, 1, path}},
+        {"WrongType", "{" + version + R"(,"device":{"life_signal":{"use_led":"yes"}}})", {5, 1, type}, {5, 1, type}},
+        {"EmptyObject", "{}", {5, 18, u"JSON data can not be parsed"}, {5, 18, u"JSON data can not be parsed"}},
+        {"NotJson", "version 1.0.6", {5, 19, readPrefix}, {5, 18, writePrefix}},
+    };
+}
+
+}  // namespace
+
+TEST_F(ConfigHost, BadRequestsGetTheirMessages) {
+    for (const BadRequest& bad : badRequests()) {
+        SCOPED_TRACE(bad.name);
+        for (const bool reading : {true, false}) {
+            const Outcome outcome = reading ? read(bad.text) : write(bad.text);
+            EXPECT_FALSE(outcome.ok);
+            EXPECT_EQ(outcome.err.category, 99u);  // the failure is in the error list, not in err
+            const std::vector<Record> list = errors();
+            ASSERT_EQ(list.size(), 1u);
+            const Record& expected = reading ? bad.readError : bad.writeError;
+            EXPECT_EQ(list[0].category, expected.category);
+            EXPECT_EQ(list[0].code, expected.code);
+            EXPECT_TRUE(list[0].message.starts_with(expected.message)) << narrow(list[0].message);
+        }
+    }
+    EXPECT_TRUE(sim.requests().empty());  // nothing reached the detector
+}
+
+TEST_F(ConfigHost, ErrorListCountsBeyondTheCapacityAndClearsOnSuccess) {
+    ASSERT_FALSE(read("{}").ok);
+    EXPECT_EQ(api->configurationGetErrors(configuration, nullptr, 5), 1u);
+    InstrError* none = nullptr;
+    EXPECT_EQ(api->configurationGetErrors(configuration, &none, 0), 1u);
+    EXPECT_EQ(none, nullptr);
+    ASSERT_TRUE(read("{" + version + R"(,"device":{"switch_off":null}})").ok);
+    EXPECT_TRUE(errors().empty());
+}
+
+TEST_F(ConfigHost, InvalidHandlesAreReportedThroughErr) {
+    const std::string request = "{" + version + R"(,"device":null})";
+    InstrByteArray* in = api->byteArrayAddRef(api->byteArrayCreateFromData(request.data(), request.size()));
+    InstrByteArray* stale = api->byteArrayCreate(0);
+    api->byteArrayAddRef(stale);
+    api->byteArrayRelease(stale);  // dead from here on
+    const Record nullPointer{0, 1, u"The API pointer is nullptr"};
+    InstrError* err = nullptr;
+    EXPECT_FALSE(api->configurationRead(configuration, in, 0, nullptr, &err));
+    EXPECT_EQ(take(err), nullPointer);
+    EXPECT_FALSE(api->configurationRead(configuration, in, 0, stale, &err));
+    EXPECT_EQ(take(err), nullPointer);
+    EXPECT_FALSE(api->configurationWrite(configuration, nullptr, &err));
+    EXPECT_EQ(take(err), nullPointer);
+    EXPECT_FALSE(api->configurationRead(nullptr, in, 0, in, &err));
+    EXPECT_EQ(take(err), nullPointer);
+    EXPECT_EQ(api->configurationGetErrors(nullptr, nullptr, 0), 0u);
+    EXPECT_EQ(api->configurationCreate(nullptr), nullptr);
+    api->byteArrayRelease(in);
+    EXPECT_TRUE(sim.requests().empty());
+}
+
+TEST_F(ConfigHost, ClosedDeviceIsNotConnected) {
+    api->deviceClose(device);
+    ASSERT_FALSE(read("{" + version + R"(,"device":null})").ok);
+    EXPECT_EQ(errors(), (std::vector<Record>{{5, 9, u"Device is not connected or serial port is not defined"}}));
+}
+
+// The one case that waits for real time-outs: the detector stops answering its writes.
+TEST_F(ConfigHost, DeviceThatStopsAnsweringMidWriteIsReported) {
+    sim.setFaults({.silentFor = "AW"});
+    const Outcome outcome = write("{" + version + R"(,"device":{"switch_off":"allowed"}})");
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(errors(), (std::vector<Record>{{5, 19, u"Caught an exception while writing the configuration. Unknown exception"}}));
+    EXPECT_TRUE(logged(3, u"An error occurred while writing the database: Unknown exception"));
+    const std::vector<std::string> codes = commands();
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), "AM"), 0);  // stopped before the switch-on
+    sim.withModel([](torvik::sim::DetectorModel& model) {
+        EXPECT_EQ(model.database.u8(torvik::sim::db::kDeviceConfig + 38), 0x02);
+        EXPECT_TRUE(model.database.isSealed(torvik::sim::db::kDeviceConfig));
+    });
+    sim.setFaults({});
+    EXPECT_TRUE(read("{" + version + R"(,"device":{"switch_off":null}})").ok);
+    EXPECT_TRUE(errors().empty());
+}

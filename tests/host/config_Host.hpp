@@ -1,0 +1,135 @@
+// A host with one configuration on a device that is open on the simulated detector.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <mutex>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "sim/Simulator.hpp"
+#include "torvik/instrument_api.h"
+
+namespace config_host {
+
+struct Record {
+    uint32_t category;
+    uint32_t code;
+    std::u16string message;
+    bool operator==(const Record&) const = default;
+};
+
+inline std::u16string textOf(const InstrWChar* text) {
+    return text != nullptr ? std::u16string(reinterpret_cast<const char16_t*>(text)) : std::u16string();
+}
+
+inline std::string narrow(const std::u16string& text) { return std::string(text.begin(), text.end()); }
+
+class ConfigHost : public testing::Test {
+protected:
+    ConfigHost() {
+        context = api->contextAddRef(api->contextCreate());
+        api->contextSetLogCallback(context, &ConfigHost::onLog, this);
+        device = api->deviceAddRef(api->deviceCreate(context));
+        InstrError* err = nullptr;
+        EXPECT_TRUE(api->deviceOpen(device, sim.portPath().c_str(), &err));
+        api->errorFree(&err);
+        configuration = api->configurationAddRef(api->configurationCreate(device));
+    }
+    ~ConfigHost() override {
+        api->configurationRelease(configuration);
+        api->deviceRelease(device);
+        api->contextRelease(context);
+    }
+
+    struct Outcome {
+        bool ok;
+        std::string text;
+        Record err;  // category 99 when the slot gave no record
+    };
+
+    Outcome read(const std::string& request, uint32_t option = 0) {
+        InstrByteArray* in = api->byteArrayAddRef(api->byteArrayCreateFromData(request.data(), request.size()));
+        InstrByteArray* out = api->byteArrayAddRef(api->byteArrayCreate(0));
+        InstrError* err = nullptr;
+        Outcome outcome{api->configurationRead(configuration, in, option, out, &err), {}, take(err)};
+        const uint8_t* data = api->byteArrayConstData(out);
+        if (data != nullptr) outcome.text.assign(reinterpret_cast<const char*>(data), api->byteArraySize(out));
+        api->byteArrayRelease(in);
+        api->byteArrayRelease(out);
+        return outcome;
+    }
+    nlohmann::json readJson(const std::string& request) {
+        const Outcome outcome = read(request);
+        EXPECT_TRUE(outcome.ok) << narrow(errorsText());
+        return outcome.ok ? nlohmann::json::parse(outcome.text) : nlohmann::json();
+    }
+
+    Outcome write(const std::string& document) {
+        InstrByteArray* in = api->byteArrayAddRef(api->byteArrayCreateFromData(document.data(), document.size()));
+        InstrError* err = nullptr;
+        Outcome outcome{api->configurationWrite(configuration, in, &err), {}, take(err)};
+        api->byteArrayRelease(in);
+        return outcome;
+    }
+
+    std::vector<Record> errors() {
+        const uint32_t count = api->configurationGetErrors(configuration, nullptr, 0);
+        std::vector<InstrError*> list(count, nullptr);
+        EXPECT_EQ(api->configurationGetErrors(configuration, list.data(), count), count);
+        std::vector<Record> records;
+        for (InstrError* e : list) records.push_back(take(e));
+        return records;
+    }
+    std::u16string errorsText() {
+        std::u16string text;
+        for (const Record& r : errors()) text += r.message + u"\n";
+        return text;
+    }
+
+    // The command codes the simulator has answered or ignored, in order ("H", "AR", ...).
+    std::vector<std::string> commands() const {
+        std::vector<std::string> codes;
+        for (const std::string& frame : sim.requests()) codes.push_back(torvik::sim::DetectorModel::commandCode(frame));
+        return codes;
+    }
+
+    torvik::sim::DatabaseImage database() {
+        torvik::sim::DatabaseImage copy;
+        sim.withModel([&](torvik::sim::DetectorModel& model) { copy = model.database; });
+        return copy;
+    }
+
+    bool logged(int32_t level, const std::u16string& text) {
+        std::lock_guard<std::mutex> lock(logMutex);
+        for (const auto& [l, line] : logs)
+            if (l == level && line == text) return true;
+        return false;
+    }
+
+    Record take(InstrError*& err) {
+        Record record{99, 0, {}};
+        if (err != nullptr) record = {err->category, err->code, textOf(err->message)};
+        api->errorFree(&err);
+        return record;
+    }
+
+    static void onLog(int32_t level, const InstrWChar* text, void* user) {
+        auto* self = static_cast<ConfigHost*>(user);
+        std::lock_guard<std::mutex> lock(self->logMutex);
+        self->logs.emplace_back(level, textOf(text));
+    }
+
+    torvik::sim::Simulator sim;
+    const InstrumentAPI* api = GetInstrumentAPI();
+    InstrContext* context = nullptr;
+    InstrDevice* device = nullptr;
+    InstrConfiguration* configuration = nullptr;
+    std::mutex logMutex;
+    std::vector<std::pair<int32_t, std::u16string>> logs;
+};
+
+inline const std::string version = R"("version":"1.0.6")";
+
+}  // namespace config_host
