@@ -1,0 +1,77 @@
+// The database communicator against the simulated detector.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "config/ConfigurationDatabaseCommunicatorPrivate.hpp"
+#include "device/DeviceTestSupport.hpp"
+
+using namespace devlib_instr;
+
+namespace {
+
+struct CommunicatorTest : testing::Test {
+    test::LoggedContext context;
+    test::SimulatedDevice simulated{context};
+    ConfigurationDatabaseCommunicatorPrivate communicator{simulated.guard};
+
+    Error failureOf(const std::function<void()>& fn) {
+        try {
+            fn();
+        } catch (const Error& e) {
+            return e;
+        }
+        return Error(99, 99, u"<no error>");
+    }
+};
+
+}  // namespace
+
+TEST_F(CommunicatorTest, ReadsInBlocksOf256Bytes) {
+    std::vector<uint8_t> image(512);
+    EXPECT_EQ(communicator.readMemory(0x17000000, image.data(), 512), 512u);
+    simulated.sim.withModel([&](torvik::sim::DetectorModel& model) {
+        EXPECT_EQ(image, model.database.section(0x17000000));
+    });
+    EXPECT_EQ(simulated.sim.requests().size(), 2u);
+    const Error error = failureOf([&] { communicator.readMemory(0x17000000, image.data(), 300); });
+    EXPECT_EQ(error.code, 1u);
+    EXPECT_EQ(error.message, u"Read block size is invalid");
+}
+
+TEST_F(CommunicatorTest, MolarMassOfAnIrSensorIsReadDirectly) {
+    ConfigurationData result;
+    ASSERT_TRUE(communicator.readValues({{5, {85}}, {255, {1}}}, result));
+    EXPECT_EQ(*result.find(5, 85), Value(44.01f));
+    EXPECT_EQ(*result.find(255, 1), Value(int32_t{30}));
+    std::vector<std::string> reads;
+    for (const std::string& frame : simulated.sim.requests())
+        if (frame.starts_with("AR")) reads.push_back(frame.substr(2, 12));
+    EXPECT_EQ(reads, (std::vector<std::string>{"040000000100", "0C0000240004"}));
+}
+
+TEST_F(CommunicatorTest, FailedHelloIsACommunicationFailure) {
+    simulated.sim.setFaults({.standardErrorFor = "H"});
+    ConfigurationData result;
+    const Error error = failureOf([&] { communicator.readValues({{255, {1}}}, result); });
+    EXPECT_EQ(error.category, 5u);
+    EXPECT_EQ(error.code, 6u);
+    EXPECT_EQ(error.message, u"Device communication failed");
+}
+
+TEST_F(CommunicatorTest, DeviceThatDoesNotSwitchOffStopsTheWrite) {
+    simulated.sim.withModel([](torvik::sim::DetectorModel& model) { model.state.transitionPolls = 1000; });
+    communicator.setStateTimeoutMs(0);
+    ConfigurationData values;
+    values.set(255, 10, int32_t{0});
+    const Error error = failureOf([&] { communicator.writeValues(values); });
+    EXPECT_EQ(error.category, 5u);
+    EXPECT_EQ(error.code, 19u);
+    EXPECT_EQ(error.message, u"Unable to switch off device");
+    const auto errors = context.lines(LogLevel::Error);
+    EXPECT_NE(std::find(errors.begin(), errors.end(), "An error occurred while writing the database: Unable to switch off device"),
+              errors.end());
+    const std::vector<std::string> frames = simulated.sim.requests();
+    EXPECT_FALSE(std::any_of(frames.begin(), frames.end(), [](const std::string& f) { return f.starts_with("AC"); }));
+}
