@@ -36,8 +36,9 @@ std::vector<uint32_t> selectedOptions(const Arguments& args) {
 }
 
 // Waits for the reader, drawing progress; the first interrupt asks the reader to abort.
-void waitForReader(const InstrumentAPI& api, InstrGdcDatalogReader* reader, InterruptWatch& interrupt) {
-    ProgressBar bar;
+void waitForReader(const InstrumentAPI& api, InstrGdcDatalogReader* reader, InterruptWatch& interrupt,
+                   bool showProgress) {
+    ProgressBar bar(showProgress);
     bool abortRequested = false;
     while (!api.gdcDatalogReaderWait(reader, pollIntervalMs)) {
         if (interrupt.raised() && !abortRequested) {
@@ -77,7 +78,7 @@ int runDatalogRead(const Arguments& args) {
 
     InstrError* err = nullptr;
     if (!api.gdcDatalogReaderStart(reader.get(), &err)) fail(takeError(api, err), "the datalog reader did not start");
-    waitForReader(api, reader.get(), interrupt);
+    waitForReader(api, reader.get(), interrupt, !args.has("verbose"));
     if (!api.gdcDatalogReaderSucceeded(reader.get())) {
         fail(takeErrorList(api,
                            [&](InstrError** list, uint32_t capacity) {

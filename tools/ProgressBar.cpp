@@ -13,7 +13,7 @@ namespace {
 constexpr int barWidth = 40;
 }
 
-ProgressBar::ProgressBar() : enabled_(isatty(STDERR_FILENO) == 1) {}
+ProgressBar::ProgressBar(bool wanted) : enabled_(wanted && isatty(STDERR_FILENO) == 1) {}
 
 void ProgressBar::update(double fraction) {
     if (!enabled_ || !std::isfinite(fraction)) return;

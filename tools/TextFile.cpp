@@ -22,13 +22,13 @@ std::string readTextFile(const std::string& path) {
     return content.str();
 }
 
-void printJson(const nlohmann::json& value, bool compact) {
-    std::cout << value.dump(compact ? -1 : 2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+void printJson(const nlohmann::ordered_json& value, bool compact) {
+    std::cout << value.dump(compact ? -1 : 2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
     std::cout.flush();
 }
 
 void printJsonText(const std::string& text, bool compact) {
-    nlohmann::json value = nlohmann::json::parse(text, nullptr, false);
+    nlohmann::ordered_json value = nlohmann::ordered_json::parse(text, nullptr, false);
     if (value.is_discarded()) {
         std::cout << text << '\n';
         std::cout.flush();

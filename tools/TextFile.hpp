@@ -11,7 +11,7 @@ namespace torvik::cli {
 std::string readTextFile(const std::string& path);
 
 // Prints the JSON on stdout, indented unless `compact`, followed by a line feed.
-void printJson(const nlohmann::json& value, bool compact);
+void printJson(const nlohmann::ordered_json& value, bool compact);
 
 // Prints a JSON text as printJson does; text that does not parse is printed as it is.
 void printJsonText(const std::string& text, bool compact);

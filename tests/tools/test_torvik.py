@@ -139,7 +139,8 @@ class Simulated(TempDir):
         self.assertEqual(set(document), {"$schema", "version", "device"})
         self.assertEqual(set(document["device"]), {"switch_off"})
 
-        first, second = run("config", "read", "--fingerprint"), run("config", "read", "--fingerprint")
+        first = run("config", "read", "--request", request, "--fingerprint")
+        second = run("config", "read", "--request", request, "--fingerprint")
         self.assertEqual(first.returncode, 0, first.stderr)
         self.assertRegex(first.stdout, r"^\d+\n$")
         self.assertEqual(first.stdout, second.stdout)
@@ -170,11 +171,11 @@ class Simulated(TempDir):
         self.assertIn("cannot read", result.stderr)
 
     def test_config_write_reports_what_the_device_holds(self):
-        document = self.write("write.json", {
+        document = json.dumps({
             "version": "1.0.6",
             "device": {"switch_off": "not allowed", "quick_menu": {"show_messages": True}},
         })
-        result = run("config", "write", document)
+        result = run("config", "write", "-", stdin=document)
         self.assertEqual(result.returncode, 0, result.stderr)
         held = json.loads(result.stdout)
         self.assertEqual(held["device"]["switch_off"], "not allowed")
@@ -208,7 +209,9 @@ class Simulated(TempDir):
         self.assertEqual(result.returncode, 0, result.stderr)
 
     def test_verbose_logs_on_stderr_only(self):
-        quiet, verbose = run("config", "read", "--compact"), run("config", "read", "--compact", "--verbose")
+        request = self.write("request.json", {"version": "1.0.6", "device": {"switch_off": "allowed"}})
+        quiet = run("config", "read", "--request", request)
+        verbose = run("config", "read", "--request", request, "--verbose")
         self.assertEqual(verbose.returncode, 0, verbose.stderr)
         self.assertEqual(json.loads(quiet.stdout), json.loads(verbose.stdout))
         self.assertRegex(verbose.stderr, r"(?m)^(DEBUG|INFO): ")
