@@ -230,6 +230,16 @@ TEST(ByteArraySlots, InvalidHandlesDoNothing) {
     EXPECT_EQ(api().contextRelease(context), 0);
 }
 
+// A device holds its context: the host may release them in either order.
+TEST(HandleOwnership, DeviceKeepsItsContextAlive) {
+    InstrContext* context = api().contextAddRef(api().contextCreate());
+    InstrDevice* device = api().deviceAddRef(api().deviceCreate(context));
+    ASSERT_NE(device, nullptr);
+    EXPECT_EQ(api().contextRelease(context), 1);  // the device's usage is left
+    EXPECT_FALSE(api().deviceIsOpen(device));
+    EXPECT_EQ(api().deviceRelease(device), 0);  // and takes the context with it
+}
+
 // The host releases the context while another thread is inside a call on it (blocked in the log
 // callback): the call finishes on a live context, which dies when the call's usage ends.
 TEST(HandleConcurrency, ReleaseDuringACallOnAnotherThread) {
