@@ -15,7 +15,12 @@ DeviceSession::DeviceSession(const Arguments& args) : api_(*GetInstrumentAPI()),
     device_ = ApiHandle(api_, api_.deviceCreate(context_.get()));
     if (!device_) throw ToolFailure("the library could not create a device");
     InstrError* err = nullptr;
-    if (!api_.deviceOpen(device_.get(), port.c_str(), &err)) fail(takeError(api_, err), "cannot open port " + port);
+    if (api_.deviceOpen(device_.get(), port.c_str(), &err)) return;
+    // The library's record says little about why; name the port and the usual causes.
+    std::vector<std::string> lines = takeError(api_, err);
+    lines.push_back("cannot open serial port " + port +
+                    " (does it exist? on Linux: is the user in the dialout group?)");
+    throw ToolFailure(std::move(lines));
 }
 
 DeviceSession::~DeviceSession() = default;
