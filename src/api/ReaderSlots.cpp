@@ -99,7 +99,7 @@ uint32_t gdcDatalogReaderGetErrors(InstrGdcDatalogReader* handle, InstrError** l
         if (list != nullptr && capacity != 0) {
             const size_t count = std::min<size_t>(errors.size(), capacity);
             for (size_t i = 0; i < count; ++i)
-                list[i] = errorCreate(errors[i].category, errors[i].code, errors[i].message.c_str());
+                list[i] = devlib_instr::errorCreate(errors[i].category, errors[i].code, errors[i].message.c_str());
         }
         return static_cast<uint32_t>(errors.size());
     });
