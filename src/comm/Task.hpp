@@ -15,6 +15,8 @@
 
 namespace devlib_instr {
 
+// The virtual operations are declared in the order of the task's interface table, hence the
+// alternating access sections.
 class Task {
 public:
     enum State : int32_t { NotStarted = 0, Running = 1, Finished = 2 };
@@ -36,15 +38,19 @@ public:
     virtual void Start();
     // Only sets the flag that Run polls.
     virtual void Cancel();
+
+protected:
+    // Called with the task's mutex held: must not call Wait or anything else that takes it.
+    virtual void Prepare() = 0;
+    virtual void Run() = 0;
+
+public:
     virtual bool IsCanceled();
     virtual void CancelAndWait();
 
     State state();
 
 protected:
-    // Called with the task's mutex held: must not call Wait or anything else that takes it.
-    virtual void Prepare() = 0;
-    virtual void Run() = 0;
     virtual void ThreadMain();
 
     const ContextGuard& context() const { return context_; }
