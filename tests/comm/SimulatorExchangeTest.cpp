@@ -102,7 +102,7 @@ class RecoversFrom : public SimulatorExchange, public testing::WithParamInterfac
 TEST_P(RecoversFrom, OneBadReply) {
     sim.setFaults(GetParam().faults);
     ConnectResponse response;
-    exchange(ConnectMessage(), response, 10, 100);
+    exchange(ConnectMessage(), response, 10, 200);
     EXPECT_TRUE(response.valid);
     EXPECT_EQ(sim.requests().size(), 2u);
     EXPECT_EQ(
