@@ -106,7 +106,11 @@ bool UartInterface::doOpen() {
 bool UartInterface::doClose() {
     int fd = fd_;
     fd_ = -1;
-    return fd >= 0 && ::close(fd) == 0;
+    if (fd < 0) return false;
+    // Exclusive mode outlives the descriptor on some terminals (ptys): give it up so the port can
+    // be opened again by a program without root rights.
+    ::ioctl(fd, TIOCNXCL);
+    return ::close(fd) == 0;
 }
 
 void UartInterface::configure() {
