@@ -11,6 +11,7 @@
 #include <stdarg.h>
 #include <stddef.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 #include <wchar.h>
 
@@ -148,11 +149,156 @@ static void checkFactoryHook(HMODULE module, const InstrumentAPI* api) {
     check(1, "SetUARTInterfaceFactory with null arguments", "");
 }
 
+/* A plain Win32 round trip through the port, no library involved: Hello, expect a reply "ac...". */
+static void checkRawSerial(const char* port) {
+    char path[64];
+    char reply[64] = {0};
+    DWORD written = 0, got = 0, total = 0;
+    DCB state = {0};
+    COMMTIMEOUTS timeouts = {0};
+    HANDLE handle;
+    snprintf(path, sizeof path, "\\\\.\\%s", port);
+    handle = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
+    check(handle != INVALID_HANDLE_VALUE, "raw serial: CreateFileA", "error %lu", (unsigned long)GetLastError());
+    if (handle == INVALID_HANDLE_VALUE) return;
+    state.DCBlength = sizeof state;
+    GetCommState(handle, &state);
+    state.BaudRate = 9600;
+    state.ByteSize = 8;
+    state.Parity = NOPARITY;
+    state.StopBits = ONESTOPBIT;
+    timeouts.ReadIntervalTimeout = 500;
+    timeouts.ReadTotalTimeoutConstant = 500;
+    check(SetCommState(handle, &state) && SetCommTimeouts(handle, &timeouts), "raw serial: SetCommState", "error %lu",
+          (unsigned long)GetLastError());
+    check(WriteFile(handle, "AC7B\r", 5, &written, NULL) && written == 5, "raw serial: WriteFile", "wrote %lu",
+          (unsigned long)written);
+    while (total < sizeof reply - 1 && ReadFile(handle, reply + total, 1, &got, NULL) && got == 1) {
+        if (reply[total++] == '\r') break;
+    }
+    check(total >= 2 && reply[0] == 'a' && reply[1] == 'c', "raw serial: reply starts with \"ac\"", "got \"%s\"",
+          reply);
+    CloseHandle(handle);
+}
+
+/* The library's own serial link: open and close through the device slots. */
+static void checkDevicePort(const InstrumentAPI* api, InstrDevice* device, const char* port) {
+    InstrError* err = NULL;
+    char prefixed[64];
+    int opened = api->deviceOpen(device, port, &err);
+    check(opened && err == NULL && api->deviceIsOpen(device), "deviceOpen on the simulator's port", "error %u/%u",
+          err ? err->category : 0, err ? err->code : 0);
+    api->errorFree(&err);
+    api->deviceClose(device);
+    check(!api->deviceIsOpen(device), "deviceClose", "still open");
+
+    snprintf(prefixed, sizeof prefixed, "\\\\.\\%s", port);
+    opened = api->deviceOpen(device, prefixed, &err);
+    check(opened && api->deviceIsOpen(device), "deviceOpen with a \\\\.\\ device path", "not opened");
+    api->errorFree(&err);
+    api->deviceClose(device);
+
+    opened = api->deviceOpen(device, "COM97", &err);
+    check(!opened && err != NULL && err->category == 0 && err->code == 6,
+          "deviceOpen on a missing port gives category 0, code 6", "opened %d, record %u/%u", opened,
+          err ? err->category : 99, err ? err->code : 99);
+    api->errorFree(&err);
+}
+
+static int contains(const uint8_t* data, uint32_t size, const char* text) {
+    size_t length = strlen(text);
+    uint32_t i;
+    for (i = 0; i + length <= size; ++i)
+        if (memcmp(data + i, text, length) == 0) return 1;
+    return 0;
+}
+
+static void checkConfigurationRead(const InstrumentAPI* api, InstrDevice* device) {
+    static const char request[] = "{\"version\":\"1.0.6\",\"device\":{\"bumptest_interval\":{\"duration\":0}}}";
+    InstrConfiguration* configuration = api->configurationCreate(device);
+    InstrByteArray* requestBytes = api->byteArrayCreateFromData(request, (uint32_t)strlen(request));
+    InstrByteArray* result = api->byteArrayCreate(0);
+    InstrError* err = NULL;
+    int ok;
+    api->configurationAddRef(configuration);
+    api->byteArrayAddRef(requestBytes);
+    api->byteArrayAddRef(result);
+    ok = api->configurationRead(configuration, requestBytes, 0, result, &err);
+    check(ok && contains(api->byteArrayConstData(result), api->byteArraySize(result), "\"bumptest_interval\"") &&
+              contains(api->byteArrayConstData(result), api->byteArraySize(result), "\"1.0.6\""),
+          "configurationRead returns the document", "ok %d, %u bytes", ok, api->byteArraySize(result));
+    api->errorFree(&err);
+    api->byteArrayRelease(result);
+    api->byteArrayRelease(requestBytes);
+    api->configurationRelease(configuration);
+}
+
+/* The whole file, or NULL; *size receives its length. The caller frees the buffer. */
+static uint8_t* readFile(const wchar_t* path, uint32_t* size) {
+    FILE* file = _wfopen(path, L"rb");
+    uint8_t* data = NULL;
+    long length;
+    *size = 0;
+    if (file == NULL) return NULL;
+    if (fseek(file, 0, SEEK_END) == 0 && (length = ftell(file)) > 0 && fseek(file, 0, SEEK_SET) == 0) {
+        data = (uint8_t*)malloc((size_t)length);
+        if (data != NULL) *size = (uint32_t)fread(data, 1, (size_t)length, file);
+    }
+    fclose(file);
+    return data;
+}
+
+static void checkDatalogRead(const InstrumentAPI* api, InstrContext* context, InstrDevice* device) {
+    const wchar_t* path = L"win_host_datalog.zip";
+    InstrGdcDatalogReader* reader = api->gdcDatalogReaderCreate(context);
+    InstrError* err = NULL;
+    uint8_t* archive;
+    uint32_t size = 0;
+    int started;
+    DeleteFileW(path);
+    api->gdcDatalogReaderAddRef(reader);
+    api->gdcDatalogReaderSetDevice(reader, device);
+    api->gdcDatalogReaderSetOutputPath(reader, path);
+    started = api->gdcDatalogReaderStart(reader, &err);
+    check(started && err == NULL, "gdcDatalogReaderStart", "error %u/%u", err ? err->category : 0, err ? err->code : 0);
+    api->errorFree(&err);
+    if (started) {
+        check(api->gdcDatalogReaderWait(reader, 60000) && api->gdcDatalogReaderSucceeded(reader),
+              "datalog read succeeds", "finished %d, %u errors", api->gdcDatalogReaderIsFinished(reader),
+              api->gdcDatalogReaderGetErrors(reader, NULL, 0));
+    }
+    api->gdcDatalogReaderRelease(reader);
+
+    archive = readFile(path, &size);
+    check(archive != NULL && size > 4 && memcmp(archive, "PK\x03\x04", 4) == 0 &&
+              contains(archive, size, "session.ddl") && contains(archive, size, "gdcdatalogger.json"),
+          "datalog archive is a ZIP file with the session entry and the metadata document", "%u bytes", size);
+    check(archive != NULL && contains(archive, size, "\"fileCreationTimezone\":\""),
+          "archive metadata names the host's time zone", "member missing");
+    free(archive);
+    DeleteFileW(path);
+}
+
+static void checkDevice(const InstrumentAPI* api, const char* port) {
+    InstrContext* context = api->contextCreate();
+    InstrDevice* device = api->deviceCreate(context);
+    InstrError* err = NULL;
+    api->contextAddRef(context);
+    api->deviceAddRef(device);
+    checkDevicePort(api, device, port);
+    if (api->deviceOpen(device, port, &err)) {
+        checkConfigurationRead(api, device);
+        checkDatalogRead(api, context, device);
+    }
+    api->errorFree(&err);
+    api->deviceRelease(device);
+    api->contextRelease(context);
+}
+
 int main(int argc, char** argv) {
     HMODULE module = LoadLibraryW(L"torvik.dll");
     GetInstrumentAPIFn getApi;
     const InstrumentAPI* api;
-    (void)argv;
 
     check(module != NULL, "LoadLibrary(torvik.dll)", "error %lu", (unsigned long)GetLastError());
     if (module == NULL) goto done;
@@ -167,7 +313,12 @@ int main(int argc, char** argv) {
     checkByteArrays(api);
     checkNotSupported(api);
     checkFactoryHook(module, api);
-    (void)argc;
+    if (argc > 1) {
+        checkRawSerial(argv[1]);
+        checkDevice(api, argv[1]);
+    } else {
+        printf("skip - serial checks: no port given\n");
+    }
     FreeLibrary(module);
 
 done:
