@@ -21,7 +21,9 @@ ConfigurationGuard configuration(InstrConfiguration* handle) {
 }
 
 // A missing byte array is the caller's error: "The API pointer is nullptr" through err.
-HandleGuard<ByteArray> byteArray(InstrByteArray* handle) { return lockHandleOrThrow(fromHost<ByteArray>(handle)); }
+HandleGuard<ByteArray> byteArray(InstrByteArray* handle) {
+    return lockHandleOrThrow(fromHost<ByteArray>(handle));
+}
 
 std::string_view textOf(const ByteArray& array) {
     const std::vector<uint8_t>& bytes = array.bytes();
@@ -38,9 +40,13 @@ InstrConfiguration* configurationCreate(InstrDevice* handle) noexcept {
     });
 }
 
-InstrConfiguration* configurationAddRef(InstrConfiguration* handle) noexcept { return addRefHost(handle); }
+InstrConfiguration* configurationAddRef(InstrConfiguration* handle) noexcept {
+    return addRefHost(handle);
+}
 
-int32_t configurationRelease(InstrConfiguration* handle) noexcept { return releaseHost(handle); }
+int32_t configurationRelease(InstrConfiguration* handle) noexcept {
+    return releaseHost(handle);
+}
 
 // Option 1 asks for the fingerprint; any other value for the document.
 bool configurationRead(InstrConfiguration* handle, InstrByteArray* request, uint32_t option, InstrByteArray* result,

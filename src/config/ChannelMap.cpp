@@ -8,10 +8,10 @@ namespace devlib_instr {
 namespace {
 
 // Offsets inside the device configuration section.
-constexpr uint32_t activeFlagOffset = 3;     // + channel: 1 when the channel is in use
-constexpr uint32_t classFlagOffset = 9;      // + channel: bit 0x01 gives class 1
+constexpr uint32_t activeFlagOffset = 3;          // + channel: 1 when the channel is in use
+constexpr uint32_t classFlagOffset = 9;           // + channel: bit 0x01 gives class 1
 constexpr uint32_t channel3Offsets[] = {15, 16};  // both 1: channel 3 carries no EC sensor
-constexpr uint32_t sensorBitsOffset = 17;    // sensor bits of channels 4 and 5
+constexpr uint32_t sensorBitsOffset = 17;         // sensor bits of channels 4 and 5
 constexpr uint8_t catExBit = 0x01;
 constexpr uint8_t irChannel4Bit = 0x02;
 constexpr uint8_t irChannel5Bit = 0x04;
@@ -27,7 +27,9 @@ void checkChannel(uint32_t channel, const char16_t* message) {
 
 }  // namespace
 
-ChannelMap::ChannelMap() { displayIndices_.fill(noDisplayIndex); }
+ChannelMap::ChannelMap() {
+    displayIndices_.fill(noDisplayIndex);
+}
 
 ChannelMap ChannelMap::build(const std::vector<uint8_t>& deviceConfiguration) {
     ChannelMap map;
@@ -74,7 +76,9 @@ void ChannelMap::numberDisplayIndices() {
     }
 }
 
-bool ChannelMap::isActive(uint32_t channel) const { return channel < channelCount && active_.test(channel); }
+bool ChannelMap::isActive(uint32_t channel) const {
+    return channel < channelCount && active_.test(channel);
+}
 
 SensorKind ChannelMap::kind(uint32_t channel) const {
     checkChannel(channel, msg::channelIndexOutOfRange);

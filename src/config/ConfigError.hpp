@@ -13,6 +13,8 @@ inline Error configError(ErrorCode code, std::u16string message) {
 }
 
 // The most common one: an operation on the database that could not be carried out.
-inline Error configFailure(std::u16string message) { return configError(ErrorCode::OperationFailed, std::move(message)); }
+inline Error configFailure(std::u16string message) {
+    return configError(ErrorCode::OperationFailed, std::move(message));
+}
 
 }  // namespace devlib_instr

@@ -21,9 +21,20 @@ constexpr ConfigurationKey sensorKindKey = 35;
 
 // Values the detector does not store, as every Torvik has them.
 constexpr std::array<std::pair<ConfigurationKey, int32_t>, 14> fixedValues{{
-    {2, 0}, {7, 0}, {32, 0}, {44, 0}, {50, 0},  // interval units "d"; STEL/TWA not acknowledgeable
-    {45, 1}, {46, 1}, {51, 1}, {52, 1},         // STEL/TWA latching and rising
-    {59, 1}, {65, 1}, {71, 1}, {77, 1}, {83, 1},  // lower and upper alarms enabled
+    {2, 0},
+    {7, 0},
+    {32, 0},
+    {44, 0},
+    {50, 0},  // interval units "d"; STEL/TWA not acknowledgeable
+    {45, 1},
+    {46, 1},
+    {51, 1},
+    {52, 1},  // STEL/TWA latching and rising
+    {59, 1},
+    {65, 1},
+    {71, 1},
+    {77, 1},
+    {83, 1},  // lower and upper alarms enabled
 }};
 
 bool hasSetAlarmLevel(const ConfigurationData::Slots& slots) {
@@ -34,13 +45,13 @@ bool hasSetAlarmLevel(const ConfigurationData::Slots& slots) {
 }
 
 bool asksForAlarmUnit(const ConfigurationData::Slots& slots) {
-    return std::any_of(alarmUnitKeys.begin(), alarmUnitKeys.end(), [&](ConfigurationKey key) { return slots.count(key); });
+    return std::any_of(alarmUnitKeys.begin(), alarmUnitKeys.end(),
+                       [&](ConfigurationKey key) { return slots.count(key); });
 }
 
 // A channel with alarm levels needs a known unit before anything is converted.
 GasFeatures checkedFeatures(const ConfigurationData& gas, uint8_t channel) {
-    if (gas.channels().count(channel) == 0)
-        throw configError(ErrorCode::ConversionFailed, msg::gasFeaturesNoUnit);
+    if (gas.channels().count(channel) == 0) throw configError(ErrorCode::ConversionFailed, msg::gasFeaturesNoUnit);
     if (!gas.isSet(channel, unitKey)) throw configError(ErrorCode::ConversionFailed, msg::gasFeaturesInvalidUnit);
     return GasFeatures::of(gas, channel);
 }

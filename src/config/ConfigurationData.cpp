@@ -27,14 +27,17 @@ ValueClass valueClassOf(ConfigurationKey key) {
 
 Value unsetValue(ConfigurationKey key) {
     switch (valueClassOf(key)) {
-        case ValueClass::Unsigned: return unsetUnsigned;
-        case ValueClass::Float: return std::numeric_limits<float>::quiet_NaN();
+        case ValueClass::Unsigned:
+            return unsetUnsigned;
+        case ValueClass::Float:
+            return std::numeric_limits<float>::quiet_NaN();
         case ValueClass::Text: {
             TextValue unset;
             unset.fill(0x7F);  // no terminator before a 0x7F byte
             return unset;
         }
-        case ValueClass::Signed: break;
+        case ValueClass::Signed:
+            break;
     }
     return unsetSigned;
 }
@@ -62,7 +65,9 @@ TextValue makeText(std::string_view text) {
     return value;
 }
 
-std::string textOf(const TextValue& text) { return std::string(text.data(), strnlen(text.data(), text.size())); }
+std::string textOf(const TextValue& text) {
+    return std::string(text.data(), strnlen(text.data(), text.size()));
+}
 
 void ConfigurationData::request(uint8_t channel, ConfigurationKey key) {
     channels_[channel].try_emplace(key, unsetValue(key));

@@ -22,23 +22,29 @@ namespace {
 // Keys whose value is fetched from the device with a read of its own width unless the section
 // they sit in is one of the sections read in bulk.
 bool readsFromCache(ConfigurationKey key, uint32_t sectionAddress) {
-    const bool ecConfiguration = sectionAddress >= section::ecChannelConfiguration0 &&
-                                 sectionAddress < section::catExChannelConfiguration;
+    const bool ecConfiguration =
+        sectionAddress >= section::ecChannelConfiguration0 && sectionAddress < section::catExChannelConfiguration;
     switch (key) {
         case 36:
-        case 38: return sectionAddress == section::irSensorDataSet || isEcSensorRecord(sectionAddress);
-        case 37: return sectionAddress == section::irSensorDataSet;
+        case 38:
+            return sectionAddress == section::irSensorDataSet || isEcSensorRecord(sectionAddress);
+        case 37:
+            return sectionAddress == section::irSensorDataSet;
         case 40:
             return ecConfiguration || sectionAddress == section::catExChannelConfiguration ||
                    sectionAddress == section::irChannelConfiguration1;
-        case 85: return false;
-        default: return true;
+        case 85:
+            return false;
+        default:
+            return true;
     }
 }
 
 // Sections the write takes from the preceding read and never writes (set B also drops the device
 // configuration, which the channel map has already read).
-bool isSensorRecord(uint32_t address) { return isEcSensorRecord(address) || isLargeSensorRecord(address); }
+bool isSensorRecord(uint32_t address) {
+    return isEcSensorRecord(address) || isLargeSensorRecord(address);
+}
 
 template <class Predicate>
 void removeSections(std::set<SectionInfo>& sections, Predicate drop) {
@@ -81,8 +87,8 @@ bool ConfigurationDatabaseCommunicatorPrivate::sayHello() {
     } catch (const Error&) {
         return false;  // a hello reply that does not decode
     }
-    log(LogLevel::Debug, msg::partNumberPrefix + widen(response.partNumber) + msg::serialNumberInfix +
-                             widen(response.serialNumber));
+    log(LogLevel::Debug,
+        msg::partNumberPrefix + widen(response.partNumber) + msg::serialNumberInfix + widen(response.serialNumber));
     return true;
 }
 
@@ -100,13 +106,15 @@ uint32_t ConfigurationDatabaseCommunicatorPrivate::readMemory(uint32_t address, 
         log(LogLevel::Debug, widen(fmt::format(msg::readingBytesFormat, blockSize, address + offset)));
         ReadMemoryResponse response;
         device_->exchange(ReadMemoryRequest(address + offset, static_cast<uint16_t>(blockSize)), response);
-        if (response.data.size() != blockSize) throw configError(ErrorCode::InvalidArgument, msg::responseDataSizeInvalid);
+        if (response.data.size() != blockSize)
+            throw configError(ErrorCode::InvalidArgument, msg::responseDataSizeInvalid);
         std::memcpy(out + offset, response.data.data(), blockSize);
     }
     return length;
 }
 
-void ConfigurationDatabaseCommunicatorPrivate::writeMemoryBlock(uint32_t address, const uint8_t* data, uint32_t length) {
+void ConfigurationDatabaseCommunicatorPrivate::writeMemoryBlock(uint32_t address, const uint8_t* data,
+                                                                uint32_t length) {
     log(LogLevel::Debug, widen(fmt::format(msg::writingBytesFormat, length, address)));
     WriteMemoryResponse response;
     device_->exchange(WriteMemoryRequest(address, data, length), response);
@@ -219,9 +227,8 @@ void ConfigurationDatabaseCommunicatorPrivate::runWriteSequence(const Configurat
     collectSections(writable);
     SectionSet written = sections_;
     SectionSet toRead = sections_;
-    removeSections(toRead, [](uint32_t address) {
-        return address == section::deviceConfiguration || isSensorRecord(address);
-    });
+    removeSections(toRead,
+                   [](uint32_t address) { return address == section::deviceConfiguration || isSensorRecord(address); });
     removeSections(written, isSensorRecord);
     readSections(toRead, false);
     applyValues(values);

@@ -10,7 +10,9 @@
 namespace devlib_instr {
 
 namespace {
-ContextGuard contextOf(const DeviceGuard& device) { return device ? device->context() : ContextGuard(); }
+ContextGuard contextOf(const DeviceGuard& device) {
+    return device ? device->context() : ContextGuard();
+}
 }  // namespace
 
 ConfigurationPrivate::ConfigurationPrivate(DeviceGuard device)

@@ -41,9 +41,12 @@ bool parseNumber(const std::string& name, uint32_t limit, uint8_t& number) {
 
 bool hasType(const json& value, JsonType type) {
     switch (type) {
-        case JsonType::Number: return value.is_number();
-        case JsonType::String: return value.is_string();
-        case JsonType::Boolean: return value.is_boolean();
+        case JsonType::Number:
+            return value.is_number();
+        case JsonType::String:
+            return value.is_string();
+        case JsonType::Boolean:
+            return value.is_boolean();
     }
     return false;
 }

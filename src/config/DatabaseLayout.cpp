@@ -15,11 +15,21 @@ const SectionInfo* findSection(uint32_t address, uint32_t length) {
 
 uint32_t valueKindWidth(uint8_t kind) {
     switch (kind) {
-        case 1: case 4: case 7: case 8: return 4;
-        case 2: case 5: return 1;
-        case 3: case 6: return 2;
-        case 9: return 7;
-        default: return 0;
+        case 1:
+        case 4:
+        case 7:
+        case 8:
+            return 4;
+        case 2:
+        case 5:
+            return 1;
+        case 3:
+        case 6:
+            return 2;
+        case 9:
+            return 7;
+        default:
+            return 0;
     }
 }
 

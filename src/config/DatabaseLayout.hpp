@@ -25,8 +25,8 @@ constexpr uint32_t blockSize = 256;           // the largest transfer of one mem
 // Section start addresses.
 namespace section {
 constexpr uint32_t deviceConfiguration = 0x04000000;
-constexpr uint32_t ecSensorRecord0 = 0x05000000;  // channels 0 ... 5
-constexpr uint32_t irSensorRecord0 = 0x0B000000;  // IR indices 0, 1
+constexpr uint32_t ecSensorRecord0 = 0x05000000;          // channels 0 ... 5
+constexpr uint32_t irSensorRecord0 = 0x0B000000;          // IR indices 0, 1
 constexpr uint32_t ecChannelConfiguration0 = 0x0D000000;  // channels 0 ... 5
 constexpr uint32_t catExChannelConfiguration = 0x13000000;
 constexpr uint32_t irChannelConfiguration0 = 0x13000000;  // shares its block with the CatEx configuration
@@ -36,17 +36,17 @@ constexpr uint32_t catExSensorRecord = 0x19000000;
 }  // namespace section
 
 inline constexpr std::array<SectionInfo, 20> sectionTable{{
-    {0x04000000, 256, 254},                                                  // device configuration
-    {0x05000000, 768, 766}, {0x06000000, 768, 766}, {0x07000000, 768, 766},  // EC sensor records
-    {0x08000000, 768, 766}, {0x09000000, 768, 766}, {0x0A000000, 768, 766},  //
-    {0x0B000000, 768, 766}, {0x0C000000, 768, 766},                          // IR sensor records
-    {0x0D000000, 256, 254}, {0x0E000000, 256, 254}, {0x0F000000, 256, 254},  // EC channel configurations
-    {0x10000000, 256, 254}, {0x11000000, 256, 254}, {0x12000000, 256, 254},  //
-    {0x13000000, 256, 254},                                                  // CatEx channel configuration
-    {0x13000000, 256, 254},                                                  // IR channel configuration 0
-    {0x14000000, 256, 254},                                                  // IR channel configuration 1
-    {0x17000000, 512, 510},                                                  // IR sensor data set
-    {0x19000000, 1536, 1534},                                                // CatEx sensor record
+    {0x04000000, 256, 254},                                                    // device configuration
+    {0x05000000, 768, 766},   {0x06000000, 768, 766}, {0x07000000, 768, 766},  // EC sensor records
+    {0x08000000, 768, 766},   {0x09000000, 768, 766}, {0x0A000000, 768, 766},  //
+    {0x0B000000, 768, 766},   {0x0C000000, 768, 766},                          // IR sensor records
+    {0x0D000000, 256, 254},   {0x0E000000, 256, 254}, {0x0F000000, 256, 254},  // EC channel configurations
+    {0x10000000, 256, 254},   {0x11000000, 256, 254}, {0x12000000, 256, 254},  //
+    {0x13000000, 256, 254},                                                    // CatEx channel configuration
+    {0x13000000, 256, 254},                                                    // IR channel configuration 0
+    {0x14000000, 256, 254},                                                    // IR channel configuration 1
+    {0x17000000, 512, 510},                                                    // IR sensor data set
+    {0x19000000, 1536, 1534},                                                  // CatEx sensor record
 }};
 
 // The first row that holds the whole range [address, address + length), or null.

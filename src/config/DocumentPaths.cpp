@@ -12,16 +12,16 @@ constexpr std::string_view reactions[] = {"off", "warning", "error"};
 constexpr std::string_view switchOffRules[] = {"allowed", "not allowed during a2", "not allowed"};
 constexpr std::string_view sensorSlots[] = {"0", "1", "2", "3"};
 constexpr std::string_view sensorKinds[] = {"UNKNOWN", "EC", "CatEx", "IR", "PID"};
-constexpr std::string_view unitTexts[] = {"%{vol}", "ppm", "%{ueg}", "%{lel}", "%{lie}", "mg/m3",
-                                          "ppb",    "mbar", "hPa",   "kPa",    "mg/L"};
+constexpr std::string_view unitTexts[] = {"%{vol}", "ppm",  "%{ueg}", "%{lel}", "%{lie}", "mg/m3",
+                                          "ppb",    "mbar", "hPa",    "kPa",    "mg/L"};
 constexpr std::string_view directions[] = {"falling", "rising"};
 
 constexpr std::string_view quickMenuItems[] = {
-    "do_fresh_air_calibration", "do_bumptest",        "show_calibration_intervals", "show_bumptest_intervals",
-    "show_shift_peak",          "clear_shift_peak",   "show_application_peak",      "clear_application_peak",
-    "show_stev_values",         "show_twa_values",    "show_device_info",           "show_messages",
-    "show_usage_period",        "do_bluetooth_pairing", "use_stealth_mode",         "use_silent_mode",
-    "use_night_mode",           "motionless_toggle",  "motionless_pause_toggle"};
+    "do_fresh_air_calibration", "do_bumptest",          "show_calibration_intervals", "show_bumptest_intervals",
+    "show_shift_peak",          "clear_shift_peak",     "show_application_peak",      "clear_application_peak",
+    "show_stev_values",         "show_twa_values",      "show_device_info",           "show_messages",
+    "show_usage_period",        "do_bluetooth_pairing", "use_stealth_mode",           "use_silent_mode",
+    "use_night_mode",           "motionless_toggle",    "motionless_pause_toggle"};
 constexpr ConfigurationKey firstQuickMenuKey = 11;
 
 constexpr std::string_view alarms[] = {"stel_a2", "twa_a2", "lower_a1", "lower_a2", "upper_a1", "upper_a2", "upper_a3"};
@@ -57,8 +57,11 @@ std::vector<DocumentPath> buildTable() {
         {R::Device, {"switch_off"}, 10, J::String, switchOffRules},
     };
     for (size_t i = 0; i < std::size(quickMenuItems); ++i)
-        table.push_back({R::Device, {"quick_menu", std::string(quickMenuItems[i])},
-                         static_cast<ConfigurationKey>(firstQuickMenuKey + i), J::Boolean, {}});
+        table.push_back({R::Device,
+                         {"quick_menu", std::string(quickMenuItems[i])},
+                         static_cast<ConfigurationKey>(firstQuickMenuKey + i),
+                         J::Boolean,
+                         {}});
     const std::vector<DocumentPath> channelPaths = {
         {R::Channels, {"calibration_interval", "duration"}, 31, J::Number, {}},
         {R::Channels, {"calibration_interval", "unit"}, 32, J::String, intervalUnits},

@@ -13,7 +13,7 @@ namespace {
 constexpr float pressureHpa = 1013.0f;
 constexpr float temperatureC = 20.0f;
 constexpr float kelvinOffset = 273.15f;
-constexpr float massFactor = 0.012027235f;      // mg/m3 per ppm and g/mol at 1 hPa and 1 K
+constexpr float massFactor = 0.012027235f;       // mg/m3 per ppm and g/mol at 1 hPa and 1 K
 constexpr float pressureFactor = 0.0009871669f;  // partial pressure per ppm at 1 hPa
 
 const UnitInfo& checkedUnit(const GasFeatures& gas) {
@@ -54,10 +54,14 @@ float ppmToUnit(float ppm, const GasFeatures& gas) {
     const UnitInfo& unit = checkedUnit(gas);
     const float x = ppm * unit.factor;
     switch (unit.conversionClass) {
-        case 1: return x / gas.lowerExplosiveLimit;
-        case 2: return x * massFactor * gas.molarMass * pressureHpa / (temperatureC + kelvinOffset);
-        case 3: return x * pressureFactor * pressureHpa;
-        default: return x;
+        case 1:
+            return x / gas.lowerExplosiveLimit;
+        case 2:
+            return x * massFactor * gas.molarMass * pressureHpa / (temperatureC + kelvinOffset);
+        case 3:
+            return x * pressureFactor * pressureHpa;
+        default:
+            return x;
     }
 }
 
@@ -65,10 +69,14 @@ float unitToPpm(float value, const GasFeatures& gas) {
     const UnitInfo& unit = checkedUnit(gas);
     const float x = value / unit.factor;
     switch (unit.conversionClass) {
-        case 1: return x * gas.lowerExplosiveLimit;
-        case 2: return x / gas.molarMass / massFactor / pressureHpa * (temperatureC + kelvinOffset);
-        case 3: return x / pressureFactor / pressureHpa;
-        default: return x;
+        case 1:
+            return x * gas.lowerExplosiveLimit;
+        case 2:
+            return x / gas.molarMass / massFactor / pressureHpa * (temperatureC + kelvinOffset);
+        case 3:
+            return x / pressureFactor / pressureHpa;
+        default:
+            return x;
     }
 }
 

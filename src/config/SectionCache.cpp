@@ -14,18 +14,30 @@ SectionCache::Image& SectionCache::section(uint32_t address) {
     return images_.emplace(address, Image(size, 0xFF)).first->second;
 }
 
-SectionCache::Image& SectionCache::deviceConfiguration() { return section(section::deviceConfiguration); }
-SectionCache::Image& SectionCache::catExChannelConfiguration() { return section(section::catExChannelConfiguration); }
-SectionCache::Image& SectionCache::irSensorDataSet() { return section(section::irSensorDataSet); }
-SectionCache::Image& SectionCache::catExSensorRecord() { return section(section::catExSensorRecord); }
+SectionCache::Image& SectionCache::deviceConfiguration() {
+    return section(section::deviceConfiguration);
+}
+SectionCache::Image& SectionCache::catExChannelConfiguration() {
+    return section(section::catExChannelConfiguration);
+}
+SectionCache::Image& SectionCache::irSensorDataSet() {
+    return section(section::irSensorDataSet);
+}
+SectionCache::Image& SectionCache::catExSensorRecord() {
+    return section(section::catExSensorRecord);
+}
 
-SectionCache::Image& SectionCache::ecSensorRecord(uint32_t channel) { return section(ecSensorRecordAddress(channel)); }
+SectionCache::Image& SectionCache::ecSensorRecord(uint32_t channel) {
+    return section(ecSensorRecordAddress(channel));
+}
 
 SectionCache::Image& SectionCache::ecChannelConfiguration(uint32_t channel) {
     return section(ecChannelConfigurationAddress(channel));
 }
 
-SectionCache::Image& SectionCache::irSensorRecord(uint32_t irIndex) { return section(irSensorRecordAddress(irIndex)); }
+SectionCache::Image& SectionCache::irSensorRecord(uint32_t irIndex) {
+    return section(irSensorRecordAddress(irIndex));
+}
 
 SectionCache::Image& SectionCache::irChannelConfiguration(uint32_t irIndex) {
     return section(irChannelConfigurationAddress(irIndex));
@@ -52,7 +64,8 @@ uint32_t SectionCache::addressOf(const uint8_t* position) const {
         if (image.empty()) continue;
         const uint8_t* begin = image.data();
         // std::less gives a total order also for pointers into unrelated images.
-        if (!std::less<const uint8_t*>()(position, begin) && std::less<const uint8_t*>()(position, begin + image.size()))
+        if (!std::less<const uint8_t*>()(position, begin) &&
+            std::less<const uint8_t*>()(position, begin + image.size()))
             return address + static_cast<uint32_t>(position - begin);
     }
     return 0;

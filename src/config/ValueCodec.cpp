@@ -26,10 +26,14 @@ constexpr ChoiceField switchOff{0x03, 0, {{{0x02, 1}, {0x01, 2}}}, 0};
 
 const ChoiceField* choiceOf(Encoding encoding) {
     switch (encoding) {
-        case Encoding::BumptestReaction: return &bumptestReaction;
-        case Encoding::CalibrationReaction: return &calibrationReaction;
-        case Encoding::SwitchOff: return &switchOff;
-        default: return nullptr;
+        case Encoding::BumptestReaction:
+            return &bumptestReaction;
+        case Encoding::CalibrationReaction:
+            return &calibrationReaction;
+        case Encoding::SwitchOff:
+            return &switchOff;
+        default:
+            return nullptr;
     }
 }
 
@@ -75,15 +79,19 @@ uint32_t integerOf(const Value& value) {
 Value decodeField(ConfigurationKey key, const Field& field, const uint8_t* bytes) {
     const uint32_t width = valueKindWidth(field.kind);
     switch (field.encoding) {
-        case Encoding::Unsigned: return numberOfClass(key, readLittleEndian(bytes, width));
-        case Encoding::Float: return std::bit_cast<float>(readLittleEndian(bytes, 4));
+        case Encoding::Unsigned:
+            return numberOfClass(key, readLittleEndian(bytes, width));
+        case Encoding::Float:
+            return std::bit_cast<float>(readLittleEndian(bytes, 4));
         case Encoding::Text: {
             TextValue text{};
             std::memcpy(text.data(), bytes, std::min<size_t>(width, text.size() - 1));
             return text;
         }
-        case Encoding::Bit: return static_cast<int32_t>((readLittleEndian(bytes, width) & field.mask) != 0);
-        default: break;
+        case Encoding::Bit:
+            return static_cast<int32_t>((readLittleEndian(bytes, width) & field.mask) != 0);
+        default:
+            break;
     }
     return decodeChoice(*choiceOf(field.encoding), bytes[0]);
 }
@@ -91,7 +99,9 @@ Value decodeField(ConfigurationKey key, const Field& field, const uint8_t* bytes
 void encodeField(const Field& field, const Value& value, uint8_t* bytes) {
     const uint32_t width = valueKindWidth(field.kind);
     switch (field.encoding) {
-        case Encoding::Unsigned: writeLittleEndian(integerOf(value), bytes, width); return;
+        case Encoding::Unsigned:
+            writeLittleEndian(integerOf(value), bytes, width);
+            return;
         case Encoding::Float: {
             const float* f = std::get_if<float>(&value);
             writeLittleEndian(std::bit_cast<uint32_t>(f != nullptr ? *f : static_cast<float>(integerOf(value))), bytes,
@@ -109,7 +119,8 @@ void encodeField(const Field& field, const Value& value, uint8_t* bytes) {
             writeLittleEndian(word, bytes, width);
             return;
         }
-        default: break;
+        default:
+            break;
     }
     bytes[0] = encodeChoice(*choiceOf(field.encoding), bytes[0], static_cast<int32_t>(integerOf(value)));
 }

@@ -31,9 +31,8 @@ struct CommunicatorTest : testing::Test {
 TEST_F(CommunicatorTest, ReadsInBlocksOf256Bytes) {
     std::vector<uint8_t> image(512);
     EXPECT_EQ(communicator.readMemory(0x17000000, image.data(), 512), 512u);
-    simulated.sim.withModel([&](torvik::sim::DetectorModel& model) {
-        EXPECT_EQ(image, model.database.section(0x17000000));
-    });
+    simulated.sim.withModel(
+        [&](torvik::sim::DetectorModel& model) { EXPECT_EQ(image, model.database.section(0x17000000)); });
     EXPECT_EQ(simulated.sim.requests().size(), 2u);
     const Error error = failureOf([&] { communicator.readMemory(0x17000000, image.data(), 300); });
     EXPECT_EQ(error.code, 1u);
@@ -70,7 +69,8 @@ TEST_F(CommunicatorTest, DeviceThatDoesNotSwitchOffStopsTheWrite) {
     EXPECT_EQ(error.code, 19u);
     EXPECT_EQ(error.message, u"Unable to switch off device");
     const auto errors = context.lines(LogLevel::Error);
-    EXPECT_NE(std::find(errors.begin(), errors.end(), "An error occurred while writing the database: Unable to switch off device"),
+    EXPECT_NE(std::find(errors.begin(), errors.end(),
+                        "An error occurred while writing the database: Unable to switch off device"),
               errors.end());
     const std::vector<std::string> frames = simulated.sim.requests();
     EXPECT_FALSE(std::any_of(frames.begin(), frames.end(), [](const std::string& f) { return f.starts_with("AC"); }));

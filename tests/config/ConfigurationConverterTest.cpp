@@ -131,8 +131,9 @@ TEST(RequestParsing, MessagesForBadRequests) {
 TEST(RequestParsing, ReadRequestsNameKeysAndNullsExpand) {
     ConfigurationData data;
     ASSERT_TRUE(parseConfigurationRequest(
-        "{" + v + R"(,"device":{"life_signal":null,"switch_off":""},"channels":{"7":{"display_index":0}},)"
-                  R"("sensors":{"0":{"type":null}}})",
+        "{" + v +
+            R"(,"device":{"life_signal":null,"switch_off":""},"channels":{"7":{"display_index":0}},)"
+            R"("sensors":{"0":{"type":null}}})",
         false, data));
     const ConfigurationRequest expected{{4, {35}}, {5, {35}}, {7, {33}}, {255, {8, 9, 10}}};
     EXPECT_EQ(data.keys(), expected);
@@ -145,9 +146,10 @@ TEST(RequestParsing, ReadRequestsNameKeysAndNullsExpand) {
 TEST(RequestParsing, WriteValuesAreConverted) {
     ConfigurationData data;
     ASSERT_TRUE(parseConfigurationRequest(
-        "{" + v + R"(,"$schema":"x","device":{"switch_off":"not allowed","life_signal":{"use_horn":true,"use_led":null},)"
-                  R"("bumptest_interval":{"warning_period":3}},)"
-                  R"("channels":{"1":{"alarms":{"upper_a1":{"level":12.5,"direction":"rising"}}}}})",
+        "{" + v +
+            R"(,"$schema":"x","device":{"switch_off":"not allowed","life_signal":{"use_horn":true,"use_led":null},)"
+            R"("bumptest_interval":{"warning_period":3}},)"
+            R"("channels":{"1":{"alarms":{"upper_a1":{"level":12.5,"direction":"rising"}}}}})",
         true, data));
     EXPECT_EQ(*data.find(255, 10), Value(int32_t{2}));
     EXPECT_EQ(*data.find(255, 8), Value(int32_t{1}));
@@ -165,10 +167,11 @@ TEST_F(ConverterTest, OnlyTheRequestedMembersComeBack) {
 }
 
 TEST_F(ConverterTest, LevelsShowInTheChannelUnitWithFixedValuesAndUnits) {
-    const json document = read(
-        "{" + v + R"(,"channels":{"0":{"alarms":{"upper_a1":null,"stel_a2":{"is_latching":null,"level":null}}},)"
-                  R"("4":{"alarms":{"upper_a1":{"level":null,"unit":null}},"display_index":null,"sensor":null}},)"
-                  R"("device":{"bumptest_interval":{"unit":null}}})");
+    const json document =
+        read("{" + v +
+             R"(,"channels":{"0":{"alarms":{"upper_a1":null,"stel_a2":{"is_latching":null,"level":null}}},)"
+             R"("4":{"alarms":{"upper_a1":{"level":null,"unit":null}},"display_index":null,"sensor":null}},)"
+             R"("device":{"bumptest_interval":{"unit":null}}})");
     const json& zero = document["channels"]["0"]["alarms"];
     EXPECT_EQ(zero["upper_a1"]["level"], 50.0);
     EXPECT_EQ(zero["upper_a1"]["unit"], "ppm");
@@ -203,7 +206,8 @@ TEST_F(ConverterTest, InvalidGasFeaturesFailTheRead) {
 }
 
 TEST_F(ConverterTest, WriteConvertsLevelsBackToPpm) {
-    converter.write("{" + v + R"(,"channels":{"4":{"alarms":{"upper_a1":{"level":10.0}}}},"device":{"switch_off":"allowed"}})");
+    converter.write("{" + v +
+                    R"(,"channels":{"4":{"alarms":{"upper_a1":{"level":10.0}}}},"device":{"switch_off":"allowed"}})");
     EXPECT_FLOAT_EQ(std::get<float>(*fake->written.find(4, 66)), 4400.0f);
     EXPECT_EQ(*fake->written.find(255, 10), Value(int32_t{0}));
     EXPECT_THROW(converter.write(R"({"version":"2.0.0","device":null})"), Error);
@@ -229,9 +233,9 @@ TEST(Fingerprint, MixesWholeValuesInKeyOrder) {
     data.set(0, 40, makeText("CO"));
     data.set(0, 4, unsetValue(4));
     uint64_t h = basis;
-    h = (h ^ uint64_t('C')) * prime;                 // key 40, character by character
+    h = (h ^ uint64_t('C')) * prime;  // key 40, character by character
     h = (h ^ uint64_t('O')) * prime;
-    h = (h ^ static_cast<uint64_t>(-2)) * prime;      // key 66, truncated toward zero
-    h = (h ^ 0xFFFFFFFFFFFFFFFFULL) * prime;          // device key 10, sign-extended
+    h = (h ^ static_cast<uint64_t>(-2)) * prime;  // key 66, truncated toward zero
+    h = (h ^ 0xFFFFFFFFFFFFFFFFULL) * prime;      // device key 10, sign-extended
     EXPECT_EQ(configurationFingerprint(data), h);
 }

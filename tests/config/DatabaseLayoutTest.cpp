@@ -78,7 +78,7 @@ TEST(SectionTable, LookupFindsTheFirstRowThatHoldsTheRange) {
 }
 
 TEST(SectionTable, ValueKindWidths) {
-    const std::vector<std::pair<uint8_t, uint32_t>> widths{{0, 0}, {1, 4}, {2, 1}, {3, 2}, {4, 4}, {5, 1},
+    const std::vector<std::pair<uint8_t, uint32_t>> widths{{0, 0}, {1, 4}, {2, 1}, {3, 2}, {4, 4},  {5, 1},
                                                            {6, 2}, {7, 4}, {8, 4}, {9, 7}, {10, 0}, {255, 0}};
     for (const auto& [kind, width] : widths) EXPECT_EQ(valueKindWidth(kind), width) << int(kind);
 }
@@ -150,8 +150,8 @@ TEST(ChannelMapTest, Channel4And5SensorBits) {
 TEST(KeyLocations, DeviceKeysSitInTheDeviceConfiguration) {
     const ChannelMap map;
     const std::vector<std::pair<ConfigurationKey, Location>> expected{
-        {1, {3, 0x0400001A}}, {3, {2, 0x04000012}}, {10, {2, 0x04000026}}, {16, {3, 0x0400003C}},
-        {30, {3, 0x0400001E}}, {2, {0, noAddress}},  {22, {0, noAddress}}, {86, {0, noAddress}}};
+        {1, {3, 0x0400001A}},  {3, {2, 0x04000012}}, {10, {2, 0x04000026}}, {16, {3, 0x0400003C}},
+        {30, {3, 0x0400001E}}, {2, {0, noAddress}},  {22, {0, noAddress}},  {86, {0, noAddress}}};
     for (const auto& [key, location] : expected) {
         const Location found = locateKey(key, deviceChannel, map);
         EXPECT_EQ(found.kind, location.kind) << int(key);
@@ -170,12 +170,21 @@ TEST(KeyLocations, ChannelKeysFollowTheSensorKind) {
         uint8_t channel;
         uint32_t address;
     };
-    for (const Case& c : std::vector<Case>{
-             {&ir, 31, 0, 0x0D00002C},       {&ir, 85, 1, 0x060001E0},    {&ir, 42, 1, noAddress},  // class 1
-             {&ir, 42, 0, 0x0D000020},       {&ir, 41, 4, 0x1300001C},    {&ir, 85, 5, 0x0C000024},
-             {&ir, 37, 5, 0x1700001C},       {&ir, 37, 0, noAddress},     {&ir, 31, 2, noAddress},  // inactive
-             {&catEx, 42, 4, noAddress},     {&catEx, 47, 4, noAddress},  {&catEx, 66, 4, 0x1300001C},
-             {&catEx, 85, 4, 0x190001A0},    {&catEx, 36, 4, 0x19000000}, {&ir, 54, 0, noAddress}}) {
+    for (const Case& c : std::vector<Case>{{&ir, 31, 0, 0x0D00002C},
+                                           {&ir, 85, 1, 0x060001E0},
+                                           {&ir, 42, 1, noAddress},  // class 1
+                                           {&ir, 42, 0, 0x0D000020},
+                                           {&ir, 41, 4, 0x1300001C},
+                                           {&ir, 85, 5, 0x0C000024},
+                                           {&ir, 37, 5, 0x1700001C},
+                                           {&ir, 37, 0, noAddress},
+                                           {&ir, 31, 2, noAddress},  // inactive
+                                           {&catEx, 42, 4, noAddress},
+                                           {&catEx, 47, 4, noAddress},
+                                           {&catEx, 66, 4, 0x1300001C},
+                                           {&catEx, 85, 4, 0x190001A0},
+                                           {&catEx, 36, 4, 0x19000000},
+                                           {&ir, 54, 0, noAddress}}) {
         EXPECT_EQ(locateKey(c.key, c.channel, *c.map).address, c.address) << int(c.key) << "/" << int(c.channel);
     }
     const KeyLocation list = locateKey(72, std::vector<uint8_t>{5, 0, 2}, ir);

@@ -10,7 +10,9 @@ using namespace devlib_instr;
 
 namespace {
 
-GasFeatures gas(int32_t unit, float lel = 44000.0f, float molarMass = 28.01f) { return {unit, lel, molarMass}; }
+GasFeatures gas(int32_t unit, float lel = 44000.0f, float molarMass = 28.01f) {
+    return {unit, lel, molarMass};
+}
 
 }  // namespace
 

@@ -10,7 +10,9 @@ using namespace devlib_instr;
 
 namespace {
 
-Value decode(ConfigurationKey key, std::vector<uint8_t> bytes) { return decodeField(key, *fieldOf(key), bytes.data()); }
+Value decode(ConfigurationKey key, std::vector<uint8_t> bytes) {
+    return decodeField(key, *fieldOf(key), bytes.data());
+}
 
 std::vector<uint8_t> encode(ConfigurationKey key, const Value& value, std::vector<uint8_t> bytes) {
     encodeField(*fieldOf(key), value, bytes.data());
@@ -36,9 +38,19 @@ TEST(ValueCodec, ChoiceFlagBytes) {
         uint8_t byte;
         int32_t value;
     };
-    for (const Case& c : std::vector<Case>{{3, 0x00, 0}, {3, 0x04, 1}, {3, 0x24, 2}, {3, 0x20, 2}, {3, 0x83, 0},
-                                           {5, 0x02, 1}, {5, 0x01, 0}, {5, 0x00, 2}, {5, 0x03, unsetSigned},
-                                           {5, 0xFF, unsetSigned}, {10, 0x02, 1}, {10, 0x03, 1}, {10, 0x01, 2},
+    for (const Case& c : std::vector<Case>{{3, 0x00, 0},
+                                           {3, 0x04, 1},
+                                           {3, 0x24, 2},
+                                           {3, 0x20, 2},
+                                           {3, 0x83, 0},
+                                           {5, 0x02, 1},
+                                           {5, 0x01, 0},
+                                           {5, 0x00, 2},
+                                           {5, 0x03, unsetSigned},
+                                           {5, 0xFF, unsetSigned},
+                                           {10, 0x02, 1},
+                                           {10, 0x03, 1},
+                                           {10, 0x01, 2},
                                            {10, 0x00, 0}})
         EXPECT_EQ(decode(c.key, {c.byte}), Value(c.value)) << int(c.key) << " " << int(c.byte);
 }

@@ -21,10 +21,13 @@ std::vector<BadRequest> badRequests() {
     const std::u16string path = u"Invalid key in JSON for node path: channels.0.alarms.upper_a1.colour";
     const std::u16string type = u"Invalid data type in JSON for node path: device.life_signal.use_led";
     return {
-        {"WrongVersion", R"({"version":"1.0.5","device":null})",
+        {"WrongVersion",
+         R"({"version":"1.0.5","device":null})",
          {5, 18, u"Converting of the read response in the internal structure failed"},
          {5, 18, u"Converting of the write request in the internal structure failed"}},
-        {"UnknownPath", "{" + version + R"(,"channels":{"0":{"alarms":{"upper_a1":{"colour":"red"}}}}})", {5, 1, path},
+        {"UnknownPath",
+         "{" + version + R"(,"channels":{"0":{"alarms":{"upper_a1":{"colour":"red"}}}}})",
+         {5, 1, path},
          {5, 1, path}},
         {"WrongType", "{" + version + R"(,"device":{"life_signal":{"use_led":"yes"}}})", {5, 1, type}, {5, 1, type}},
         {"EmptyObject", "{}", {5, 18, u"JSON data can not be parsed"}, {5, 18, u"JSON data can not be parsed"}},
@@ -95,7 +98,9 @@ TEST_F(ConfigHost, DeviceThatStopsAnsweringMidWriteIsReported) {
     sim.setFaults({.silentFor = "AW"});
     const Outcome outcome = write("{" + version + R"(,"device":{"switch_off":"allowed"}})");
     EXPECT_FALSE(outcome.ok);
-    EXPECT_EQ(errors(), (std::vector<Record>{{5, 19, u"Caught an exception while writing the configuration. Unknown exception"}}));
+    EXPECT_EQ(
+        errors(),
+        (std::vector<Record>{{5, 19, u"Caught an exception while writing the configuration. Unknown exception"}}));
     EXPECT_TRUE(logged(3, u"An error occurred while writing the database: Unknown exception"));
     const std::vector<std::string> codes = commands();
     EXPECT_EQ(std::count(codes.begin(), codes.end(), "AM"), 0);  // stopped before the switch-on

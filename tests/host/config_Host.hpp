@@ -24,7 +24,9 @@ inline std::u16string textOf(const InstrWChar* text) {
     return text != nullptr ? std::u16string(reinterpret_cast<const char16_t*>(text)) : std::u16string();
 }
 
-inline std::string narrow(const std::u16string& text) { return std::string(text.begin(), text.end()); }
+inline std::string narrow(const std::u16string& text) {
+    return std::string(text.begin(), text.end());
+}
 
 class ConfigHost : public testing::Test {
 protected:

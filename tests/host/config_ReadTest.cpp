@@ -11,23 +11,30 @@ namespace defaults = torvik::sim::defaults;
 
 namespace {
 
-const char* const unitTexts[] = {"%{vol}", "ppm", "%{ueg}", "%{lel}", "%{lie}", "mg/m3",
-                                 "ppb",    "mbar", "hPa",   "kPa",    "mg/L"};
+const char* const unitTexts[] = {"%{vol}", "ppm",  "%{ueg}", "%{lel}", "%{lie}", "mg/m3",
+                                 "ppb",    "mbar", "hPa",    "kPa",    "mg/L"};
 
 // ppm to the channel's unit with the detector's constants, in float arithmetic.
 float inUnit(float ppm, const defaults::Channel& ch) {
     switch (ch.unit) {
-        case 0: return ppm * 0.0001f;
-        case 1: return ppm;
-        case 3: return ppm * 100.0f / ch.lelPpm;
-        case 5: return ppm * 1.0f * 0.012027235f * ch.molarMass * 1013.0f / (20.0f + 273.15f);
-        case 7: return ppm * 0.001013f * 0.0009871669f * 1013.0f;
+        case 0:
+            return ppm * 0.0001f;
+        case 1:
+            return ppm;
+        case 3:
+            return ppm * 100.0f / ch.lelPpm;
+        case 5:
+            return ppm * 1.0f * 0.012027235f * ch.molarMass * 1013.0f / (20.0f + 273.15f);
+        case 7:
+            return ppm * 0.001013f * 0.0009871669f * 1013.0f;
     }
     ADD_FAILURE() << "unit " << int(ch.unit);
     return 0;
 }
 
-const char* direction(bool rising) { return rising ? "rising" : "falling"; }
+const char* direction(bool rising) {
+    return rising ? "rising" : "falling";
+}
 
 // What a full read of one channel must show, from the simulator's defaults.
 json expectedChannel(const defaults::Channel& ch) {
@@ -42,7 +49,8 @@ json expectedChannel(const defaults::Channel& ch) {
         alarms["twa_a2"]["level"] = inUnit(ch.twaPpm, ch);
         alarms["twa_a2"]["is_enabled"] = (ch.stelTwaEnable & 0x01) != 0;
     }
-    for (const char* lower : {"lower_a1", "lower_a2", "upper_a3"}) alarms[lower] = {{"unit", unit}, {"is_enabled", true}};
+    for (const char* lower : {"lower_a1", "lower_a2", "upper_a3"})
+        alarms[lower] = {{"unit", unit}, {"is_enabled", true}};
     alarms["upper_a1"] = {{"level", inUnit(ch.upperA1Ppm, ch)},
                           {"unit", unit},
                           {"is_acknowledgeable", (ch.alarmFlags & 0x10) != 0},
@@ -70,21 +78,28 @@ json expectedDocument() {
     document["version"] = "1.0.6";
     document["device"] = {
         {"bumptest_interval",
-         {{"duration", defaults::kBumpTestDays}, {"unit", "d"}, {"expiration_reaction", "warning"},
+         {{"duration", defaults::kBumpTestDays},
+          {"unit", "d"},
+          {"expiration_reaction", "warning"},
           {"warning_period", defaults::kBumpTestWarningDays}}},
         {"calibration_interval",
          {{"expiration_reaction", "warning"}, {"warning_period", defaults::kCalibrationWarningDays}, {"unit", "d"}}},
         {"life_signal", {{"use_horn", false}, {"use_led", true}}},
         {"switch_off", "not allowed during a2"},
         {"quick_menu", {{"do_fresh_air_calibration", true}, {"do_bumptest", true}, {"clear_shift_peak", false}}}};
-    for (const defaults::Channel& ch : defaults::kChannels) document["channels"][std::to_string(ch.channel)] = expectedChannel(ch);
+    for (const defaults::Channel& ch : defaults::kChannels)
+        document["channels"][std::to_string(ch.channel)] = expectedChannel(ch);
     // The inactive channel 3 shows only the document's fixed values.
     json fixed = {{"is_acknowledgeable", false}, {"is_latching", true}, {"direction", "rising"}};
     document["channels"]["3"] = {{"calibration_interval", {{"unit", "d"}}},
                                  {"alarms",
-                                  {{"stel_a2", fixed}, {"twa_a2", fixed}, {"lower_a1", {{"is_enabled", true}}},
-                                   {"lower_a2", {{"is_enabled", true}}}, {"upper_a1", {{"is_enabled", true}}},
-                                   {"upper_a2", {{"is_enabled", true}}}, {"upper_a3", {{"is_enabled", true}}}}}};
+                                  {{"stel_a2", fixed},
+                                   {"twa_a2", fixed},
+                                   {"lower_a1", {{"is_enabled", true}}},
+                                   {"lower_a2", {{"is_enabled", true}}},
+                                   {"upper_a1", {{"is_enabled", true}}},
+                                   {"upper_a2", {{"is_enabled", true}}},
+                                   {"upper_a3", {{"is_enabled", true}}}}}};
     const auto& ch = defaults::kChannels;
     document["sensors"] = {{"0", {{"type", "IR"}, {"part_number", ch[3].sensorPartNumber}}},
                            {"1", {{"type", "EC"}, {"part_number", ch[0].sensorPartNumber}}},
@@ -120,7 +135,8 @@ const std::string fullRequest = "{" + version + R"(,"device":null,"channels":nul
 
 TEST_F(ConfigHost, FullDocumentHoldsTheDatabaseValues) {
     const json document = readJson(fullRequest);
-    EXPECT_TRUE(document["$schema"].get<std::string>().ends_with("/schemas/fieldconfig/fieldconfig_json_schema_v1.0.6.json"));
+    EXPECT_TRUE(
+        document["$schema"].get<std::string>().ends_with("/schemas/fieldconfig/fieldconfig_json_schema_v1.0.6.json"));
     json actual = document;
     actual.erase("$schema");
     expectSame(actual, expectedDocument(), "");
@@ -161,4 +177,19 @@ TEST_F(ConfigHost, FingerprintFollowsOneValue) {
     EXPECT_NE(read(request, 1).text, first.text);
     setWarningPeriod(defaults::kBumpTestWarningDays);
     EXPECT_EQ(read(request, 1).text, first.text);
+}
+
+// The example of the library's documentation, byte for byte.
+TEST_F(ConfigHost, DocumentedExample) {
+    const std::string request =
+        R"({"version":"1.0.6","device":{"switch_off":null,"bumptest_interval":null},)"
+        R"("channels":{"0":{"measure_gas":null,"alarms":{"upper_a1":null}}},"sensors":{"1":null}})";
+    const std::string response =
+        R"({"$schema":"https://schemas.torvik-instruments.com/schemas/fieldconfig/fieldconfig_json_schema_v1.0.6.json",)"
+        R"("version":"1.0.6","device":{"bumptest_interval":{"duration":30,"unit":"d","expiration_reaction":"warning",)"
+        R"("warning_period":7},"switch_off":"not allowed during a2"},"channels":{"0":{"measure_gas":{"name":"CO",)"
+        R"("unit":"ppm"},"alarms":{"upper_a1":{"level":30.0,"unit":"ppm","is_acknowledgeable":true,)"
+        R"("is_latching":false,"direction":"rising","is_enabled":true}}}},)"
+        R"("sensors":{"1":{"type":"EC","part_number":"6813080"}}})";
+    EXPECT_EQ(read(request).text, response);
 }

@@ -31,7 +31,8 @@ std::string joined(const std::vector<std::string>& codes) {
 std::set<uint32_t> writtenAddresses(const std::vector<std::string>& frames) {
     std::set<uint32_t> addresses;
     for (const std::string& frame : frames)
-        if (frame.starts_with("AW")) addresses.insert(static_cast<uint32_t>(std::stoul(frame.substr(2, 8), nullptr, 16)));
+        if (frame.starts_with("AW"))
+            addresses.insert(static_cast<uint32_t>(std::stoul(frame.substr(2, 8), nullptr, 16)));
     return addresses;
 }
 
@@ -46,17 +47,17 @@ TEST_F(ConfigHost, WriteChangesExactlyItsBytesAndReadsBack) {
 
     // Bytes the document names, as the detector stores them (levels in ppm).
     const uint32_t dev = db::kDeviceConfig, ec0 = db::ecChannelConfig(0), ir0 = db::irChannelConfig(0);
-    expected.setU8(dev + 38, 0x00);                                    // switch_off "allowed"
+    expected.setU8(dev + 38, 0x00);  // switch_off "allowed"
     expected.setU16(dev + 26, 45);
-    expected.setU8(dev + 18, 0x20);                                    // reaction "error"
-    expected.setU8(dev + 45, 0x03);                                    // horn on, LED stays on
-    expected.setU16(dev + 60, 0x0001);                                 // bump test off in the quick menu
+    expected.setU8(dev + 18, 0x20);     // reaction "error"
+    expected.setU8(dev + 45, 0x03);     // horn on, LED stays on
+    expected.setU16(dev + 60, 0x0001);  // bump test off in the quick menu
     expected.setU16(ec0 + 44, 90);
     expected.setFloat(ec0 + 20, 35.0f);
-    expected.setU8(ec0 + 36, 0x95 | 0x20);                             // latching on
+    expected.setU8(ec0 + 36, 0x95 | 0x20);                                  // latching on
     expected.setU8(ec0 + 36, static_cast<uint8_t>((0x95 | 0x20) & ~0x01));  // falling
-    expected.setU8(ec0 + 37, 0x01);                                    // STEL off, TWA stays on
-    expected.setFloat(ir0 + 36, 10.0f / 100.0f * 44000.0f);            // 10 %{lel} of CH4: 4400 ppm
+    expected.setU8(ec0 + 37, 0x01);                                         // STEL off, TWA stays on
+    expected.setFloat(ir0 + 36, 10.0f / 100.0f * 44000.0f);                 // 10 %{lel} of CH4: 4400 ppm
     for (uint32_t address : {dev, ec0, ir0}) expected.seal(address);
 
     const torvik::sim::DatabaseImage actual = database();
@@ -86,7 +87,8 @@ TEST_F(ConfigHost, WriteChangesExactlyItsBytesAndReadsBack) {
 
 TEST_F(ConfigHost, DeviceSwitchedOffBeforeStaysOff) {
     sim.withModel([](torvik::sim::DetectorModel& model) { model.state.force(torvik::sim::kStateOff); });
-    const Outcome outcome = write("{" + version + R"(,"device":{"quick_menu":{"show_messages":true}},)"
+    const Outcome outcome = write("{" + version +
+                                  R"(,"device":{"quick_menu":{"show_messages":true}},)"
                                   R"("channels":{"0":{"measure_gas":{"name":"XY"}}}})");
     ASSERT_TRUE(outcome.ok) << narrow(errorsText());
     const std::vector<std::string> codes = commands();
