@@ -46,7 +46,8 @@ speed_t speedFor(uint32_t baud) {
 }
 
 // A failed set-up of a port that did open goes to stderr, this platform's stand-in for the
-// debugger output. A port that does not open at all is reported only by CommError(2).
+// debugger output. A port that does not open at all is reported only by CommError(2), except when
+// the user lacks the rights to it: that has one usual cause on Linux, worth naming.
 void reportOpenFailure(const std::string& portName, const std::string& reason) {
     std::fprintf(stderr, "%s%s : %s\n", msg::connectingToPortFailed, portName.c_str(), reason.c_str());
 }
@@ -90,7 +91,11 @@ UartInterface::~UartInterface() {
 
 bool UartInterface::doOpen() {
     fd_ = ::open(portName.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd_ < 0) return false;
+    if (fd_ < 0) {
+        if (errno == EACCES)
+            reportOpenFailure(portName, "permission denied (add the user to the 'dialout' group and log in again)");
+        return false;
+    }
     try {
         claimExclusively(fd_);
         configure();
