@@ -1,7 +1,7 @@
 // Reading the GDC datalog of the simulated detector into an archive through the C table.
 #include <algorithm>
+#include <cctype>
 #include <fstream>
-#include <regex>
 
 #include "datalog_Host.hpp"
 
@@ -20,6 +20,15 @@ struct SelectionCase {
     std::vector<bool> fromBeginning;  // per stored section
     std::vector<std::string> moves;   // read-pointer requests, in order
 };
+
+// "2024-05-01T10:00:00" followed by the zone suffix (std::regex trips GCC 12's sanitizer build).
+bool isIsoTimeWithSuffix(const std::string& text, const std::string& suffix) {
+    const std::string shape = "dddd-dd-ddTdd:dd:dd";
+    if (text.size() != shape.size() + suffix.size() || text.substr(shape.size()) != suffix) return false;
+    for (size_t i = 0; i < shape.size(); ++i)
+        if (shape[i] == 'd' ? !std::isdigit(static_cast<unsigned char>(text[i])) : text[i] != shape[i]) return false;
+    return true;
+}
 
 void PrintTo(const SelectionCase& c, std::ostream* out) {
     *out << c.name;
@@ -81,8 +90,8 @@ TEST_P(DatalogSelection, ArchiveHoldsTheSectionsAndTheMetadata) {
     EXPECT_EQ(file["fileVersion"], "1.5.0");
     EXPECT_EQ(file["fileCreatingSoftware"], "Torvik Device Library");
     EXPECT_EQ(file["fileCreatingSoftwareVersion"], "02.09.00");
-    EXPECT_TRUE(std::regex_match(file["fileCreationDateISO8601"].get<std::string>(),
-                                 std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d-0100)")));
+    EXPECT_TRUE(isIsoTimeWithSuffix(file["fileCreationDateISO8601"].get<std::string>(), "-0100"))
+        << file["fileCreationDateISO8601"];
     EXPECT_EQ(file["fileCreationTimezone"], "Europe/Berlin");
     EXPECT_TRUE(file["fileCreationDST"] == "true" || file["fileCreationDST"] == "false");
     EXPECT_EQ(document["gateway"], (nlohmann::json{{"name", "Unknown"}, {"version", "Unknown"}}));
