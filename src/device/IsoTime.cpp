@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include <charconv>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 
@@ -10,8 +11,9 @@ namespace devlib_instr {
 
 namespace {
 
-constexpr char zonedFormat[] = "%FT%T%z";
-constexpr char plainFormat[] = "%FT%T";
+// %F, %T and %z are not portable: the Windows C runtime lacks the first two and prints the zone's
+// name for %z. The zone suffix is therefore computed (zoneSuffix below).
+constexpr char plainFormat[] = "%Y-%m-%dT%H:%M:%S";
 
 std::string formatted(const std::tm& broken, const char* format) {
     char buffer[64];
@@ -43,6 +45,16 @@ std::string zoneSuffix(int64_t offset) {
     return fmt::format("{}{:02}{:02}", offset < 0 ? '-' : '+', magnitude / 3600, (magnitude / 60) % 60);
 }
 
+// Seconds east of UTC of `broken`, the break-down of t: its fields read as a UTC time, minus t.
+int64_t utcOffset(const std::tm& broken, std::time_t t) {
+    using namespace std::chrono;
+    const sys_days date = year{broken.tm_year + 1900} / month{static_cast<unsigned>(broken.tm_mon + 1)} /
+                          day{static_cast<unsigned>(broken.tm_mday)};
+    const int64_t asUtc = duration_cast<seconds>(date.time_since_epoch()).count() + broken.tm_hour * 3600 +
+                          broken.tm_min * 60 + broken.tm_sec;
+    return asUtc - static_cast<int64_t>(t);
+}
+
 }  // namespace
 
 std::optional<int64_t> overriddenZoneOffset() {
@@ -58,14 +70,15 @@ std::string isoTimeText(std::time_t t, TimeMode mode, bool addOffset) {
         if (addOffset) t += static_cast<std::time_t>(*offset);
         return formatted(brokenDown(t, TimeMode::Utc), plainFormat) + zoneSuffix(*offset);
     }
-    return formatted(brokenDown(t, mode), zonedFormat);
+    const std::tm broken = brokenDown(t, mode);
+    return formatted(broken, plainFormat) + zoneSuffix(utcOffset(broken, t));
 }
 
 std::string deviceTimeText(std::tm deviceTime) {
     deviceTime.tm_isdst = -1;
     std::tm converted = deviceTime;
     const std::time_t t = std::mktime(&converted);
-    if (t == static_cast<std::time_t>(-1)) return formatted(deviceTime, zonedFormat);
+    if (t == static_cast<std::time_t>(-1)) return formatted(deviceTime, plainFormat) + zoneSuffix(0);
     return isoTimeText(t, TimeMode::Local, false);
 }
 
