@@ -9,6 +9,7 @@
 
 #include "device/DeviceTestSupport.hpp"
 #include "device/GdcDatalogArchiveWriter.hpp"
+#include "device/StoredZipWriter.hpp"
 #include "device/ZipReading.hpp"
 
 namespace devlib_instr {
@@ -25,8 +26,14 @@ void PrintTo(const WriterFactory& factory, std::ostream* out) {
     *out << factory.name;
 }
 
+std::unique_ptr<AbstractZipWriter> makeStoredZipWriter() {
+    return std::make_unique<StoredZipWriter>();
+}
+
+// The platform's writer (minizip on Linux) and the library's own stored-entry writer (Windows).
 const WriterFactory writers[] = {
     {"Platform", &makeZipWriter},
+    {"Stored", &makeStoredZipWriter},
 };
 
 std::u16string temporaryArchive(std::string tag) {
