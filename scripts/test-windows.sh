@@ -89,7 +89,9 @@ fi
 
 port_args=()
 if [ -x "$sim" ]; then
-  "$sim" >"$build/sim.out" 2>"$build/sim.err" &
+  # Small datalog pages keep each reply short: the message handler reads a reply one byte per
+  # ReadFile within a 500 ms deadline, and every ReadFile is a round trip to the wine server.
+  "$sim" --page-size 64 >"$build/sim.out" 2>"$build/sim.err" &
   sim_pid=$!
   for _ in $(seq 100); do
     [ -s "$build/sim.out" ] && break
