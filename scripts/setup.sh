@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project builds and tests with. Idempotent:
 # silent when everything is present. Needs root (apt-get) only when something is missing.
-# Usage: scripts/setup.sh [--windows]   (--windows adds MinGW and wine32 for the DLL)
+# Usage: scripts/setup.sh [--windows]   (--windows adds MinGW and wine for the DLL and its tests)
 set -euo pipefail
 
 linux_pkgs=(cmake g++ make pkg-config nlohmann-json3-dev libfmt-dev libhowardhinnant-date-dev
             tzdata libminizip-dev zlib1g-dev libgtest-dev googletest unzip python3)
-windows_pkgs=(g++-mingw-w64-i686-posix libz-mingw-w64-dev)
+windows_pkgs=(g++-mingw-w64-i686-posix libz-mingw-w64-dev g++-mingw-w64-x86-64-posix wine64)
 
 want_windows=0
 [ "${1:-}" = "--windows" ] && want_windows=1

@@ -54,8 +54,13 @@ static int sameText(const InstrWChar* a, const wchar_t* b) {
 
 static void checkTable(const InstrumentAPI* api, GetInstrumentAPIFn getApi) {
     int nullSlots = 0, unexpected = -1, i;
-    check(sizeof(void*) == 4 && sizeof(InstrumentAPI) == 16 + 109 * 4, "table is 4 words and 109 four-byte slots",
+#ifdef _WIN64
+    check(sizeof(InstrumentAPI) == 16 + 109 * sizeof(void*), "table is 4 words and 109 eight-byte slots (64-bit build)",
           "sizeof(InstrumentAPI) = %u", (unsigned)sizeof(InstrumentAPI));
+#else
+    check(sizeof(InstrumentAPI) == 16 + 109 * 4, "table is 4 words and 109 four-byte slots",
+          "sizeof(InstrumentAPI) = %u", (unsigned)sizeof(InstrumentAPI));
+#endif
     check(api->layoutVersion == 2 && api->versionMajor == 2 && api->versionMinor == 9 && api->versionPatch == 0,
           "header words 2, 2, 9, 0", "%u, %u, %u, %u", api->layoutVersion, api->versionMajor, api->versionMinor,
           api->versionPatch);
