@@ -4,6 +4,7 @@
 #include "api/Slots.hpp"
 #include "core/Error.hpp"
 #include "core/ErrorRecord.hpp"
+#include "core/Version.hpp"
 
 namespace devlib_instr::api {
 
@@ -35,9 +36,9 @@ static_assert(sizeof(InstrumentAPI) == headerBytes + INSTR_API_SLOT_COUNT * size
 InstrumentAPI table;  // zero until the first call fills it
 
 void fillTable() {
-    table.versionMajor = 2;
-    table.versionMinor = 9;
-    table.versionPatch = 0;
+    table.versionMajor = version::major;
+    table.versionMinor = version::minor;
+    table.versionPatch = version::patch;
 #define TORVIK_FILL_SLOT_(index, name, result, params) table.name = &api::name;
 #define TORVIK_FILL_RESERVED_(index, category) table.reserved##index = &api::notSupported<category>;
 #define TORVIK_FILL_NULL_(index)

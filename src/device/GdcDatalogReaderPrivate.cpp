@@ -12,6 +12,7 @@
 #include "comm/Responses.hpp"
 #include "core/MessageCatalogue.hpp"
 #include "core/TextConversion.hpp"
+#include "core/Version.hpp"
 #include "device/GdcDatalogArchiveWriter.hpp"
 #include "device/GsrTable.hpp"
 #include "device/IsoTime.hpp"
@@ -23,8 +24,6 @@ namespace {
 
 // The value the reader hands to its task (kept by the task for subclasses, unused here).
 constexpr uint32_t readerTaskValue = 3;
-// The library version written into every archive as its creating software's version.
-constexpr int libraryVersion[] = {2, 9, 0};
 // Maintenance mode lasts 30 s on the device; it is re-triggered when 26 s have passed.
 constexpr int64_t maintenanceDurationSeconds = 30;
 constexpr std::time_t maintenanceRetriggerSeconds = 26;
@@ -62,7 +61,7 @@ uint32_t pageCount(const DatalogMemoryConfiguration& configuration, int32_t sect
 }
 
 std::string libraryVersionText() {
-    return fmt::format(msg::libraryVersionFormat, libraryVersion[0], libraryVersion[1], libraryVersion[2]);
+    return fmt::format(msg::libraryVersionFormat, version::major, version::minor, version::patch);
 }
 
 Error readerError(ErrorCode code, std::u16string text) {
