@@ -52,29 +52,29 @@ Arguments parseArguments(std::span<char* const> args, std::span<const OptionSpec
         }
         std::string_view name;
         std::optional<std::string_view> inlineValue;
-        const OptionSpec* spec = nullptr;
+        const OptionSpec* row = nullptr;
         if (word.starts_with("--")) {
             name = word.substr(2);
             if (size_t equals = name.find('='); equals != std::string_view::npos) {
                 inlineValue = name.substr(equals + 1);
                 name = name.substr(0, equals);
             }
-            spec = findLong(options, name);
+            row = findLong(options, name);
         } else if (word.size() == 2) {
-            spec = findShort(options, word[1]);
+            row = findShort(options, word[1]);
             name = word;
         }
-        if (spec == nullptr) throw UsageError("unknown option '" + std::string(word) + "'");
-        if (!spec->takesValue) {
-            if (inlineValue) throw UsageError("--" + std::string(spec->name) + " takes no value");
-            result.set(spec->name, {});
+        if (row == nullptr) throw UsageError("unknown option '" + std::string(word) + "'");
+        if (!row->takesValue) {
+            if (inlineValue) throw UsageError("--" + std::string(row->name) + " takes no value");
+            result.set(row->name, {});
             continue;
         }
         if (!inlineValue) {
-            if (i + 1 >= args.size()) throw UsageError("--" + std::string(spec->name) + " needs a value");
+            if (i + 1 >= args.size()) throw UsageError("--" + std::string(row->name) + " needs a value");
             inlineValue = args[++i];
         }
-        result.set(spec->name, std::string(*inlineValue));
+        result.set(row->name, std::string(*inlineValue));
     }
     return result;
 }

@@ -74,11 +74,11 @@ static_assert([] {
 template <Command C>
 class CatalogueRequest : public FirmwareCmdMessage {
 public:
-    static constexpr const CommandSpec& spec = commandSpec(C);
+    static constexpr const CommandSpec& row = commandSpec(C);
 
     CatalogueRequest() : CatalogueRequest(std::string()) {}
     explicit CatalogueRequest(std::string requestPayload)
-        : FirmwareCmdMessage(std::u16string(spec.description), std::string(spec.sent)) {
+        : FirmwareCmdMessage(std::u16string(row.description), std::string(row.sent)) {
         payload = std::move(requestPayload);
         encode();
     }
@@ -89,11 +89,11 @@ public:
 template <Command C, class Base = FirmwareResponseMessage>
 class CatalogueResponse : public Base {
 public:
-    static constexpr const CommandSpec& spec = commandSpec(C);
+    static constexpr const CommandSpec& row = commandSpec(C);
 
     template <class... Args>
     explicit CatalogueResponse(Args&&... args)
-        : Base(std::u16string(), std::string(spec.reply), spec.replyHint, std::forward<Args>(args)...) {}
+        : Base(std::u16string(), std::string(row.reply), row.replyHint, std::forward<Args>(args)...) {}
 };
 
 }  // namespace devlib_instr

@@ -132,14 +132,14 @@ uint32_t sectionStart(SectionFamily family, uint32_t channel) {
     return noAddress;
 }
 
-Place placeFor(const ChannelKeySpec& spec, SensorKind kind) {
+Place placeFor(const ChannelKeySpec& row, SensorKind kind) {
     switch (kind) {
         case SensorKind::EC:
-            return spec.ec;
+            return row.ec;
         case SensorKind::CatEx:
-            return spec.catEx;
+            return row.catEx;
         case SensorKind::IR:
-            return spec.ir;
+            return row.ir;
         default:
             return none;
     }
@@ -156,28 +156,28 @@ const ChannelKeySpec* channelKeySpec(ConfigurationKey key) {
 }
 
 const Field* fieldOf(ConfigurationKey key) {
-    if (const DeviceKeySpec* spec = deviceKeySpec(key)) return &spec->field;
-    if (const ChannelKeySpec* spec = channelKeySpec(key)) return &spec->field;
+    if (const DeviceKeySpec* row = deviceKeySpec(key)) return &row->field;
+    if (const ChannelKeySpec* row = channelKeySpec(key)) return &row->field;
     return nullptr;
 }
 
 bool isWritableKey(ConfigurationKey key) {
-    if (const DeviceKeySpec* spec = deviceKeySpec(key)) return spec->writable;
-    if (const ChannelKeySpec* spec = channelKeySpec(key)) return spec->writable;
+    if (const DeviceKeySpec* row = deviceKeySpec(key)) return row->writable;
+    if (const ChannelKeySpec* row = channelKeySpec(key)) return row->writable;
     return false;
 }
 
 Location locateKey(ConfigurationKey key, uint32_t channel, const ChannelMap& channels) {
-    if (const DeviceKeySpec* spec = deviceKeySpec(key))
-        return {spec->field.kind, section::deviceConfiguration + spec->offset};
-    const ChannelKeySpec* spec = channelKeySpec(key);
+    if (const DeviceKeySpec* row = deviceKeySpec(key))
+        return {row->field.kind, section::deviceConfiguration + row->offset};
+    const ChannelKeySpec* row = channelKeySpec(key);
     if (key >= firstChannelKey && key <= lastKey && channel >= channelCount)
         throw configError(ErrorCode::ConversionFailed, msg::channelNumberOutOfRange);
-    if (spec == nullptr) return {0, noAddress};
-    if (spec->classZeroOnly && channels.channelClass(channel) != 0) return {spec->field.kind, noAddress};
-    const Place place = placeFor(*spec, channels.kind(channel));
-    if (place.family == F::None) return {spec->field.kind, noAddress};
-    return {spec->field.kind, sectionStart(place.family, channel) + place.offset};
+    if (row == nullptr) return {0, noAddress};
+    if (row->classZeroOnly && channels.channelClass(channel) != 0) return {row->field.kind, noAddress};
+    const Place place = placeFor(*row, channels.kind(channel));
+    if (place.family == F::None) return {row->field.kind, noAddress};
+    return {row->field.kind, sectionStart(place.family, channel) + place.offset};
 }
 
 KeyLocation locateKey(ConfigurationKey key, const std::vector<uint8_t>& channelList, const ChannelMap& channels) {
