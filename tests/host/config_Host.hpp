@@ -8,31 +8,22 @@
 #include <string>
 #include <vector>
 
+#include "host/HostSupport.hpp"
 #include "sim/Simulator.hpp"
 #include "torvik/instrument_api.h"
 
 namespace config_host {
 
-struct Record {
-    uint32_t category;
-    uint32_t code;
-    std::u16string message;
-    bool operator==(const Record&) const = default;
-};
-
-inline std::u16string textOf(const InstrWChar* text) {
-    return text != nullptr ? std::u16string(reinterpret_cast<const char16_t*>(text)) : std::u16string();
-}
-
-inline std::string narrow(const std::u16string& text) {
-    return std::string(text.begin(), text.end());
-}
+using host_test::HostLog;
+using host_test::narrow;
+using host_test::Record;
+using host_test::textOf;
 
 class ConfigHost : public testing::Test {
 protected:
     ConfigHost() {
         context = api->contextAddRef(api->contextCreate());
-        api->contextSetLogCallback(context, &ConfigHost::onLog, this);
+        api->contextSetLogCallback(context, &HostLog::callback, &log);
         device = api->deviceAddRef(api->deviceCreate(context));
         InstrError* err = nullptr;
         EXPECT_TRUE(api->deviceOpen(device, sim.portPath().c_str(), &err));
@@ -76,14 +67,7 @@ protected:
         return outcome;
     }
 
-    std::vector<Record> errors() {
-        const uint32_t count = api->configurationGetErrors(configuration, nullptr, 0);
-        std::vector<InstrError*> list(count, nullptr);
-        EXPECT_EQ(api->configurationGetErrors(configuration, list.data(), count), count);
-        std::vector<Record> records;
-        for (InstrError* e : list) records.push_back(take(e));
-        return records;
-    }
+    std::vector<Record> errors() { return host_test::errorList(api, api->configurationGetErrors, configuration); }
     std::u16string errorsText() {
         std::u16string text;
         for (const Record& r : errors()) text += r.message + u"\n";
@@ -103,33 +87,16 @@ protected:
         return copy;
     }
 
-    bool logged(int32_t level, const std::u16string& text) {
-        std::lock_guard<std::mutex> lock(logMutex);
-        for (const auto& [l, line] : logs)
-            if (l == level && line == text) return true;
-        return false;
-    }
+    bool logged(int32_t level, const std::u16string& text) const { return log.contains(level, text); }
 
-    Record take(InstrError*& err) {
-        Record record{99, 0, {}};
-        if (err != nullptr) record = {err->category, err->code, textOf(err->message)};
-        api->errorFree(&err);
-        return record;
-    }
-
-    static void onLog(int32_t level, const InstrWChar* text, void* user) {
-        auto* self = static_cast<ConfigHost*>(user);
-        std::lock_guard<std::mutex> lock(self->logMutex);
-        self->logs.emplace_back(level, textOf(text));
-    }
+    Record take(InstrError*& err) { return host_test::takeRecord(api, err); }
 
     torvik::sim::Simulator sim;
     const InstrumentAPI* api = GetInstrumentAPI();
     InstrContext* context = nullptr;
     InstrDevice* device = nullptr;
     InstrConfiguration* configuration = nullptr;
-    std::mutex logMutex;
-    std::vector<std::pair<int32_t, std::u16string>> logs;
+    HostLog log;
 };
 
 inline const std::string version = R"("version":"1.0.6")";

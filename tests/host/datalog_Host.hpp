@@ -15,25 +15,19 @@
 #include <thread>
 #include <vector>
 
+#include "device/EnvironmentGuard.hpp"
 #include "device/ZipReading.hpp"
+#include "host/HostSupport.hpp"
 #include "sim/Simulator.hpp"
 #include "torvik/instrument_api.h"
 
 namespace datalog_host {
 
-struct Record {
-    uint32_t category;
-    uint32_t code;
-    std::u16string message;
-    bool operator==(const Record&) const = default;
-};
+using host_test::HostLog;
+using host_test::narrow;
+using host_test::Record;
+using host_test::textOf;
 
-inline std::u16string textOf(const InstrWChar* text) {
-    return text != nullptr ? std::u16string(reinterpret_cast<const char16_t*>(text)) : std::u16string();
-}
-inline std::string narrow(const std::u16string& text) {
-    return std::string(text.begin(), text.end());
-}
 inline std::u16string wide(const std::string& text) {
     return std::u16string(text.begin(), text.end());
 }
@@ -41,35 +35,13 @@ inline const InstrWChar* hostText(const std::u16string& text) {
     return reinterpret_cast<const InstrWChar*>(text.c_str());
 }
 
-// Sets an environment variable for one test (TZ changes are announced to the C library).
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(std::string name, std::optional<std::string> value) : name_(std::move(name)) {
-        if (const char* old = std::getenv(name_.c_str())) old_ = old;
-        apply(value);
-    }
-    ~ScopedEnvironment() { apply(old_); }
-    ScopedEnvironment(const ScopedEnvironment&) = delete;
-    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-
-private:
-    void apply(const std::optional<std::string>& value) {
-        if (value) {
-            setenv(name_.c_str(), value->c_str(), 1);
-        } else {
-            unsetenv(name_.c_str());
-        }
-        tzset();
-    }
-    std::string name_;
-    std::optional<std::string> old_;
-};
+using ScopedEnvironment = devlib_instr::test::EnvironmentGuard;
 
 class DatalogHost : public testing::Test {
 protected:
     DatalogHost() {
         context = api->contextAddRef(api->contextCreate());
-        api->contextSetLogCallback(context, &DatalogHost::onLog, this);
+        api->contextSetLogCallback(context, &HostLog::callback, &log);
         device = api->deviceAddRef(api->deviceCreate(context));
         InstrError* err = nullptr;
         EXPECT_TRUE(api->deviceOpen(device, sim.portPath().c_str(), &err));
@@ -120,21 +92,9 @@ protected:
         return seen;
     }
 
-    std::vector<Record> errors() {
-        const uint32_t count = api->gdcDatalogReaderGetErrors(reader, nullptr, 0);
-        std::vector<InstrError*> list(count, nullptr);
-        EXPECT_EQ(api->gdcDatalogReaderGetErrors(reader, list.data(), count), count);
-        std::vector<Record> records;
-        for (InstrError* e : list) records.push_back(take(e));
-        return records;
-    }
+    std::vector<Record> errors() { return host_test::errorList(api, api->gdcDatalogReaderGetErrors, reader); }
 
-    Record take(InstrError*& err) {
-        Record record{99, 0, {}};
-        if (err != nullptr) record = {err->category, err->code, textOf(err->message)};
-        api->errorFree(&err);
-        return record;
-    }
+    Record take(InstrError*& err) { return host_test::takeRecord(api, err); }
 
     // The command codes the simulator received, in order, with the payload of "DP" requests.
     std::vector<std::string> commands() const {
@@ -171,18 +131,7 @@ protected:
         return header;
     }
 
-    bool logged(int32_t level, const std::u16string& text) {
-        std::lock_guard<std::mutex> lock(logMutex);
-        for (const auto& [l, line] : logs)
-            if (l == level && line == text) return true;
-        return false;
-    }
-
-    static void onLog(int32_t level, const InstrWChar* text, void* user) {
-        auto* self = static_cast<DatalogHost*>(user);
-        std::lock_guard<std::mutex> lock(self->logMutex);
-        self->logs.emplace_back(level, textOf(text));
-    }
+    bool logged(int32_t level, const std::u16string& text) const { return log.contains(level, text); }
 
     torvik::sim::Simulator sim;
     const InstrumentAPI* api = GetInstrumentAPI();
@@ -190,8 +139,7 @@ protected:
     InstrDevice* device = nullptr;
     InstrGdcDatalogReader* reader = nullptr;
     std::string path;
-    std::mutex logMutex;
-    std::vector<std::pair<int32_t, std::u16string>> logs;
+    HostLog log;
 };
 
 }  // namespace datalog_host

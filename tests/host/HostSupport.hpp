@@ -1,0 +1,72 @@
+// What the host tests share: error records and texts as a host sees them, and the log lines a
+// context delivered to the host's callback.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "torvik/instrument_api.h"
+
+namespace host_test {
+
+struct Record {
+    uint32_t category;
+    uint32_t code;
+    std::u16string message;
+    bool operator==(const Record&) const = default;
+};
+
+inline std::u16string textOf(const InstrWChar* text) {
+    return text != nullptr ? std::u16string(reinterpret_cast<const char16_t*>(text)) : std::u16string();
+}
+
+inline std::string narrow(const std::u16string& text) { return std::string(text.begin(), text.end()); }
+
+// The record in err as a Record (category 99 when there is none); frees it.
+inline Record takeRecord(const InstrumentAPI* api, InstrError*& err) {
+    Record record{99, 0, {}};
+    if (err != nullptr) record = {err->category, err->code, textOf(err->message)};
+    api->errorFree(&err);
+    return record;
+}
+
+// The records of an error-list slot (72 or 107), each taken and freed.
+template <class Handle>
+std::vector<Record> errorList(const InstrumentAPI* api, uint32_t (*getErrors)(Handle*, InstrError**, uint32_t),
+                              Handle* handle) {
+    const uint32_t count = getErrors(handle, nullptr, 0);
+    std::vector<InstrError*> list(count, nullptr);
+    EXPECT_EQ(getErrors(handle, list.data(), count), count);
+    std::vector<Record> records;
+    for (InstrError* e : list) records.push_back(takeRecord(api, e));
+    return records;
+}
+
+// Install with contextSetLogCallback(context, &HostLog::callback, &log); the library may log from
+// its worker thread, hence the lock.
+class HostLog {
+public:
+    static void callback(int32_t level, const InstrWChar* text, void* user) {
+        auto* self = static_cast<HostLog*>(user);
+        std::lock_guard<std::mutex> lock(self->mutex_);
+        self->lines_.emplace_back(level, textOf(text));
+    }
+
+    bool contains(int32_t level, const std::u16string& text) const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (const auto& [lineLevel, line] : lines_)
+            if (lineLevel == level && line == text) return true;
+        return false;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<std::pair<int32_t, std::u16string>> lines_;
+};
+
+}  // namespace host_test
