@@ -81,4 +81,16 @@ void guardedVoid(InstrError** err, Work&& work) noexcept {
     });
 }
 
+// The creation entries of objects bound to a parent (a device to its context, a reader to its
+// context, a configuration to its device): the new object keeps a usage of the parent. Null for an
+// invalid or dead parent, or when memory runs out.
+template <class Object, class Parent, class HostObject, class HostParent>
+HostObject* createBoundTo(HostParent* parent) noexcept {
+    return guarded<HostObject*>(nullptr, nullptr, [&]() -> HostObject* {
+        HandleGuard<Parent> guard = lockHandle(fromHost<Parent>(parent));
+        if (!guard) return nullptr;
+        return toHost<HostObject>(new Object(std::move(guard)));
+    });
+}
+
 }  // namespace devlib_instr::api

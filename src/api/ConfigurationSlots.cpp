@@ -33,11 +33,7 @@ std::string_view textOf(const ByteArray& array) {
 }  // namespace
 
 InstrConfiguration* configurationCreate(InstrDevice* handle) noexcept {
-    return guarded<InstrConfiguration*>(nullptr, nullptr, [&]() -> InstrConfiguration* {
-        DeviceGuard device = lockHandle(fromHost<Device>(handle));
-        if (!device) return nullptr;
-        return toHost<InstrConfiguration>(new Configuration(std::move(device)));
-    });
+    return createBoundTo<Configuration, Device, InstrConfiguration>(handle);
 }
 
 InstrConfiguration* configurationAddRef(InstrConfiguration* handle) noexcept {

@@ -16,11 +16,7 @@ Device* device(InstrDevice* handle) {
 }  // namespace
 
 InstrDevice* deviceCreate(InstrContext* handle) noexcept {
-    return guarded<InstrDevice*>(nullptr, nullptr, [&]() -> InstrDevice* {
-        ContextGuard context = lockHandle(fromHost<Context>(handle));
-        if (!context) return nullptr;
-        return toHost<InstrDevice>(new Device(std::move(context)));
-    });
+    return createBoundTo<Device, Context, InstrDevice>(handle);
 }
 
 InstrDevice* deviceAddRef(InstrDevice* handle) noexcept {

@@ -27,11 +27,7 @@ void quietly(Work&& work) {
 }  // namespace
 
 InstrGdcDatalogReader* gdcDatalogReaderCreate(InstrContext* handle) noexcept {
-    return guarded<InstrGdcDatalogReader*>(nullptr, nullptr, [&]() -> InstrGdcDatalogReader* {
-        ContextGuard context = lockHandle(fromHost<Context>(handle));
-        if (!context) return nullptr;
-        return toHost<InstrGdcDatalogReader>(new GdcDatalogReader(std::move(context)));
-    });
+    return createBoundTo<GdcDatalogReader, Context, InstrGdcDatalogReader>(handle);
 }
 
 InstrGdcDatalogReader* gdcDatalogReaderAddRef(InstrGdcDatalogReader* handle) noexcept {
