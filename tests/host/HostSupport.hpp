@@ -47,6 +47,15 @@ std::vector<Record> errorList(const InstrumentAPI* api, uint32_t (*getErrors)(Ha
     return records;
 }
 
+// A referenced device of the context, open on the port (the simulator's).
+inline InstrDevice* openDevice(const InstrumentAPI* api, InstrContext* context, const std::string& port) {
+    InstrDevice* device = api->deviceAddRef(api->deviceCreate(context));
+    InstrError* err = nullptr;
+    EXPECT_TRUE(api->deviceOpen(device, port.c_str(), &err));
+    api->errorFree(&err);
+    return device;
+}
+
 // Install with contextSetLogCallback(context, &HostLog::callback, &log); the library may log from
 // its worker thread, hence the lock.
 class HostLog {

@@ -24,10 +24,7 @@ protected:
     ConfigHost() {
         context = api->contextAddRef(api->contextCreate());
         api->contextSetLogCallback(context, &HostLog::callback, &log);
-        device = api->deviceAddRef(api->deviceCreate(context));
-        InstrError* err = nullptr;
-        EXPECT_TRUE(api->deviceOpen(device, sim.portPath().c_str(), &err));
-        api->errorFree(&err);
+        device = host_test::openDevice(api, context, sim.portPath());
         configuration = api->configurationAddRef(api->configurationCreate(device));
     }
     ~ConfigHost() override {

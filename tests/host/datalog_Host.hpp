@@ -42,10 +42,7 @@ protected:
     DatalogHost() {
         context = api->contextAddRef(api->contextCreate());
         api->contextSetLogCallback(context, &HostLog::callback, &log);
-        device = api->deviceAddRef(api->deviceCreate(context));
-        InstrError* err = nullptr;
-        EXPECT_TRUE(api->deviceOpen(device, sim.portPath().c_str(), &err));
-        api->errorFree(&err);
+        device = host_test::openDevice(api, context, sim.portPath());
         reader = api->gdcDatalogReaderAddRef(api->gdcDatalogReaderCreate(context));
         api->gdcDatalogReaderSetDevice(reader, device);
         std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
