@@ -1,12 +1,10 @@
 #include "comm/FirmwareMessageHandler.hpp"
 
 #include <fmt/format.h>
-#include <fmt/printf.h>
 
 #include <chrono>
 #include <map>
 #include <stdexcept>
-#include <thread>
 
 #include "comm/PayloadCodec.hpp"
 #include "core/MessageCatalogue.hpp"
@@ -16,24 +14,20 @@ namespace devlib_instr {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-// After a change of line speed the device needs a moment before it listens at the new rate.
-constexpr auto baudSwitchSettle = std::chrono::milliseconds(50);
-constexpr uint32_t byteReadTimeoutMs = 50;
 constexpr uint8_t carriageReturn = 0x0D;
 constexpr std::string_view standardErrorHead = "?aq";
 constexpr size_t standardErrorCodeDigits = 2;
 constexpr size_t unexpectedBytesShown = 5;
 
-void switchBaudRate(AbstractUartInterface& link, uint32_t baud) {
-    link.baudRate = baud;
-    link.setBaudRate(baud);
-    std::this_thread::sleep_for(baudSwitchSettle);
+void pause(const Context& context, uint32_t ms) {
+    context.clock().sleepFor(std::chrono::milliseconds(ms));
 }
 
-void pause(uint32_t ms) {
-    if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+// After a change of line speed the device needs a moment before it listens at the new rate.
+void switchBaudRate(const Context& context, AbstractUartInterface& link, uint32_t baud) {
+    link.baudRate = baud;
+    link.setBaudRate(baud);
+    pause(context, context.exchangePolicy().rateSwitchPauseMs);
 }
 
 // Reads `count` bytes (fewer when the time-out runs out; the rest stay zero).
@@ -44,8 +38,7 @@ std::vector<uint8_t> readBlock(AbstractUartInterface& link, size_t count, uint32
 }
 
 std::u16string retryLine(const FirmwareCmdMessage& request, uint32_t attempt, uint32_t attempts) {
-    std::string format(msg::noOrInvalidResponseFormat);
-    return utf8ToUtf16(fmt::sprintf(format, toUtf8(request.description), attempt, attempts));
+    return utf8ToUtf16(fmt::format(msg::noOrInvalidResponseFormat, toUtf8(request.description), attempt, attempts));
 }
 
 std::u16string commErrorLine(const FirmwareCmdMessage& request, const CommInterface::CommError& error) {
@@ -84,23 +77,29 @@ void FirmwareMessageHandler::sendRequest(const Context& context, AbstractUartInt
         if (attempt == attempts) throw CommunicationFailedException();
         bool received = false;
         try {
-            if (link.baudRate != exchangeBaudRate) switchBaudRate(link, exchangeBaudRate);
+            if (link.baudRate != exchangeBaudRate) switchBaudRate(context, link, exchangeBaudRate);
             link.discardInput(0);
             link.write(request.frame.data(), static_cast<uint32_t>(request.frame.size()));
             received = receiveResponse(context, link, request, response, timeoutMs);
         } catch (const CommInterface::CommError& error) {
             context.log(LogLevel::Info, commErrorLine(request, error));
-            pause(pauseMs);
+            pause(context, pauseMs);
             continue;
         }
         if (received) {
             // Only a successful exchange returns the line to its previous rate.
-            if (link.baudRate != restoreRate) switchBaudRate(link, restoreRate);
+            if (link.baudRate != restoreRate) switchBaudRate(context, link, restoreRate);
             return;
         }
         context.log(LogLevel::Debug, retryLine(request, attempt + 1, attempts));
-        pause(pauseMs);
+        pause(context, pauseMs);
     }
+}
+
+void FirmwareMessageHandler::sendRequest(const Context& context, AbstractUartInterface& link,
+                                         const FirmwareCmdMessage& request, FirmwareResponseMessage& response) {
+    const ExchangePolicy& policy = context.exchangePolicy();
+    sendRequest(context, link, request, response, policy.replyTimeoutMs, policy.attempts, policy.retryPauseMs);
 }
 
 bool FirmwareMessageHandler::receiveResponse(const Context& context, AbstractUartInterface& link,
@@ -117,10 +116,12 @@ bool FirmwareMessageHandler::receiveResponse(const Context& context, AbstractUar
         readBlock(link, echoed, timeoutMs);
     }
 
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    const AbstractClock& clock = context.clock();
+    const uint32_t byteReadTimeoutMs = context.exchangePolicy().byteReadTimeoutMs;
+    const auto deadline = clock.now() + std::chrono::milliseconds(timeoutMs);
     bool complete = false;
     while (!complete) {
-        if (Clock::now() >= deadline) {
+        if (clock.now() >= deadline) {
             context.log(LogLevel::Warn, timeoutLine(request));
             break;
         }

@@ -40,9 +40,12 @@ public:
 
     // On return `response` holds a valid, parsed reply. Throws CommunicationFailedException after
     // `attempts` failed attempts; standard error replies, unexpected replies and parse errors end
-    // the exchange at once.
+    // the exchange at once. The context's policy gives the line's pauses and its clock the time.
     static void sendRequest(const Context& context, AbstractUartInterface& link, const FirmwareCmdMessage& request,
                             FirmwareResponseMessage& response, uint32_t timeoutMs, uint32_t attempts, uint32_t pauseMs);
+    // The same with the reply time-out, attempts and pause of the context's policy.
+    static void sendRequest(const Context& context, AbstractUartInterface& link, const FirmwareCmdMessage& request,
+                            FirmwareResponseMessage& response);
     // One reception attempt; true when the response is valid.
     static bool receiveResponse(const Context& context, AbstractUartInterface& link, const FirmwareCmdMessage& request,
                                 FirmwareResponseMessage& response, uint32_t timeoutMs);

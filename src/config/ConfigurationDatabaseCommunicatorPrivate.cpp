@@ -3,17 +3,18 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <utility>
 
 #include "comm/FirmwareMessageHandler.hpp"
 #include "comm/Requests.hpp"
 #include "comm/Responses.hpp"
-#include "comm/WaitGuard.hpp"
 #include "config/ConfigError.hpp"
 #include "config/ValueCodec.hpp"
 #include "core/MessageCatalogue.hpp"
 #include "core/TextConversion.hpp"
+#include "device/DeviceState.hpp"
 
 namespace devlib_instr {
 
@@ -214,10 +215,12 @@ bool ConfigurationDatabaseCommunicatorPrivate::writeValues(const ConfigurationDa
 
 void ConfigurationDatabaseCommunicatorPrivate::runWriteSequence(const ConfigurationData& values) {
     if (!sayHello()) throw configError(ErrorCode::ConnectionFailed, msg::deviceCommunicationFailed);
+    const ExchangePolicy& policy = device_->context()->exchangePolicy();
     const int32_t state = device_->readDeviceState();
-    const bool switchOnAfterwards = state != keepOffState && state != switchedOffState;
+    const bool switchOnAfterwards = state != deviceState::keptOff && state != deviceState::switchedOff;
     device_->switchOff();
-    if (!device_->waitForState(switchedOffState, stateTimeoutMs_, true)) throw configFailure(msg::unableToSwitchOff);
+    if (!device_->waitForState(deviceState::switchedOff, policy.stateWaitTimeoutMs, true))
+        throw configFailure(msg::unableToSwitchOff);
 
     // Only keys the write can encode decide which sections are written.
     ConfigurationRequest writable;
@@ -239,7 +242,7 @@ void ConfigurationDatabaseCommunicatorPrivate::runWriteSequence(const Configurat
     ConnectResponse connected;
     device_->exchange(ConnectMessage(), connected);
     writeSections(written);
-    WaitGuard::instance().Pause(WaitGuard::databaseWritePause);
+    device_->context()->clock().sleepFor(std::chrono::milliseconds(policy.writePauseMs));
     log(LogLevel::Debug, msg::disconnectFromDevice);
     DisconnectResponse disconnected;
     device_->exchange(DisconnectMessage(), disconnected);
@@ -247,7 +250,8 @@ void ConfigurationDatabaseCommunicatorPrivate::runWriteSequence(const Configurat
     if (switchOnAfterwards) {
         log(LogLevel::Info, msg::switchingDeviceOn);
         device_->switchOn();
-        if (!device_->waitForState(switchedOnState, stateTimeoutMs_, true)) throw configFailure(msg::unableToSwitchOn);
+        if (!device_->waitForState(deviceState::ready, policy.stateWaitTimeoutMs, true))
+            throw configFailure(msg::unableToSwitchOn);
     }
     log(LogLevel::Info, msg::writingDatabaseSuccessful);
 }

@@ -19,11 +19,6 @@ namespace devlib_instr {
 
 class ConfigurationDatabaseCommunicatorPrivate : public ConfigurationDatabaseCommunicatorInterface {
 public:
-    static constexpr int64_t defaultStateTimeoutMs = 30000;
-    static constexpr int32_t switchedOffState = 1;
-    static constexpr int32_t keepOffState = 5;
-    static constexpr int32_t switchedOnState = 9;
-
     explicit ConfigurationDatabaseCommunicatorPrivate(DeviceGuard device);
 
     bool readValues(const ConfigurationRequest& request, ConfigurationData& result) override;
@@ -32,10 +27,6 @@ public:
     bool writeValues(const ConfigurationData& values) override;
     void clear() override;
     const ChannelMap& channelMap() const override { return channelMap_; }
-
-    // How long the write waits for the device to reach a state after switching it.
-    void setStateTimeoutMs(int64_t timeoutMs) { stateTimeoutMs_ = timeoutMs; }
-    int64_t stateTimeoutMs() const { return stateTimeoutMs_; }
 
     bool sayHello();
     // Reads `length` bytes into out[0 .. length); returns the number of bytes the device sent.
@@ -56,7 +47,6 @@ private:
     void writeSections(const SectionSet& sections);
 
     DeviceGuard device_;
-    int64_t stateTimeoutMs_ = defaultStateTimeoutMs;
     ChannelMap channelMap_;
     SectionSet sections_;
     SectionCache cache_;

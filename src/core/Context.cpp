@@ -1,6 +1,6 @@
 #include "core/Context.hpp"
 
-#include <fmt/printf.h>
+#include <fmt/format.h>
 
 #include <cstring>
 
@@ -14,7 +14,11 @@ constexpr uint32_t decimalSeparatorAttribute = 0;
 }  // namespace
 
 Context::Context()
-    : textCallback_(&builtinTextProvider), logCallback_(&consoleLogger), filesystem_(makeFilesystem()) {}
+    : textCallback_(&builtinTextProvider),
+      logCallback_(&consoleLogger),
+      filesystem_(makeFilesystem()),
+      policy_(ExchangePolicy::fromEnvironment()),
+      clock_(&steadyClock()) {}
 
 Context::~Context() = default;
 
@@ -35,11 +39,12 @@ void Context::setTextCallback(TextCallback fn, void* user) {
 
 void Context::setAttribute(uint32_t attribute, const void* value, uint32_t size) {
     if (attribute != decimalSeparatorAttribute) {
-        std::u16string text = widen(fmt::sprintf(msg::unknownAttributeFormat, attribute));
+        std::u16string text = widen(fmt::format(msg::unknownAttributeFormat, static_cast<int32_t>(attribute)));
         log(LogLevel::Debug, text);
         throw Error(ErrorCategory::General, ErrorCode::NotSupported, text);
     }
-    if (size != sizeof(char16_t)) throw Error(ErrorCategory::General, ErrorCode::InvalidArgument, msg::wrongDecimalSeparator);
+    if (size != sizeof(char16_t))
+        throw Error(ErrorCategory::General, ErrorCode::InvalidArgument, msg::wrongDecimalSeparator);
     char16_t separator;
     std::memcpy(&separator, value, sizeof separator);  // the host's buffer need not be aligned
     decimalSeparator_ = separator;

@@ -1,5 +1,7 @@
 // The context: the root every other handle hangs from. It holds the host's log and text
-// callbacks, the decimal-separator attribute, the file-system helper and the serial-link factory.
+// callbacks, the decimal-separator attribute, the file-system helper, the serial-link factory,
+// and the exchange policy and clock that every device, reader and configuration made from it
+// times its exchanges with.
 #pragma once
 
 #include <memory>
@@ -7,6 +9,8 @@
 #include <string_view>
 
 #include "core/AbstractFilesystem.hpp"
+#include "core/Clock.hpp"
+#include "core/ExchangePolicy.hpp"
 #include "core/Handle.hpp"
 #include "core/LogLevel.hpp"
 #include "torvik/instrument_api.h"
@@ -38,6 +42,14 @@ public:
     AbstractUartInterfaceFactory* uartInterfaceFactory() const;
     void setUartInterfaceFactory(AbstractUartInterfaceFactory* factory) { uartFactory_ = factory; }
 
+    // The policy starts as the defaults with what TORVIK_EXCHANGE_POLICY sets. Like the other
+    // fields, set them before the context is used from several threads.
+    const ExchangePolicy& exchangePolicy() const { return policy_; }
+    void setExchangePolicy(const ExchangePolicy& policy) { policy_ = policy; }
+    const AbstractClock& clock() const { return *clock_; }
+    // The clock must outlive the context.
+    void setClock(const AbstractClock& clock) { clock_ = &clock; }
+
     TextCallback textCallback() const { return textCallback_; }
     void* textUserData() const { return textUserData_; }
 
@@ -49,6 +61,8 @@ private:
     char16_t decimalSeparator_ = u'.';
     std::unique_ptr<AbstractFilesystem> filesystem_;
     AbstractUartInterfaceFactory* uartFactory_ = nullptr;
+    ExchangePolicy policy_;
+    const AbstractClock* clock_;
 };
 
 using ContextGuard = HandleGuard<Context>;

@@ -12,7 +12,7 @@ inline constexpr char16_t invalidBuffer[] = u"Invalid buffer size or buffer is a
 inline constexpr char16_t wrongDecimalSeparator[] = u"Wrong decimal separator in the container";
 inline constexpr char16_t invalidArgument[] = u"Invalid argument.";
 inline constexpr char16_t internalError[] = u"An internal error occurred.";
-inline constexpr char unknownAttributeFormat[] = "Unknown attribute for context: %i";
+inline constexpr char unknownAttributeFormat[] = "Unknown attribute for context: {}";
 inline constexpr char16_t unableToConnect[] = u"Unable to connect to serial device.";
 inline constexpr char16_t writingToContainerNotSupported[] = u"Writing to container is not supported for Torvik.";
 inline constexpr char16_t logPrefixDebug[] = u"DEBUG: ";
@@ -39,7 +39,7 @@ inline constexpr char standardErrorFormat[] = "Received a standard error respons
 inline constexpr char unexpectedMessagePrefix[] = "Unexpected message from device: ";
 inline constexpr char unexpectedMessageEmpty[] = "<empty>";
 inline constexpr char unexpectedMessageMore[] = " ...";
-inline constexpr char noOrInvalidResponseFormat[] = "No or invalid response to message '%ls', try again... (%u/%u)";
+inline constexpr char noOrInvalidResponseFormat[] = "No or invalid response to message '{}', try again... ({}/{})";
 inline constexpr char16_t commErrorWhenSending[] = u"Communication error when sending command ";
 inline constexpr char commErrorCodeFormat[] = ". Error code {}.";
 inline constexpr char16_t timeoutWhenReceiving[] = u"Timeout when receiving message for ";
@@ -64,8 +64,8 @@ inline constexpr char16_t taskNotFinished[] = u"Thread not finished! Forgot to c
 
 // Device
 inline constexpr char16_t connectionFailed[] = u"Connection failed";
-inline constexpr char stillWaitingFormat[] = "Still waiting for state change to %d. Current state is %d.";
-inline constexpr char readStateFailedFormat[] = "Reading device state failed while waiting or state %d. Ignored!";
+inline constexpr char stillWaitingFormat[] = "Still waiting for state change to {}. Current state is {}.";
+inline constexpr char readStateFailedFormat[] = "Reading device state failed while waiting or state {}. Ignored!";
 inline constexpr char16_t exceptionWhileClearing[] = u"Caught an exception while clearing the GDC datalog. ";
 
 // GDC datalog reader and archive (category 3)

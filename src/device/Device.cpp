@@ -1,6 +1,6 @@
 #include "device/Device.hpp"
 
-#include <fmt/printf.h>
+#include <fmt/format.h>
 
 #include <chrono>
 #include <utility>
@@ -8,23 +8,13 @@
 #include "comm/FirmwareMessageHandler.hpp"
 #include "comm/Requests.hpp"
 #include "comm/Responses.hpp"
-#include "comm/WaitGuard.hpp"
 #include "core/MessageCatalogue.hpp"
 #include "core/TextConversion.hpp"
+#include "device/DeviceState.hpp"
 
 namespace devlib_instr {
 
 namespace {
-
-// The datalog clear erases flash on the device and takes longer than any other command.
-constexpr uint32_t clearResponseTimeoutMs = 3000;
-// Maintenance mode keeps the device from logging while its datalog changes.
-constexpr int64_t maintenanceDurationSeconds = 30;
-// The state in which the device accepts the datalog clear, and how long to wait for it.
-constexpr int32_t readyState = 9;
-constexpr int64_t readyStateTimeoutMs = 5000;
-// The pause between two state polls (200 ms).
-constexpr int32_t statePollPauseKind = WaitGuard::deviceStatePoll;
 
 Error clearFailure(const Context& context, const std::u16string& text) {
     context.log(LogLevel::Error, text);
@@ -62,10 +52,13 @@ bool Device::isOpen() const {
     return link_ != nullptr && link_->isOpen();
 }
 
-void Device::exchange(const FirmwareCmdMessage& request, FirmwareResponseMessage& response, uint32_t timeoutMs,
-                      uint32_t attempts, uint32_t pauseMs) {
+AbstractUartInterface& Device::openLink() const {
     if (!link_) throw CommInterface::CommError(1);
-    FirmwareMessageHandler::sendRequest(*context_, *link_, request, response, timeoutMs, attempts, pauseMs);
+    return *link_;
+}
+
+void Device::exchange(const FirmwareCmdMessage& request, FirmwareResponseMessage& response) {
+    FirmwareMessageHandler::sendRequest(*context_, openLink(), request, response);
 }
 
 int32_t Device::readDeviceState() {
@@ -85,30 +78,35 @@ void Device::switchOn() {
 }
 
 bool Device::waitForState(int32_t target, int64_t timeoutMs, bool ignoreReadErrors) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    const AbstractClock& clock = context_->clock();
+    const auto pollInterval = std::chrono::milliseconds(context_->exchangePolicy().statePollMs);
+    const auto deadline = clock.now() + std::chrono::milliseconds(timeoutMs);
     int32_t current = 0;
     // At least one state is read, even with a time-out of 0; time is compared only between polls.
     for (bool first = true;; first = false) {
-        if (!first && (current == target || std::chrono::steady_clock::now() >= deadline)) return current == target;
-        WaitGuard::instance().Pause(statePollPauseKind);
+        if (!first && (current == target || clock.now() >= deadline)) return current == target;
+        clock.sleepFor(pollInterval);
         try {
             current = readDeviceState();
-            context_->log(LogLevel::Info, widen(fmt::sprintf(msg::stillWaitingFormat, target, current)));
+            context_->log(LogLevel::Info, widen(fmt::format(msg::stillWaitingFormat, target, current)));
         } catch (...) {
             if (!ignoreReadErrors) throw;
-            context_->log(LogLevel::Info, widen(fmt::sprintf(msg::readStateFailedFormat, target)));
+            context_->log(LogLevel::Info, widen(fmt::format(msg::readStateFailedFormat, target)));
         }
     }
 }
 
 void Device::clearGdcDatalog() {
+    const ExchangePolicy& policy = context_->exchangePolicy();
     try {
         // The clear goes on whether or not the device reached the ready state.
-        waitForState(readyState, readyStateTimeoutMs, true);
+        waitForState(deviceState::ready, policy.readyWaitTimeoutMs, true);
         SetMaintenanceModeResponse maintenance;
-        exchange(SetMaintenanceModeRequest(true, maintenanceDurationSeconds), maintenance);
+        exchange(SetMaintenanceModeRequest(true, static_cast<int32_t>(policy.maintenanceDurationS)), maintenance);
+        // The clear erases flash on the device and has a reply time-out of its own.
         GdcDatalogClearResponse cleared;
-        exchange(GdcDatalogClearRequest(), cleared, clearResponseTimeoutMs);
+        FirmwareMessageHandler::sendRequest(*context_, openLink(), GdcDatalogClearRequest(), cleared,
+                                            policy.clearReplyTimeoutMs, policy.attempts, policy.retryPauseMs);
     } catch (const Error&) {
         throw;
     } catch (const std::exception& e) {

@@ -15,10 +15,6 @@ namespace devlib_instr {
 class FirmwareCmdMessage;
 class FirmwareResponseMessage;
 
-// The response time-out of every exchange but the datalog clear.
-constexpr uint32_t defaultResponseTimeoutMs = 500;
-constexpr uint32_t defaultAttempts = 10;
-
 class Device : public ExternalRefCountableT<Device> {
 public:
     explicit Device(ContextGuard context);
@@ -32,20 +28,21 @@ public:
     AbstractUartInterface* link() const { return link_.get(); }
     const ContextGuard& context() const { return context_; }
 
-    // One request/response exchange on this device's link (CommError(1) when not open).
-    void exchange(const FirmwareCmdMessage& request, FirmwareResponseMessage& response,
-                  uint32_t timeoutMs = defaultResponseTimeoutMs, uint32_t attempts = defaultAttempts,
-                  uint32_t pauseMs = 0);
+    // One request/response exchange on this device's link with the context's exchange policy
+    // (CommError(1) when not open).
+    void exchange(const FirmwareCmdMessage& request, FirmwareResponseMessage& response);
 
     int32_t readDeviceState();
     void switchOff();
     void switchOn();
-    // Polls every 200 ms until the device reports `target` or the time is up.
+    // Polls at the policy's state-poll interval until the device reports `target` or the time is up.
     bool waitForState(int32_t target, int64_t timeoutMs, bool ignoreReadErrors);
     // Maintenance mode, then the clear; failures other than Error become Error(3, 19).
     void clearGdcDatalog();
 
 private:
+    AbstractUartInterface& openLink() const;
+
     ContextGuard context_;
     std::unique_ptr<AbstractUartInterface> link_;
     std::string portName_;

@@ -24,9 +24,6 @@ namespace {
 
 // The value the reader hands to its task (kept by the task for subclasses, unused here).
 constexpr uint32_t readerTaskValue = 3;
-// Maintenance mode lasts 30 s on the device; it is re-triggered when 26 s have passed.
-constexpr int64_t maintenanceDurationSeconds = 30;
-constexpr std::time_t maintenanceRetriggerSeconds = 26;
 // The oldest datalog memory layout this reader understands.
 constexpr uint32_t lowestControlVersion = 3;
 // Progress: preparation (four steps) takes the first tenth, the sections the rest.
@@ -149,8 +146,7 @@ void GdcDatalogReaderPrivate::abortCheck() {
 void GdcDatalogReaderPrivate::exchange(const FirmwareCmdMessage& request, FirmwareResponseMessage& response) {
     AbstractUartInterface* link = device_->link();
     if (link == nullptr) throw CommInterface::CommError(1);
-    FirmwareMessageHandler::sendRequest(*context(), *link, request, response, defaultResponseTimeoutMs, defaultAttempts,
-                                        0);
+    FirmwareMessageHandler::sendRequest(*context(), *link, request, response);
 }
 
 void GdcDatalogReaderPrivate::readDatalog() {
@@ -196,11 +192,13 @@ void GdcDatalogReaderPrivate::readDatalog() {
 }
 
 void GdcDatalogReaderPrivate::triggerMaintenanceMode() {
+    // Maintenance mode lasts a while on the device; it is renewed before it runs out.
+    const ExchangePolicy& policy = context()->exchangePolicy();
     const std::time_t now = std::time(nullptr);
-    if (now - lastMaintenanceTrigger_ < maintenanceRetriggerSeconds) return;
+    if (now - lastMaintenanceTrigger_ < static_cast<std::time_t>(policy.maintenanceRetriggerS)) return;
     log(LogLevel::Info, msg::retriggeringMaintenance);
     SetMaintenanceModeResponse response;
-    exchange(SetMaintenanceModeRequest(true, maintenanceDurationSeconds), response);
+    exchange(SetMaintenanceModeRequest(true, static_cast<int32_t>(policy.maintenanceDurationS)), response);
     lastMaintenanceTrigger_ = now;
 }
 

@@ -1,4 +1,4 @@
-// Collects a context's log lines for the tests.
+// Collects a context's log lines for the tests; the context's pauses take no time.
 #pragma once
 
 #include <mutex>
@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/Context.hpp"
+#include "core/SkippingClock.hpp"
 
 namespace devlib_instr::testing_support {
 
@@ -17,7 +18,10 @@ struct LogLine {
 
 class LogCapture {
 public:
-    LogCapture() : context_(lockHandle(new Context)) { context_->setLogCallback(&LogCapture::collect, this); }
+    LogCapture() : context_(lockHandle(new Context)) {
+        context_->setLogCallback(&LogCapture::collect, this);
+        context_->setClock(clock_);
+    }
 
     const ContextGuard& guard() const { return context_; }
     const Context& context() const { return *context_; }
@@ -40,6 +44,7 @@ private:
         self->lines_.push_back({level, reinterpret_cast<const char16_t*>(text)});
     }
 
+    test::SkippingClock clock_;
     ContextGuard context_;
     mutable std::mutex mutex_;
     std::vector<LogLine> lines_;

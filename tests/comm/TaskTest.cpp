@@ -8,7 +8,6 @@
 
 #include "LogCapture.hpp"
 #include "comm/Task.hpp"
-#include "comm/WaitGuard.hpp"
 
 namespace devlib_instr {
 namespace {
@@ -151,16 +150,6 @@ TEST_F(TaskTest, DestroyingAFinishedTaskDoesNotWarn) {
         task.Wait(-1);
     }
     EXPECT_EQ(log.textsAt(LogLevel::Debug).size(), 2u);
-}
-
-TEST(WaitGuard, PausesByKind) {
-    EXPECT_EQ(WaitGuard::pauseMs(WaitGuard::deviceStatePoll), 200u);
-    EXPECT_EQ(WaitGuard::pauseMs(WaitGuard::databaseWritePause), 2000u);
-    EXPECT_EQ(WaitGuard::pauseMs(17), 15000u);
-    EXPECT_EQ(WaitGuard::pauseMs(26), 10u);
-    for (int32_t none : {0, 27, -1, 1000}) EXPECT_EQ(WaitGuard::pauseMs(none), 0u) << none;
-    WaitGuard::instance().Pause(0);  // returns at once
-    EXPECT_EQ(&WaitGuard::instance(), &WaitGuard::instance());
 }
 
 }  // namespace

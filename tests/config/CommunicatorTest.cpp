@@ -61,7 +61,7 @@ TEST_F(CommunicatorTest, FailedHelloIsACommunicationFailure) {
 
 TEST_F(CommunicatorTest, DeviceThatDoesNotSwitchOffStopsTheWrite) {
     simulated.sim.withModel([](torvik::sim::DetectorModel& model) { model.state.transitionPolls = 1000; });
-    communicator.setStateTimeoutMs(0);
+    context.changePolicy("state_wait_timeout_ms=0");
     ConfigurationData values;
     values.set(255, 10, int32_t{0});
     const Error error = failureOf([&] { communicator.writeValues(values); });

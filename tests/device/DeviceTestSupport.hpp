@@ -1,13 +1,16 @@
-// A context owned by a test, with the log lines it receives, and a device on the simulator.
+// A context owned by a test, with the log lines it receives and a clock whose pauses take no
+// time, and a device on the simulator.
 #pragma once
 
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "core/Context.hpp"
 #include "core/Handle.hpp"
+#include "core/SkippingClock.hpp"
 #include "core/TextConversion.hpp"
 #include "device/Device.hpp"
 #include "sim/Simulator.hpp"
@@ -20,6 +23,7 @@ public:
         addRef(context_);
         guard_ = lockHandle(context_);
         context_->setLogCallback(&LoggedContext::collect, this);
+        context_->setClock(clock_);
     }
     ~LoggedContext() {
         guard_.reset();
@@ -29,6 +33,10 @@ public:
     LoggedContext& operator=(const LoggedContext&) = delete;
 
     const ContextGuard& guard() const { return guard_; }
+    // Changes the values that `settings` names ("state_poll_ms=1000,...").
+    void changePolicy(std::string_view settings) {
+        context_->setExchangePolicy(context_->exchangePolicy().withSettings(settings));
+    }
 
     // The lines logged at `level` so far, as UTF-8.
     std::vector<std::string> lines(LogLevel level) const {
@@ -46,6 +54,7 @@ private:
         self->lines_.emplace_back(level, toUtf8(reinterpret_cast<const char16_t*>(text)));
     }
 
+    SkippingClock clock_;
     Context* context_;
     ContextGuard guard_;
     mutable std::mutex mutex_;

@@ -10,9 +10,22 @@
 #include <utility>
 #include <vector>
 
+#include "device/EnvironmentGuard.hpp"
 #include "torvik/instrument_api.h"
 
 namespace host_test {
+
+// The exchange timing of the host tests: no pauses on the line and fast state polls. Reply
+// time-outs stay the protocol's, so a reply that comes late on a loaded machine is no retry.
+inline const std::string fastLine = "rate_switch_pause_ms=0,state_poll_ms=1,write_pause_ms=0,byte_read_timeout_ms=10";
+// For a device that stops answering: short reply time-outs and two attempts.
+inline const std::string shortReplies = fastLine + ",reply_timeout_ms=30,attempts=2";
+
+// A referenced context whose exchanges are timed by `policy` (TORVIK_EXCHANGE_POLICY).
+inline InstrContext* createContext(const InstrumentAPI* api, const std::string& policy) {
+    devlib_instr::test::EnvironmentGuard setting("TORVIK_EXCHANGE_POLICY", policy);
+    return api->contextAddRef(api->contextCreate());
+}
 
 struct Record {
     uint32_t category;

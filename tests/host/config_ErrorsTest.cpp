@@ -88,8 +88,14 @@ TEST_F(ConfigHost, ClosedDeviceIsNotConnected) {
     EXPECT_EQ(errors(), (std::vector<Record>{{5, 9, u"Device is not connected or serial port is not defined"}}));
 }
 
-// The one case that waits for real time-outs: the detector stops answering its writes.
-TEST_F(ConfigHost, DeviceThatStopsAnsweringMidWriteIsReported) {
+// A host that waits only briefly for replies.
+class ImpatientConfigHost : public ConfigHost {
+protected:
+    ImpatientConfigHost() : ConfigHost(host_test::shortReplies) {}
+};
+
+// The detector stops answering its writes.
+TEST_F(ImpatientConfigHost, DeviceThatStopsAnsweringMidWriteIsReported) {
     sim.setFaults({.silentFor = "AW"});
     const Outcome outcome = write("{" + version + R"(,"device":{"switch_off":"allowed"}})");
     EXPECT_FALSE(outcome.ok);

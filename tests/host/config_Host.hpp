@@ -21,8 +21,8 @@ using host_test::textOf;
 
 class ConfigHost : public testing::Test {
 protected:
-    ConfigHost() {
-        context = api->contextAddRef(api->contextCreate());
+    explicit ConfigHost(const std::string& exchangePolicy = host_test::fastLine) {
+        context = host_test::createContext(api, exchangePolicy);
         api->contextSetLogCallback(context, &HostLog::callback, &log);
         device = host_test::openDevice(api, context, sim.portPath());
         configuration = api->configurationAddRef(api->configurationCreate(device));

@@ -39,8 +39,8 @@ using ScopedEnvironment = devlib_instr::test::EnvironmentGuard;
 
 class DatalogHost : public testing::Test {
 protected:
-    DatalogHost() {
-        context = api->contextAddRef(api->contextCreate());
+    explicit DatalogHost(const std::string& exchangePolicy = host_test::fastLine) {
+        context = host_test::createContext(api, exchangePolicy);
         api->contextSetLogCallback(context, &HostLog::callback, &log);
         device = host_test::openDevice(api, context, sim.portPath());
         reader = api->gdcDatalogReaderAddRef(api->gdcDatalogReaderCreate(context));

@@ -20,9 +20,19 @@ TOOL = None
 EXAMPLE = None
 TIMEOUT = 60
 
+# The library's exchange timing (read by every context the tool creates): the tests run without the
+# line's pauses; a silent device is asked with short reply time-outs and two attempts.
+POLICY = "TORVIK_EXCHANGE_POLICY"
+FAST_LINE = "rate_switch_pause_ms=0,state_poll_ms=1,write_pause_ms=0,byte_read_timeout_ms=10"
+SHORT_REPLIES = FAST_LINE + ",reply_timeout_ms=30,attempts=2"
 
-def run(*args, stdin=None):
-    return subprocess.run([TOOL, *args], input=stdin, capture_output=True, text=True, timeout=TIMEOUT)
+
+def run(*args, stdin=None, policy=FAST_LINE):
+    """The tool with the exchange policy `policy` (None: the library's defaults)."""
+    env = {name: value for name, value in os.environ.items() if name != POLICY}
+    if policy is not None:
+        env[POLICY] = policy
+    return subprocess.run([TOOL, *args], input=stdin, capture_output=True, text=True, timeout=TIMEOUT, env=env)
 
 
 class SimProcess:
@@ -59,6 +69,15 @@ class TempDir(unittest.TestCase):
         with open(path, "w", encoding="utf-8") as f:
             f.write(content if isinstance(content, str) else json.dumps(content))
         return path
+
+    def read_from_silent_device(self, policy):
+        """`torvik config read --verbose` from a `torvik sim --silent`: the hello fails."""
+        request = self.write("request.json", {"version": "1.0.6", "device": {"switch_off": "allowed"}})
+        with SimProcess("--silent") as sim:
+            result = run("config", "read", "--port", sim.port, "--request", request, "--verbose", policy=policy)
+        self.assertEqual(result.returncode, 1)
+        self.assertIn("torvik: error: InstrContainerWriter (5) code 6: Device communication failed", result.stderr)
+        return result
 
 
 class Usage(unittest.TestCase):
@@ -233,11 +252,9 @@ class StandaloneSimulator(TempDir):
         self.assertFalse(os.path.lexists(link))
 
     def test_silent_device(self):
-        request = self.write("request.json", {"version": "1.0.6", "device": {"switch_off": "allowed"}})
-        with SimProcess("--silent") as sim:
-            result = run("config", "read", "--port", sim.port, "--request", request)
-        self.assertEqual(result.returncode, 1)
-        self.assertRegex(result.stderr, r"torvik: error: InstrContainerWriter \(5\) code \d+: ")
+        result = self.read_from_silent_device(SHORT_REPLIES)
+        self.assertEqual(result.stderr.count('WARN: Timeout when receiving message for "H" command.'), 2)
+        self.assertIn("DEBUG: No or invalid response to message 'Hello device', try again... (2/2)", result.stderr)
 
     def test_ctrl_c_aborts_datalog_read(self):
         archive = os.path.join(self.dir, "aborted.zip")
@@ -257,8 +274,19 @@ class StandaloneSimulator(TempDir):
         self.assertFalse(os.path.exists(archive))
 
 
+class DefaultTiming(TempDir):
+    """The library's own timing, end to end (ctest label "slow"): a silent device costs ten
+    attempts of about 1.5 s each."""
+
+    def test_silent_device(self):
+        result = self.read_from_silent_device(None)
+        self.assertEqual(result.stderr.count('WARN: Timeout when receiving message for "H" command.'), 10)
+        self.assertIn("DEBUG: No or invalid response to message 'Hello device', try again... (10/10)", result.stderr)
+
+
 if __name__ == "__main__":
     if len(sys.argv) < 3:
         sys.exit(__doc__)
     TOOL, EXAMPLE = sys.argv[1], sys.argv[2]
+    os.environ[POLICY] = FAST_LINE  # also for the programs started without run()
     unittest.main(argv=[sys.argv[0], *sys.argv[3:]], verbosity=1)

@@ -3,11 +3,13 @@
 if(TARGET torvik-cli AND TARGET host_example)
   find_package(Python3 COMPONENTS Interpreter)
   if(Python3_Interpreter_FOUND)
-    foreach(group Usage WrongPort Simulated StandaloneSimulator)
+    foreach(group Usage WrongPort Simulated StandaloneSimulator DefaultTiming)
       add_test(NAME tool_${group}
                COMMAND Python3::Interpreter ${CMAKE_CURRENT_LIST_DIR}/test_torvik.py
                        $<TARGET_FILE:torvik-cli> $<TARGET_FILE:host_example> ${group})
       set_tests_properties(tool_${group} PROPERTIES TIMEOUT 120)
     endforeach()
+    # The one case with the library's real time-outs (about 15 s): `ctest -L slow` runs it alone.
+    set_tests_properties(tool_DefaultTiming PROPERTIES LABELS slow)
   endif()
 endif()
