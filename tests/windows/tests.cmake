@@ -1,7 +1,10 @@
-# The Windows test host: a C program that loads torvik.dll with LoadLibrary and checks it through
-# the C table only. Built by the Windows build (see cmake/mingw-i686.cmake); scripts/test-windows.sh
-# runs it under wine against the simulator.
+# The Windows tests. On Linux: the Windows time-zone table against the CLDR data it is generated
+# from. In the Windows build: the C host that loads torvik.dll with LoadLibrary and checks it
+# through the C table only; scripts/test-windows.sh runs it under wine against the simulator.
 if(NOT WIN32)
+  torvik_add_test(test_windows_zones SOURCES ${CMAKE_CURRENT_LIST_DIR}/WindowsZoneNamesTest.cpp LIBS torvik_static)
+  target_compile_definitions(test_windows_zones PRIVATE
+                             TORVIK_WINDOWS_ZONES_JSON="${PROJECT_SOURCE_DIR}/src/device/cldr/windowsZones.json")
   return()
 endif()
 
