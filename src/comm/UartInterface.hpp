@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "torvik/uart_interface.hpp"
@@ -18,10 +19,6 @@ public:
     void configure() override;
     void setBaudRate(uint32_t baud) override;
 
-    // How often the read time-out had to be applied to the port (reads with the time-out already
-    // in force do not touch the port).
-    uint32_t readTimeoutUpdates() const { return readTimeoutUpdates_; }
-
 protected:
     bool doOpen() override;
     bool doClose() override;
@@ -30,15 +27,9 @@ protected:
     uint32_t readBytes(uint8_t* buffer, uint32_t size, uint32_t timeoutMs) override;
 
 private:
-    void applyReadTimeout(uint32_t timeoutMs);
-
-#ifdef _WIN32
-    void* handle_;  // HANDLE; INVALID_HANDLE_VALUE until opened
-#else
-    int fd_ = -1;
-#endif
-    uint32_t readTimeoutMs_ = 0;
-    uint32_t readTimeoutUpdates_ = 0;
+    // The platform's state of the port (its handle or descriptor), defined by the platform's file.
+    struct Port;
+    std::unique_ptr<Port> port_;
 };
 
 }  // namespace devlib_instr

@@ -80,8 +80,12 @@ bool waitFor(int fd, short events, Clock::time_point deadline) {
 
 }  // namespace
 
+struct UartInterface::Port {
+    int fd = -1;
+};
+
 UartInterface::UartInterface(std::string portName, uint32_t baudRate, uint8_t, uint8_t, uint8_t)
-    : AbstractUartInterface(std::move(portName), baudRate) {
+    : AbstractUartInterface(std::move(portName), baudRate), port_(std::make_unique<Port>()) {
     open();
 }
 
@@ -90,27 +94,27 @@ UartInterface::~UartInterface() {
 }
 
 bool UartInterface::doOpen() {
-    fd_ = ::open(portName.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd_ < 0) {
+    port_->fd = ::open(portName.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (port_->fd < 0) {
         if (errno == EACCES)
             reportOpenFailure(portName, "permission denied (add the user to the 'dialout' group and log in again)");
         return false;
     }
     try {
-        claimExclusively(fd_);
+        claimExclusively(port_->fd);
         configure();
         return true;
     } catch (const std::exception& e) {
         reportOpenFailure(portName, e.what());
     }
-    ::close(fd_);
-    fd_ = -1;
+    ::close(port_->fd);
+    port_->fd = -1;
     return false;
 }
 
 bool UartInterface::doClose() {
-    int fd = fd_;
-    fd_ = -1;
+    int fd = port_->fd;
+    port_->fd = -1;
     if (fd < 0) return false;
     // Exclusive mode outlives the descriptor on some terminals (ptys): give it up so the port can
     // be opened again by a program without root rights.
@@ -120,7 +124,7 @@ bool UartInterface::doClose() {
 
 void UartInterface::configure() {
     termios settings{};
-    if (::tcgetattr(fd_, &settings) != 0) throw CommError(0);
+    if (::tcgetattr(port_->fd, &settings) != 0) throw CommError(0);
     ::cfmakeraw(&settings);
     settings.c_cflag |= CLOCAL | CREAD;
     settings.c_cflag &= ~(CSTOPB | PARENB | CRTSCTS | CSIZE);
@@ -131,33 +135,32 @@ void UartInterface::configure() {
     speed_t speed = speedFor(baudRate);
     ::cfsetispeed(&settings, speed);
     ::cfsetospeed(&settings, speed);
-    if (::tcsetattr(fd_, TCSANOW, &settings) != 0) throw CommError(0);
-    readTimeoutMs_ = 0;
+    if (::tcsetattr(port_->fd, TCSANOW, &settings) != 0) throw CommError(0);
 }
 
 void UartInterface::setBaudRate(uint32_t baud) {
     termios settings{};
-    if (::tcgetattr(fd_, &settings) != 0) throw CommError(0);
+    if (::tcgetattr(port_->fd, &settings) != 0) throw CommError(0);
     speed_t speed = speedFor(baud);
     ::cfsetispeed(&settings, speed);
     ::cfsetospeed(&settings, speed);
-    if (::tcsetattr(fd_, TCSADRAIN, &settings) != 0) throw CommError(0);
+    if (::tcsetattr(port_->fd, TCSADRAIN, &settings) != 0) throw CommError(0);
 }
 
 uint32_t UartInterface::writeBytes(const uint8_t* data, uint32_t size) {
-    if (fd_ < 0) throw CommError(0);
+    if (port_->fd < 0) throw CommError(0);
     // As on Windows: 10 ms per byte plus one second for the whole write.
     auto deadline = Clock::now() + std::chrono::milliseconds(1000 + 10 * static_cast<int64_t>(size));
     uint32_t written = 0;
     while (written < size) {
-        ssize_t n = ::write(fd_, data + written, size - written);
+        ssize_t n = ::write(port_->fd, data + written, size - written);
         if (n > 0) {
             written += static_cast<uint32_t>(n);
             continue;
         }
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && errno != EAGAIN) throw CommError(0);
-        if (!waitFor(fd_, POLLOUT, deadline)) break;
+        if (!waitFor(port_->fd, POLLOUT, deadline)) break;
     }
     return written;
 }
@@ -166,23 +169,14 @@ bool UartInterface::writeByte(uint8_t value) {
     return writeBytes(&value, 1) == 1;
 }
 
-void UartInterface::applyReadTimeout(uint32_t timeoutMs) {
-    // termios has no per-port read time-out: the deadline below does the work. The value is
-    // cached as on Windows, so repeated reads with one time-out change nothing.
-    if (readTimeoutMs_ == timeoutMs) return;
-    readTimeoutMs_ = timeoutMs;
-    ++readTimeoutUpdates_;
-}
-
 uint32_t UartInterface::readBytes(uint8_t* buffer, uint32_t size, uint32_t timeoutMs) {
-    if (fd_ < 0) throw CommError(0);
+    if (port_->fd < 0) throw CommError(0);
     if (timeoutMs == 0) timeoutMs = 1;
-    applyReadTimeout(timeoutMs);
     auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     uint32_t got = 0;
     while (got < size) {
-        if (!waitFor(fd_, POLLIN, deadline)) break;
-        ssize_t n = ::read(fd_, buffer + got, size - got);
+        if (!waitFor(port_->fd, POLLIN, deadline)) break;
+        ssize_t n = ::read(port_->fd, buffer + got, size - got);
         if (n > 0) {
             got += static_cast<uint32_t>(n);
             continue;

@@ -179,15 +179,5 @@ TEST(UartInterface, MissingPortFailsQuietly) {
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
-TEST_F(SimulatorExchange, ReadTimeoutIsAppliedOnlyWhenItChanges) {
-    uint8_t byte = 0;
-    uint32_t before = link->readTimeoutUpdates();
-    EXPECT_EQ(link->read(&byte, 1, 0), 0u);  // 0 waits 1 ms
-    EXPECT_EQ(link->read(&byte, 1, 1), 0u);
-    EXPECT_EQ(link->readTimeoutUpdates(), before + 1);
-    EXPECT_EQ(link->read(&byte, 1, 2), 0u);
-    EXPECT_EQ(link->readTimeoutUpdates(), before + 2);
-}
-
 }  // namespace
 }  // namespace devlib_instr
