@@ -10,6 +10,6 @@ endif()
 
 add_executable(win_host ${CMAKE_CURRENT_LIST_DIR}/win_host.c)
 target_include_directories(win_host PRIVATE ${PROJECT_SOURCE_DIR}/include)
-target_link_libraries(win_host PRIVATE torvik_build_flags)
+target_link_libraries(win_host PRIVATE version torvik_build_flags)  # version: the DLL's version resource
 # Loaded at run time, never linked: the DLL only has to be built first.
 add_dependencies(win_host torvik)
