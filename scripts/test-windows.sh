@@ -1,16 +1,21 @@
 #!/usr/bin/env bash
 # The Windows build and its tests, with no Windows machine: cross-compiles torvik.dll (32-bit,
-# MinGW) and the C test host into build-win32, checks the DLL's format, exports and imports, then
-# runs the host under wine32 in a fresh prefix, with the simulator of the Linux build
-# (build/bin/torvik-sim, made by scripts/test.sh) behind the prefix's COM5.
-# wine32 needs a kernel that runs 32-bit x86 programs. Where the kernel cannot, the wine32 run is
-# reported as skipped and the same sources, built as a 64-bit DLL (build-win64), run the same host
-# under wine64 instead, so the Win32 code is still exercised.
+# MinGW) and the C test host into build-win32, checks the DLL's format, exports, imports and
+# version resource, then runs the host under wine32 in one fresh prefix, with the simulator of the
+# Linux build (build/bin/torvik-sim, made by scripts/test.sh) behind the prefix's COM5.
+# Where the kernel cannot run 32-bit x86 programs, scripts/setup.sh --windows has them run under
+# qemu-i386 (user-mode emulation), so the shipped DLL itself runs here too.
+# TORVIK_SIM names another simulator program; WIN_HOST_RUNS (default 1) runs the host that many
+# times in a row, each against a fresh simulator, in the same prefix.
 # Prints one line per check and a closing "N passed, M failed"; exits 1 when a check failed.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
-sim=${TORVIK_SIM:-build/bin/torvik-sim}  # TORVIK_SIM: another Linux build's simulator
+sim=${TORVIK_SIM:-build/bin/torvik-sim}
+runs=${WIN_HOST_RUNS:-1}
+dir=build-win32
+dll=$dir/bin/torvik.dll
+wine32=/usr/lib/wine/wine
 port_name=COM5
 factory_symbol=_ZN12devlib_instr23SetUARTInterfaceFactoryEP12InstrContextPNS_28AbstractUartInterfaceFactoryE
 
@@ -18,7 +23,6 @@ passed=0
 failed=0
 skipped=0
 sim_pid=
-prefixes=()
 
 ok() { echo "ok - $1"; passed=$((passed + 1)); }
 fail() { echo "FAIL - $1"; failed=$((failed + 1)); }
@@ -36,87 +40,33 @@ finish() {
 }
 
 stop_simulator() {
-  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null
+  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
   sim_pid=
 }
 
+export WINEPREFIX="$PWD/$dir/wineprefix" WINEARCH=win32 WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
 cleanup() {
   stop_simulator
-  local prefix
-  for prefix in "${prefixes[@]}"; do WINEPREFIX=$prefix wineserver -k 2>/dev/null; done
+  [ -d "$WINEPREFIX" ] && wineserver -k 2>/dev/null
   true
 }
 trap cleanup EXIT
 
-# build <build dir> <toolchain file>: torvik.dll and win_host.exe; false on failure.
-build() {
-  mkdir -p "$1"
-  if ! cmake -S . -B "$1" -DCMAKE_TOOLCHAIN_FILE="$2" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTORVIK_WERROR=ON \
-       >"$1/configure.log" 2>&1; then
-    cat "$1/configure.log"
-    fail "configure $1"
-    return 1
-  fi
-  if ! cmake --build "$1" -j "$(nproc)" --target torvik win_host; then
-    fail "build torvik.dll and win_host.exe in $1"
-    return 1
-  fi
-  ok "build torvik.dll and win_host.exe in $1 with warnings as errors"
-}
+# --- The DLL and the host ----------------------------------------------------------------------
+scripts/setup.sh --windows || { fail "scripts/setup.sh --windows"; finish; }
+mkdir -p "$dir"
+if ! cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+     -DTORVIK_WERROR=ON >"$dir/configure.log" 2>&1; then
+  cat "$dir/configure.log"
+  fail "configure $dir"
+  finish
+fi
+if ! cmake --build "$dir" -j "$(nproc)" --target torvik win_host; then
+  fail "build torvik.dll and win_host.exe"
+  finish
+fi
+ok "build torvik.dll and win_host.exe with warnings as errors"
 
-# run_host <build dir> <wine loader> <WINEARCH>: the host under wine, against the simulator.
-run_host() {
-  local dir=$1 loader=$2
-  export WINEPREFIX="$PWD/$dir/wineprefix" WINEARCH=$3 WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
-  rm -rf "$WINEPREFIX"
-  prefixes+=("$WINEPREFIX")
-  if ! timeout 300 "$loader" wineboot -i >"$dir/wineboot.log" 2>&1; then
-    cat "$dir/wineboot.log"
-    fail "create a $3 wine prefix"
-    return
-  fi
-
-  local port_args=()
-  if [ -x "$sim" ]; then
-    # Small datalog pages keep each reply short: the message handler reads a reply one byte per
-    # ReadFile within a 500 ms deadline, and every ReadFile is a round trip to the wine server.
-    "$sim" --page-size 64 >"$dir/sim.out" 2>"$dir/sim.err" &
-    sim_pid=$!
-    for _ in $(seq 100); do
-      [ -s "$dir/sim.out" ] && break
-      sleep 0.1
-    done
-    local pty
-    pty=$(head -n 1 "$dir/sim.out")
-    if [ -n "$pty" ]; then
-      ln -sfn "$pty" "$WINEPREFIX/dosdevices/${port_name,,}"
-      port_args=("$port_name")
-    else
-      fail "start the simulator ($sim)"
-    fi
-  else
-    skip "serial checks: no simulator at $sim (build the Linux tree first: scripts/test.sh)"
-  fi
-
-  # A Windows console program ends its lines with CR LF.
-  (cd "$dir/bin" && timeout 300 "$loader" win_host.exe "${port_args[@]}") 2>&1 | tr -d '\r' >"$dir/win_host.log"
-  local status=${PIPESTATUS[0]}
-  stop_simulator
-  grep -E '^(ok|FAIL|skip) - ' "$dir/win_host.log"
-  passed=$((passed + $(grep -c '^ok - ' "$dir/win_host.log")))
-  failed=$((failed + $(grep -c '^FAIL - ' "$dir/win_host.log")))
-  skipped=$((skipped + $(grep -c '^skip - ' "$dir/win_host.log")))
-  if ! grep -qE '^[0-9]+ passed, [0-9]+ failed$' "$dir/win_host.log"; then
-    cat "$dir/win_host.log"
-    fail "win_host.exe ran to the end under $3 wine (exit status $status)"
-  fi
-}
-
-# --- The 32-bit DLL ----------------------------------------------------------------------------
-scripts/setup.sh --windows || { fail "setup.sh --windows"; finish; }
-build build-win32 cmake/mingw-i686.cmake || finish
-
-dll=build-win32/bin/torvik.dll
 is_pe32_i386() { file -b "$1" | grep -q '^PE32 executable' && file -b "$1" | grep -q 'Intel 80386'; }
 exports() {
   i686-w64-mingw32-objdump -p "$dll" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
@@ -129,17 +79,72 @@ exports_exactly_the_two() {
 imports_only_system_dlls() {
   ! i686-w64-mingw32-objdump -p "$dll" | awk '/DLL Name:/ { print tolower($3) }' | grep -qE '^(lib|zlib)'
 }
+# A resource of type 16 (RT_VERSION); the host reads its values through the Win32 API below.
+has_version_resource() {
+  i686-w64-mingw32-objdump -p "$dll" | sed -n '/Resource Directory section/,$p' | grep -q 'Entry: ID: 0x000010,'
+}
 expect "torvik.dll is a PE32 DLL for Intel 80386" is_pe32_i386 "$dll"
-expect "win_host.exe is a PE32 program for Intel 80386" is_pe32_i386 build-win32/bin/win_host.exe
+expect "win_host.exe is a PE32 program for Intel 80386" is_pe32_i386 "$dir/bin/win_host.exe"
 expect "torvik.dll exports exactly GetInstrumentAPI and SetUARTInterfaceFactory" exports_exactly_the_two
 expect "torvik.dll imports only system DLLs" imports_only_system_dlls
+expect "torvik.dll has a version resource" has_version_resource
 
-# --- The host under wine -----------------------------------------------------------------------
-if wine --version >/dev/null 2>&1; then
-  run_host build-win32 wine win32
-else
-  skip "wine32 host checks: this machine's kernel cannot run 32-bit programs"
-  echo "== the same sources as a 64-bit DLL under wine64"
-  build build-win64 cmake/mingw-x86_64.cmake && run_host build-win64 /usr/lib/wine/wine64 win64
+# --- The host under wine32 ---------------------------------------------------------------------
+if ! "$wine32" --version >/dev/null 2>&1; then
+  fail "wine32 starts ($wine32; scripts/setup.sh --windows as root sets it up)"
+  finish
 fi
+rm -rf "$WINEPREFIX"
+if ! timeout 300 "$wine32" wineboot -i >"$dir/wineboot.log" 2>&1; then
+  cat "$dir/wineboot.log"
+  fail "create a wine32 prefix"
+  finish
+fi
+ok "create a wine32 prefix ($("$wine32" --version))"
+
+# start_simulator: the simulator on a new pty, behind the prefix's COM5; false when it did not start.
+start_simulator() {
+  "$sim" >"$dir/sim.out" 2>"$dir/sim.err" &
+  sim_pid=$!
+  for _ in $(seq 100); do
+    [ -s "$dir/sim.out" ] && break
+    sleep 0.1
+  done
+  local pty
+  pty=$(head -n 1 "$dir/sim.out")
+  [ -n "$pty" ] && ln -sfn "$pty" "$WINEPREFIX/dosdevices/${port_name,,}"
+}
+
+# run_host <label>: the host once, its checks counted with the others.
+run_host() {
+  local port_args=() log="$dir/win_host.log"
+  if [ ! -x "$sim" ]; then
+    skip "serial checks: no simulator at $sim (build the Linux tree first: scripts/test.sh)"
+  elif start_simulator; then
+    port_args=("$port_name" Asia/Tokyo)
+  else
+    fail "start the simulator ($sim)"
+  fi
+  # wine gives the Windows zone whose rules match the host's (TZ): for Asia/Tokyo that is
+  # "Tokyo Standard Time", which the DLL must report as "Asia/Tokyo" (the host's second argument).
+  # A Windows console program ends its lines with CR LF.
+  (cd "$dir/bin" && TZ=Asia/Tokyo timeout 300 "$wine32" win_host.exe "${port_args[@]}") 2>&1 |
+    tr -d '\r' >"$log"
+  local status=${PIPESTATUS[0]}
+  stop_simulator
+  sed -n "s/^\(ok\|FAIL\|skip\) - /\1 - $1/p" "$log"
+  passed=$((passed + $(grep -c '^ok - ' "$log")))
+  failed=$((failed + $(grep -c '^FAIL - ' "$log")))
+  skipped=$((skipped + $(grep -c '^skip - ' "$log")))
+  if ! grep -qE '^[0-9]+ passed, [0-9]+ failed$' "$log"; then
+    cat "$log"
+    fail "${1}win_host.exe ran to the end (exit status $status)"
+  fi
+}
+
+for run in $(seq "$runs"); do
+  label=
+  [ "$runs" -gt 1 ] && label="run $run: "
+  run_host "$label"
+done
 finish

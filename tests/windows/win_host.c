@@ -3,8 +3,10 @@
  * through the C table only. Prints one line per check ("ok - ..." or "FAIL - ...") and a closing
  * "N passed, M failed"; the exit code is 1 when a check failed.
  *
- * Usage: win_host [PORT]   (PORT: a COM port with the simulated detector behind it, e.g. COM5;
- *                           without it the serial checks are skipped)
+ * Usage: win_host [PORT [ZONE]]
+ *   PORT: a COM port with the simulated detector behind it, e.g. COM5; without it the serial
+ *         checks are skipped.
+ *   ZONE: the IANA name the datalog archive must give the host's time zone, e.g. Europe/Berlin.
  */
 #include <windows.h>
 
@@ -54,13 +56,8 @@ static int sameText(const InstrWChar* a, const wchar_t* b) {
 
 static void checkTable(const InstrumentAPI* api, GetInstrumentAPIFn getApi) {
     int nullSlots = 0, unexpected = -1, i;
-#ifdef _WIN64
-    check(sizeof(InstrumentAPI) == 16 + 109 * sizeof(void*), "table is 4 words and 109 eight-byte slots (64-bit build)",
-          "sizeof(InstrumentAPI) = %u", (unsigned)sizeof(InstrumentAPI));
-#else
     check(sizeof(InstrumentAPI) == 16 + 109 * 4, "table is 4 words and 109 four-byte slots",
           "sizeof(InstrumentAPI) = %u", (unsigned)sizeof(InstrumentAPI));
-#endif
     check(api->layoutVersion == 2 && api->versionMajor == 2 && api->versionMinor == 9 && api->versionPatch == 0,
           "header words 2, 2, 9, 0", "%u, %u, %u, %u", api->layoutVersion, api->versionMajor, api->versionMinor,
           api->versionPatch);
@@ -73,6 +70,26 @@ static void checkTable(const InstrumentAPI* api, GetInstrumentAPIFn getApi) {
     check(nullSlots == 4 && unexpected < 0, "slots 73, 74, 75 and 99 are the only null slots",
           "%d null slots, first unexpected slot %d", nullSlots, unexpected);
     check(api->isApiAvailable() != 0, "isApiAvailable", "returned 0");
+}
+
+/* The version resource, as Explorer and installers read it: the table's version, the product name. */
+static void checkVersionResource(HMODULE module, const InstrumentAPI* api) {
+    wchar_t path[MAX_PATH];
+    DWORD size = GetModuleFileNameW(module, path, MAX_PATH) ? GetFileVersionInfoSizeW(path, NULL) : 0;
+    void* info = size ? malloc(size) : NULL;
+    VS_FIXEDFILEINFO* fixed = NULL;
+    wchar_t* product = NULL;
+    UINT length = 0;
+    int read = info != NULL && GetFileVersionInfoW(path, 0, size, info);
+    check(read && VerQueryValueW(info, L"\\", (void**)&fixed, &length) && fixed != NULL &&
+              fixed->dwFileVersionMS == (api->versionMajor << 16 | api->versionMinor) &&
+              fixed->dwFileVersionLS == api->versionPatch << 16,
+          "version resource: file version equals the table's", "read %d, %08lx %08lx", read,
+          fixed ? (unsigned long)fixed->dwFileVersionMS : 0, fixed ? (unsigned long)fixed->dwFileVersionLS : 0);
+    check(read && VerQueryValueW(info, L"\\StringFileInfo\\040904B0\\ProductName", (void**)&product, &length) &&
+              sameText(product, L"Torvik Device Library"),
+          "version resource: product name", "read %d, %ls", read, product ? product : L"(none)");
+    free(info);
 }
 
 static void checkErrors(const InstrumentAPI* api) {
@@ -253,8 +270,26 @@ static uint8_t* readFile(const wchar_t* path, uint32_t* size) {
     return data;
 }
 
-static void checkDatalogRead(const InstrumentAPI* api, InstrContext* context, InstrDevice* device) {
+/* The "fileCreationTimezone" text of the archive's metadata document (stored uncompressed), or "". */
+static void zoneOf(const uint8_t* archive, uint32_t size, char* zone, size_t capacity) {
+    static const char member[] = "\"fileCreationTimezone\":\"";
+    const size_t memberLength = sizeof member - 1;
+    uint32_t i;
+    size_t length = 0;
+    zone[0] = 0;
+    for (i = 0; archive != NULL && i + memberLength <= size; ++i) {
+        if (memcmp(archive + i, member, memberLength) != 0) continue;
+        for (i += memberLength; i < size && archive[i] != '"' && length + 1 < capacity; ++i)
+            zone[length++] = archive[i];
+        zone[length] = 0;
+        return;
+    }
+}
+
+static void checkDatalogRead(const InstrumentAPI* api, InstrContext* context, InstrDevice* device,
+                             const char* expectedZone) {
     const wchar_t* path = L"win_host_datalog.zip";
+    char zone[64];
     InstrGdcDatalogReader* reader = api->gdcDatalogReaderCreate(context);
     InstrError* err = NULL;
     uint8_t* archive;
@@ -268,9 +303,13 @@ static void checkDatalogRead(const InstrumentAPI* api, InstrContext* context, In
     check(started && err == NULL, "gdcDatalogReaderStart", "error %u/%u", err ? err->category : 0, err ? err->code : 0);
     api->errorFree(&err);
     if (started) {
-        check(api->gdcDatalogReaderWait(reader, 60000) && api->gdcDatalogReaderSucceeded(reader),
-              "datalog read succeeds", "finished %d, %u errors", api->gdcDatalogReaderIsFinished(reader),
-              api->gdcDatalogReaderGetErrors(reader, NULL, 0));
+        int finished = api->gdcDatalogReaderWait(reader, 60000);
+        InstrError* first = NULL;
+        uint32_t errors = api->gdcDatalogReaderGetErrors(reader, &first, 1);
+        check(finished && api->gdcDatalogReaderSucceeded(reader), "datalog read succeeds",
+              "finished %d, %u errors, the first: %ls", finished, errors,
+              first != NULL && first->message != NULL ? first->message : L"none");
+        api->errorDelete(first);
     }
     api->gdcDatalogReaderRelease(reader);
 
@@ -278,13 +317,16 @@ static void checkDatalogRead(const InstrumentAPI* api, InstrContext* context, In
     check(archive != NULL && size > 4 && memcmp(archive, "PK\x03\x04", 4) == 0 &&
               contains(archive, size, "session.ddl") && contains(archive, size, "gdcdatalogger.json"),
           "datalog archive is a ZIP file with the session entry and the metadata document", "%u bytes", size);
-    check(archive != NULL && contains(archive, size, "\"fileCreationTimezone\":\""),
-          "archive metadata names the host's time zone", "member missing");
+    zoneOf(archive, size, zone, sizeof zone);
+    check(strchr(zone, '/') != NULL, "archive metadata names the host's time zone by its IANA name", "\"%s\"", zone);
+    if (expectedZone != NULL)
+        check(strcmp(zone, expectedZone) == 0, "the time zone is the one wine reports", "\"%s\", expected \"%s\"", zone,
+              expectedZone);
     free(archive);
     DeleteFileW(path);
 }
 
-static void checkDevice(const InstrumentAPI* api, const char* port) {
+static void checkDevice(const InstrumentAPI* api, const char* port, const char* expectedZone) {
     InstrContext* context = api->contextCreate();
     InstrDevice* device = api->deviceCreate(context);
     InstrError* err = NULL;
@@ -293,7 +335,7 @@ static void checkDevice(const InstrumentAPI* api, const char* port) {
     checkDevicePort(api, device, port);
     if (api->deviceOpen(device, port, &err)) {
         checkConfigurationRead(api, device);
-        checkDatalogRead(api, context, device);
+        checkDatalogRead(api, context, device, expectedZone);
     }
     api->errorFree(&err);
     api->deviceRelease(device);
@@ -313,6 +355,7 @@ int main(int argc, char** argv) {
     api = getApi();
 
     checkTable(api, getApi);
+    checkVersionResource(module, api);
     checkErrors(api);
     checkContext(api);
     checkByteArrays(api);
@@ -320,7 +363,7 @@ int main(int argc, char** argv) {
     checkFactoryHook(module, api);
     if (argc > 1) {
         checkRawSerial(argv[1]);
-        checkDevice(api, argv[1]);
+        checkDevice(api, argv[1], argc > 2 ? argv[2] : NULL);
     } else {
         printf("skip - serial checks: no port given\n");
     }
