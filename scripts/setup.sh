@@ -70,7 +70,7 @@ register_i386_emulation() {
 runs_natively() { [ ! -e "$binfmt/qemu-i386" ] && "$wine32_loader" --version >/dev/null 2>&1; }
 
 setup_windows() {
-  dpkg --print-foreign-architectures | grep -qx i386 || { as_root dpkg --add-architecture i386 && apt update; }
+  dpkg --print-foreign-architectures | grep -qx i386 || as_root dpkg --add-architecture i386
   local need=($(missing "${windows_pkgs[@]}"))
   if [ "${#need[@]}" -gt 0 ]; then
     echo "setup: installing ${need[*]}" >&2
