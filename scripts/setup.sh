@@ -1,18 +1,20 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project builds and tests with. Idempotent:
 # silent when everything is present. Needs root (apt-get) only when something is missing.
-# Usage: scripts/setup.sh [--windows]
+# Usage: scripts/setup.sh [--windows] [--fuzz]
 #   --windows adds what the 32-bit DLL and its tests need: MinGW, wine with wine32 (i386), and,
 #   where the kernel cannot run 32-bit x86 programs, user-mode emulation of them (qemu-i386 from
 #   bookworm-backports, registered with binfmt_misc). Debian 12's own qemu (7.2) cannot run wine:
 #   it ignores MAP_FIXED_NOREPLACE, so every wine process spends minutes reserving its address
 #   space and the prefix never boots.
+#   --fuzz adds Clang 14 and libFuzzer for the fuzz targets (TORVIK_LIBFUZZER=ON, fuzz/run.sh).
 set -euo pipefail
 
 linux_pkgs=(cmake g++ make pkg-config nlohmann-json3-dev libfmt-dev libhowardhinnant-date-dev
             tzdata libminizip-dev zlib1g-dev libgtest-dev googletest unzip python3)
 # wine64 brings the native wineserver, which serves the 32-bit programs too.
 windows_pkgs=(g++-mingw-w64-i686-posix libz-mingw-w64-dev wine wine32:i386 wine64)
+fuzz_pkgs=(clang-14 libclang-rt-14-dev libfuzzer-14-dev)
 qemu_min_version=1:10  # the first qemu known to run wine32 here
 wine32_loader=/usr/lib/wine/wine
 binfmt=/proc/sys/fs/binfmt_misc
@@ -21,7 +23,14 @@ binfmt=/proc/sys/fs/binfmt_misc
 i386_binfmt=':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386:F'
 
 want_windows=0
-[ "${1:-}" = "--windows" ] && want_windows=1
+want_fuzz=0
+for option in "$@"; do
+  case "$option" in
+    --windows) want_windows=1 ;;
+    --fuzz) want_fuzz=1 ;;
+    *) echo "setup: unknown option $option" >&2; exit 2 ;;
+  esac
+done
 
 missing() {
   local p
@@ -91,6 +100,7 @@ setup_windows() {
 }
 
 need=($(missing "${linux_pkgs[@]}"))
+[ "$want_fuzz" -eq 0 ] || need+=($(missing "${fuzz_pkgs[@]}"))
 if [ "${#need[@]}" -gt 0 ]; then
   echo "setup: installing ${need[*]}" >&2
   apt update
