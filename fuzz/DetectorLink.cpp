@@ -1,0 +1,31 @@
+#include "DetectorLink.hpp"
+
+#include <algorithm>
+#include <utility>
+
+namespace torvik_fuzz {
+
+DetectorLink::DetectorLink(torvik::sim::DetectorModel& model, ReplyFilter filter)
+    : AbstractUartInterface("detector", 115200), model_(model), filter_(std::move(filter)) {
+    open();
+}
+
+uint32_t DetectorLink::writeBytes(const uint8_t* data, uint32_t size) {
+    std::string_view frame(reinterpret_cast<const char*>(data), size);
+    if (!frame.empty() && frame.back() == torvik::sim::kFrameEnd) frame.remove_suffix(1);
+    std::string reply = model_.answer(frame).reply;
+    pending_ += filter_ ? filter_(frame, std::move(reply)) : std::move(reply);
+    return size;
+}
+
+// A read that would have to wait for the line fails; a poll (time-out 0) of stale input just finds
+// nothing.
+uint32_t DetectorLink::readBytes(uint8_t* buffer, uint32_t size, uint32_t timeoutMs) {
+    if (size > 0 && pending_.empty() && timeoutMs > 0) throw CommError(0);
+    const size_t count = std::min<size_t>(size, pending_.size());
+    std::copy_n(pending_.begin(), count, buffer);
+    pending_.erase(0, count);
+    return static_cast<uint32_t>(count);
+}
+
+}  // namespace torvik_fuzz

@@ -1,0 +1,139 @@
+// Fuzzes the configuration request parser through the C table: byte 0 picks a read of the
+// document, a read of the fingerprint or a write; the rest is the request document. The device is
+// the simulator's detector model behind an in-memory link. A read that succeeds must give a
+// document that parses and reads back to itself (or a decimal fingerprint); no read may write the
+// database; every failure is reported in the error list and leaves the result untouched.
+#include <cstddef>
+#include <cstdint>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <string_view>
+
+#include "DetectorLink.hpp"
+#include "FuzzCheck.hpp"
+#include "HostSession.hpp"
+#include "sim/DatabaseImage.hpp"
+
+namespace {
+
+using namespace torvik_fuzz;
+using torvik::sim::DetectorModel;
+
+constexpr uint32_t documentOption = 0;
+constexpr uint32_t fingerprintOption = 1;
+constexpr std::string_view untouched = "untouched";
+
+const DetectorModel& defaultDetector() {
+    static const DetectorModel model;
+    return model;
+}
+
+bool sameDatabase(const torvik::sim::DatabaseImage& a, const torvik::sim::DatabaseImage& b) {
+    for (const torvik::sim::DatabaseSection& section : torvik::sim::kDatabaseSections)
+        if (a.section(section.address) != b.section(section.address)) return false;
+    return true;
+}
+
+// A configuration of the session's device and the byte arrays of one call.
+class ConfigurationCall {
+public:
+    explicit ConfigurationCall(HostSession& host)
+        : api_(host.api), configuration_(api_->configurationAddRef(api_->configurationCreate(host.device))) {}
+    ~ConfigurationCall() { api_->configurationRelease(configuration_); }
+    ConfigurationCall(const ConfigurationCall&) = delete;
+    ConfigurationCall& operator=(const ConfigurationCall&) = delete;
+
+    // The result text, or nothing when the read failed.
+    bool read(std::string_view request, uint32_t option, std::string& result) {
+        InstrByteArray* in = array(request);
+        InstrByteArray* out = array(untouched);
+        InstrError* err = nullptr;
+        const bool ok = api_->configurationRead(configuration_, in, option, out, &err);
+        require(err == nullptr, "a read failure reached the error parameter");
+        result.assign(reinterpret_cast<const char*>(api_->byteArrayConstData(out)), api_->byteArraySize(out));
+        api_->byteArrayRelease(in);
+        api_->byteArrayRelease(out);
+        checkErrors(ok);
+        require(ok || result == untouched, "a failed read changed the result");
+        return ok;
+    }
+
+    bool write(std::string_view document) {
+        InstrByteArray* in = array(document);
+        InstrError* err = nullptr;
+        const bool ok = api_->configurationWrite(configuration_, in, &err);
+        require(err == nullptr, "a write failure reached the error parameter");
+        api_->byteArrayRelease(in);
+        checkErrors(ok);
+        return ok;
+    }
+
+private:
+    InstrByteArray* array(std::string_view text) {
+        return api_->byteArrayAddRef(api_->byteArrayCreateFromData(text.data(), static_cast<uint32_t>(text.size())));
+    }
+
+    // Success leaves no error; a failure leaves at least one, with a message.
+    void checkErrors(bool ok) {
+        const uint32_t count = api_->configurationGetErrors(configuration_, nullptr, 0);
+        require(ok == (count == 0), "the error list does not match the result");
+        if (count == 0) return;
+        InstrError* first = nullptr;
+        api_->configurationGetErrors(configuration_, &first, 1);
+        require(first != nullptr && first->message != nullptr && first->message[0] != 0, "an error without a message");
+        api_->errorDelete(first);
+    }
+
+    const InstrumentAPI* api_;
+    InstrConfiguration* configuration_;
+};
+
+void checkDocument(ConfigurationCall& call, const std::string& document) {
+    const nlohmann::json parsed = nlohmann::json::parse(document, nullptr, false);
+    require(parsed.is_object(), "a successful read gave no JSON object");
+    require(parsed.value("version", "") == "1.0.6" && parsed.contains("$schema"), "response without version or schema");
+    std::string again;
+    require(call.read(document, documentOption, again), "the response does not read back as a request");
+    require(again == document, "the response read back as a request gives another response");
+}
+
+void checkFingerprint(const std::string& text) {
+    const bool digits = !text.empty() && text.size() <= 20 && text.find_first_not_of("0123456789") == std::string::npos;
+    require(digits && (text == "0" || text[0] != '0'), "the fingerprint is not a plain decimal number");
+}
+
+// The database write waits out the device's state changes and its write pause in real time. Until
+// those pauses can be shortened, a write ends at the device's refusal of the hello, after its
+// request has been parsed and converted, so the fuzzer stays fast.
+std::string refuseHello(std::string_view request, std::string reply) {
+    constexpr uint8_t wrongState = 14;
+    return request.starts_with("H") ? torvik::sim::standardErrorReply(wrongState) : reply;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size < 1) return 0;
+    const std::string_view request(reinterpret_cast<const char*>(data) + 1, size - 1);
+    const bool write = data[0] % 3 == 2;
+    DetectorModel model = defaultDetector();
+    DetectorLinkFactory factory(model, write ? ReplyFilter(refuseHello) : ReplyFilter());
+    HostSession host(factory);
+    ConfigurationCall call(host);
+
+    std::string result;
+    switch (data[0] % 3) {
+        case 0:
+            if (call.read(request, documentOption, result)) checkDocument(call, result);
+            break;
+        case 1:
+            if (call.read(request, fingerprintOption, result)) checkFingerprint(result);
+            break;
+        default:
+            require(!call.write(request) && model.commandCount("AW") == 0, "a write got past the refused hello");
+            return 0;
+    }
+    require(model.commandCount("AW") == 0 && sameDatabase(model.database, defaultDetector().database),
+            "a read changed the database");
+    return 0;
+}
