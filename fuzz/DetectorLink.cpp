@@ -5,13 +5,14 @@
 
 namespace torvik_fuzz {
 
-DetectorLink::DetectorLink(torvik::sim::DetectorModel& model, ReplyFilter filter)
-    : AbstractUartInterface("detector", 115200), model_(model), filter_(std::move(filter)) {
+DetectorLink::DetectorLink(torvik::sim::DetectorModel& model, ReplyFilter filter, bool echo)
+    : AbstractUartInterface("detector", 115200), model_(model), filter_(std::move(filter)), echo_(echo) {
     open();
 }
 
 uint32_t DetectorLink::writeBytes(const uint8_t* data, uint32_t size) {
     std::string_view frame(reinterpret_cast<const char*>(data), size);
+    if (echo_) pending_ += frame;
     if (!frame.empty() && frame.back() == torvik::sim::kFrameEnd) frame.remove_suffix(1);
     std::string reply = model_.answer(frame).reply;
     pending_ += filter_ ? filter_(frame, std::move(reply)) : std::move(reply);

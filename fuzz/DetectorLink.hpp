@@ -1,6 +1,7 @@
 // A serial link to the simulator's detector model in this process: every written frame is answered
 // at once by the model, through an optional filter that may change the reply on its way (the fuzz
-// input mixed into the dialogue). No pty and no thread. A read that finds nothing pending and would
+// input mixed into the dialogue), after an echo of the frame on a line that echoes. No pty and no
+// thread. A read that finds nothing pending and would
 // have to wait fails (CommError(0)) instead, so a damaged reply is retried at once.
 #pragma once
 
@@ -18,7 +19,7 @@ using ReplyFilter = std::function<std::string(std::string_view request, std::str
 
 class DetectorLink : public devlib_instr::AbstractUartInterface {
 public:
-    DetectorLink(torvik::sim::DetectorModel& model, ReplyFilter filter);
+    DetectorLink(torvik::sim::DetectorModel& model, ReplyFilter filter, bool echo);
 
     void configure() override {}
     void setBaudRate(uint32_t) override {}
@@ -33,22 +34,24 @@ protected:
 private:
     torvik::sim::DetectorModel& model_;
     ReplyFilter filter_;
+    bool echo_;
     std::string pending_;
 };
 
 // Hands out links to one model; install it with devlib_instr::SetUARTInterfaceFactory.
 class DetectorLinkFactory : public devlib_instr::AbstractUartInterfaceFactory {
 public:
-    DetectorLinkFactory(torvik::sim::DetectorModel& model, ReplyFilter filter = {})
-        : model_(model), filter_(std::move(filter)) {}
+    DetectorLinkFactory(torvik::sim::DetectorModel& model, ReplyFilter filter, bool echo)
+        : model_(model), filter_(std::move(filter)), echo_(echo) {}
 
     devlib_instr::AbstractUartInterface* create(const std::string&) override {
-        return new DetectorLink(model_, filter_);
+        return new DetectorLink(model_, filter_, echo_);
     }
 
 private:
     torvik::sim::DetectorModel& model_;
     ReplyFilter filter_;
+    bool echo_;
 };
 
 }  // namespace torvik_fuzz

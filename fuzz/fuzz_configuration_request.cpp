@@ -1,5 +1,6 @@
 // Fuzzes the configuration request parser through the C table: byte 0 picks a read of the
-// document, a read of the fingerprint or a write; the rest is the request document. The device is
+// document, a read of the fingerprint or a write, and whether the line echoes; the rest is the
+// request document. The device is
 // the simulator's detector model behind an in-memory link. A read that succeeds must give a
 // document that parses and reads back to itself (or a decimal fingerprint); no read may write the
 // database; every failure is reported in the error list and leaves the result untouched.
@@ -117,7 +118,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view request(reinterpret_cast<const char*>(data) + 1, size - 1);
     const bool write = data[0] % 3 == 2;
     DetectorModel model = defaultDetector();
-    DetectorLinkFactory factory(model, write ? ReplyFilter(refuseHello) : ReplyFilter());
+    DetectorLinkFactory factory(model, write ? ReplyFilter(refuseHello) : ReplyFilter(), (data[0] & 0x80) != 0);
     HostSession host(factory);
     ConfigurationCall call(host);
 

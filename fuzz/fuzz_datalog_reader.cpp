@@ -1,11 +1,11 @@
 // Fuzzes the GDC datalog reader end to end through the C table. The device is the simulator's
 // detector model behind an in-memory link; the input sets up its datalog (page size, pages per
-// reply, encoding, record version, the pages of every section and their read pointers) and the
-// host's section selection, and its remainder is mixed into the replies (see DialogueFaults). The
-// archive goes to /dev/shm and is deleted after each run. A run that succeeds must have stored
-// every byte the device holds for the sections read, in order, and moved exactly the read pointers
-// of the sections read as new data; a run that fails must leave no archive unless the device had
-// already moved a read pointer.
+// reply, encoding, record version, the pages of every section and their read pointers), the
+// host's section selection and whether the line echoes, and its remainder is mixed into the
+// replies (see DialogueFaults). The archive goes to /dev/shm and is deleted after each run. A run
+// that succeeds must have stored every byte the device holds for the sections read, in order, and
+// moved exactly the read pointers of the sections read as new data; a run that fails must leave no
+// archive unless the device had already moved a read pointer.
 #include <unistd.h>
 
 #include <array>
@@ -33,7 +33,9 @@ using torvik::sim::DetectorModel;
 
 constexpr std::array<uint16_t, 6> pageSizes{1, 2, 7, 16, 64, 256};
 constexpr std::array<uint8_t, 4> controlVersions{3, 3, 4, 2};
-constexpr int32_t waitMs = 60000;  // a bound for a run that hangs; libFuzzer's own time-out comes first
+constexpr int32_t waitMs = 60000;
+// The selection byte: bits 0 to 6 select the reader's options 0 to 6, bit 7 makes the line echo.
+constexpr uint8_t echoingLine = 0x80;  // a bound for a run that hangs; libFuzzer's own time-out comes first
 
 // Sections the reader stores, by number, and whether it reads each from the beginning.
 using SectionPlan = std::map<int, bool>;
@@ -96,7 +98,7 @@ bool runReader(HostSession& host, const std::string& path, uint8_t selection) {
     const InstrumentAPI* api = host.api;
     InstrGdcDatalogReader* reader = api->gdcDatalogReaderAddRef(api->gdcDatalogReaderCreate(host.context));
     api->gdcDatalogReaderSetDevice(reader, host.device);
-    for (uint32_t option = 0; option < 8; ++option)
+    for (uint32_t option = 0; option < 7; ++option)
         if (selection & 1u << option) api->gdcDatalogReaderSetSectionSelected(reader, option, 1);
     const std::u16string widePath(path.begin(), path.end());
     api->gdcDatalogReaderSetOutputPath(reader, reinterpret_cast<const InstrWChar*>(widePath.c_str()));
@@ -159,7 +161,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const DetectorModel before = model;
 
     DialogueFaults faults(input);
-    DetectorLinkFactory factory(model, faults.filter());
+    DetectorLinkFactory factory(model, faults.filter(), (selection & echoingLine) != 0);
     const std::string path = archivePath();
     bool succeeded = false;
     {
