@@ -18,10 +18,6 @@ enum Fault : uint8_t {
     FaultCount
 };
 
-bool isDatalogRequest(std::string_view request) {
-    return request.starts_with("DK") || request.starts_with("DM") || request.starts_with("DN");
-}
-
 // The reply's code and payload, re-framed with a correct checksum after `change`.
 template <class Change>
 std::string reframed(const std::string& reply, Change change) {
@@ -61,7 +57,7 @@ std::string DialogueFaults::apply(std::string_view request, std::string reply) {
         case StandardError:
             return torvik::sim::standardErrorReply(detail);
         case RawReply:
-            if (isDatalogRequest(request)) predictable_ = false;
+            predictable_ = false;
             return input_.chunk();
         case RefusedPayload:
             return refusedPayload(request, reply, detail);

@@ -2,7 +2,8 @@
 // happens to it on the line (nothing, a wrong checksum, a lost or early end, leading garbage, a
 // standard error, a reply of raw input bytes, or a well-framed payload the host must refuse). Once
 // the input is used up the replies pass unchanged. It also notes whether the datalog the host
-// stores can still be predicted from the model, which raw replies to the datalog requests spoil.
+// stores can still be predicted from the model: a raw reply may carry any frames, for any later
+// request too.
 #pragma once
 
 #include <string>
@@ -22,7 +23,7 @@ public:
         return [this](std::string_view request, std::string reply) { return apply(request, std::move(reply)); };
     }
 
-    // False once a raw reply stood in for a memory configuration or a page reply.
+    // False once raw input bytes stood in for a reply.
     bool datalogPredictable() const { return predictable_; }
 
 private:
