@@ -1,9 +1,14 @@
 // What a host sets up through the C table before it reads a configuration or a datalog: a context
-// that logs nowhere, with a serial-link factory installed, and a device opened through it. Every
-// object is referenced as a host does and released again at the end of the scope.
+// that logs nowhere, with the fake line's factory installed, and a device opened through it. Every
+// object is referenced as a host does and released again at the end of the scope. The context
+// times its exchanges on the fake line's virtual clock (the C++ setter a static-library user has),
+// so silence and pauses cost no real time.
 #pragma once
 
+#include "DetectorLink.hpp"
 #include "FuzzCheck.hpp"
+#include "api/ApiBoundary.hpp"
+#include "core/Context.hpp"
 #include "torvik/instrument_api.h"
 #include "torvik/uart_interface.hpp"
 
@@ -11,10 +16,11 @@ namespace torvik_fuzz {
 
 class HostSession {
 public:
-    explicit HostSession(devlib_instr::AbstractUartInterfaceFactory& factory)
+    explicit HostSession(DetectorLinkFactory& factory)
         : api(GetInstrumentAPI()), context(api->contextAddRef(api->contextCreate())) {
         api->contextSetLogCallback(
             context, [](int32_t, const InstrWChar*, void*) {}, nullptr);
+        devlib_instr::api::fromHost<devlib_instr::Context>(context)->setClock(factory.clock());
         devlib_instr::SetUARTInterfaceFactory(context, &factory);
         device = api->deviceAddRef(api->deviceCreate(context));
         InstrError* err = nullptr;

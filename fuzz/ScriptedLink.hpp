@@ -1,10 +1,10 @@
 // An in-memory serial link whose replies come from a script: every write releases the next reply
 // chunk (after an echo of the written frame when the chunk asks for one). Reads return at once with
 // what is pending, at most `readLimit` bytes when the chunk sets one. A write may fail instead.
-// When a chunk has been read up, the line is silent (reads return nothing, so the handler waits
-// out its time-out), after one failing read (CommError(0)) unless the chunk says it goes silent at
-// once. Once the script is spent and nothing is pending, the line has gone away: reads and writes
-// fail, so an exhausted script ends the exchange instead of waiting out time-outs.
+// When a chunk has been read up, the line is silent (a read returns nothing once its time-out has
+// passed on the virtual clock), after one failing read (CommError(0)) unless the chunk says it goes
+// silent at once. Once the script is spent and nothing is pending, the line has gone away: reads
+// and writes fail.
 #pragma once
 
 #include <algorithm>
@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "VirtualClock.hpp"
 #include "torvik/uart_interface.hpp"
 
 namespace torvik_fuzz {
@@ -28,8 +29,8 @@ struct ScriptedReply {
 
 class ScriptedLink : public devlib_instr::AbstractUartInterface {
 public:
-    ScriptedLink(std::deque<ScriptedReply> script, uint32_t baud)
-        : AbstractUartInterface("scripted", baud), script_(std::move(script)) {
+    ScriptedLink(std::deque<ScriptedReply> script, uint32_t baud, const VirtualClock& clock)
+        : AbstractUartInterface("scripted", baud), script_(std::move(script)), clock_(clock) {
         open();
     }
 
@@ -58,12 +59,13 @@ protected:
     }
     bool writeByte(uint8_t value) override { return writeBytes(&value, 1) == 1; }
 
-    uint32_t readBytes(uint8_t* buffer, uint32_t size, uint32_t) override {
+    uint32_t readBytes(uint8_t* buffer, uint32_t size, uint32_t timeoutMs) override {
         if (pending_.empty() && script_.empty()) throw CommError(0);
         if (pending_.empty() && !silent_) {
             silent_ = true;
             throw CommError(0);
         }
+        if (pending_.empty()) clock_.advance(timeoutMs);
         size_t count = std::min<size_t>(size, pending_.size());
         if (readLimit_ > 0) count = std::min<size_t>(count, readLimit_);
         std::copy_n(pending_.begin(), count, buffer);
@@ -78,6 +80,7 @@ private:
     }
 
     std::deque<ScriptedReply> script_;
+    const VirtualClock& clock_;
     std::string pending_;
     std::string served_;
     std::vector<std::string> written_;

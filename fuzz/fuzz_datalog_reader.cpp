@@ -161,7 +161,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const DetectorModel before = model;
 
     DialogueFaults faults(input);
-    DetectorLinkFactory factory(model, faults.filter(), (selection & echoingLine) != 0);
+    VirtualClock clock;
+    DetectorLinkFactory factory(model, faults.filter(), (selection & echoingLine) != 0, clock);
     const std::string path = archivePath();
     bool succeeded = false;
     {

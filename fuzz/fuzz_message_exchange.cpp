@@ -1,6 +1,7 @@
 // Fuzzes one request/response exchange of the message handler: the frame decoder and the receive
 // loop (echo skipping, standard error replies, retries) on a scripted in-memory link. Input:
-// byte 0 picks the request, byte 1 the number of attempts and the datalog page size, then one
+// byte 0 picks the request, byte 1 the number of attempts, the datalog page size and the line's
+// rate before the exchange, then one
 // reply chunk per write: a control byte (echo, failing write, bytes per read, how the line behaves
 // once the chunk is read up) and the escaped bytes the line returns. The exchange must end in a
 // valid reply or one of the handler's exceptions, and what it reports must match what the line
@@ -27,8 +28,7 @@ using namespace devlib_instr;
 using namespace torvik_fuzz;
 using Handler = FirmwareMessageHandler;
 
-// Short enough that a silent line costs little; the handler's own pauses are not used.
-constexpr uint32_t responseTimeoutMs = 1;
+constexpr uint32_t restingBaudRate = 9600;
 
 struct Exchange {
     std::unique_ptr<FirmwareCmdMessage> request;
@@ -108,14 +108,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint32_t attempts = 1 + (shape & 3);
     DatalogMemoryConfiguration pages;
     pages.pageSize = 1u << (shape >> 2 & 7);  // 1 ... 128
+    const uint32_t startRate = shape & 0x20 ? restingBaudRate : Handler::exchangeBaudRate;
     Exchange exchange = makeExchange(kind, pages);
-    ScriptedLink link(scriptOf(input), Handler::exchangeBaudRate);
+    VirtualClock clock;
+    ScriptedLink link(scriptOf(input), startRate, clock);
 
     Context context;
     context.setLogCallback(ignoreLog, nullptr);
+    context.setClock(clock);
+    const uint32_t timeoutMs = context.exchangePolicy().replyTimeoutMs;
     try {
-        Handler::sendRequest(context, link, *exchange.request, *exchange.response, responseTimeoutMs, attempts, 0);
+        Handler::sendRequest(context, link, *exchange.request, *exchange.response, timeoutMs, attempts, 0);
         checkReply(*exchange.response, link);
+        require(link.baudRate == startRate, "a successful exchange did not restore the line's rate");
     } catch (const Handler::CommunicationFailedException&) {
         require(!exchange.response->valid, "gave up although a reply was accepted");
     } catch (const Handler::StandardErrorResponseException& e) {
@@ -128,6 +133,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // Only a frame that passed its checks reaches the payload parser, whose errors these are.
         require(exchange.response->valid, "a parse error from a frame that was not accepted");
     }
+    require(exchange.response->valid || link.baudRate == Handler::exchangeBaudRate,
+            "a failed exchange did not leave the line at the exchange rate");
     require(link.written().size() <= attempts, "more writes than attempts");
     for (const std::string& frame : link.written())
         require(frame == std::string(exchange.request->frame.begin(), exchange.request->frame.end()),
