@@ -25,21 +25,14 @@ Host* toHost(T* object) {
     return reinterpret_cast<Host*>(static_cast<HandleBase*>(object));
 }
 
-// The host's reference operations on any handle type: every family's addRef/release slot
-// forwards here, so slots 3, 17, 27, 61, 103 (and 4, 18, 28, 62, 104) share one implementation.
-template <class Host>
-Host* addRefHost(Host* handle) noexcept {
-    return reinterpret_cast<Host*>(addRef(reinterpret_cast<HandleBase*>(handle)));
+inline const char16_t* hostText(const InstrWChar* text) {
+    return reinterpret_cast<const char16_t*>(text);
 }
-template <class Host>
-int32_t releaseHost(Host* handle) noexcept {
-    return release(reinterpret_cast<HandleBase*>(handle));
-}
-
-inline const char16_t* hostText(const InstrWChar* text) { return reinterpret_cast<const char16_t*>(text); }
 
 // True when the caller still holds an unhandled error record; such entries then do nothing.
-inline bool errorPending(InstrError** err) { return err != nullptr && *err != nullptr; }
+inline bool errorPending(InstrError** err) {
+    return err != nullptr && *err != nullptr;
+}
 
 // The message of a standard exception: its what() text as UTF-8. Text that is not valid UTF-8 is
 // kept byte for byte (each byte one unit), so the host still gets a readable code-20 record.

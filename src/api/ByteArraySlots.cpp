@@ -12,9 +12,13 @@ namespace {
 // The largest capacity the creation entry honours: the size limit of a 32-bit build.
 constexpr uint32_t maxCapacity = 0x7FFFFFFF;
 
-HandleGuard<ByteArray> lockArray(InstrByteArray* handle) { return lockHandle(fromHost<ByteArray>(handle)); }
+HandleGuard<ByteArray> lockArray(InstrByteArray* handle) {
+    return lockHandle(fromHost<ByteArray>(handle));
+}
 
-bool readable(const void* data, uint32_t size) { return data != nullptr || size == 0; }
+bool readable(const void* data, uint32_t size) {
+    return data != nullptr || size == 0;
+}
 
 }  // namespace
 
@@ -23,10 +27,6 @@ InstrByteArray* byteArrayCreateFromData(const void* data, uint32_t size) noexcep
     return guarded<InstrByteArray*>(nullptr, nullptr,
                                     [&] { return toHost<InstrByteArray>(new ByteArray(data, size)); });
 }
-
-InstrByteArray* byteArrayAddRef(InstrByteArray* handle) noexcept { return addRefHost(handle); }
-
-int32_t byteArrayRelease(InstrByteArray* handle) noexcept { return releaseHost(handle); }
 
 // A capacity the library cannot reserve (above maxCapacity, or memory exhausted) gives null.
 InstrByteArray* byteArrayCreate(uint32_t capacity) noexcept {
@@ -62,7 +62,5 @@ uint32_t byteArraySize(InstrByteArray* handle) noexcept {
     HandleGuard<ByteArray> array = lockArray(handle);
     return array ? array->size() : 0;
 }
-
-const uint8_t* byteArrayConstData(InstrByteArray* handle) noexcept { return byteArrayData(handle); }
 
 }  // namespace devlib_instr::api

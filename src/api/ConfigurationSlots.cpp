@@ -36,14 +36,6 @@ InstrConfiguration* configurationCreate(InstrDevice* handle) noexcept {
     return createBoundTo<Configuration, Device, InstrConfiguration>(handle);
 }
 
-InstrConfiguration* configurationAddRef(InstrConfiguration* handle) noexcept {
-    return addRefHost(handle);
-}
-
-int32_t configurationRelease(InstrConfiguration* handle) noexcept {
-    return releaseHost(handle);
-}
-
 // Option 1 asks for the fingerprint; any other value for the document.
 bool configurationRead(InstrConfiguration* handle, InstrByteArray* request, uint32_t option, InstrByteArray* result,
                        InstrError** err) noexcept {

@@ -6,16 +6,14 @@
 namespace devlib_instr::api {
 
 namespace {
-Context* context(InstrContext* handle) { return fromHost<Context>(handle); }
+Context* context(InstrContext* handle) {
+    return fromHost<Context>(handle);
+}
 }  // namespace
 
 InstrContext* contextCreate(void) noexcept {
     return guarded<InstrContext*>(nullptr, nullptr, [] { return toHost<InstrContext>(new Context); });
 }
-
-InstrContext* contextAddRef(InstrContext* handle) noexcept { return addRefHost(handle); }
-
-int32_t contextRelease(InstrContext* handle) noexcept { return releaseHost(handle); }
 
 // The result carries no information; an invalid context is ignored.
 int32_t contextSetLogCallback(InstrContext* handle, LogCallback fn, void* user) noexcept {
@@ -35,7 +33,8 @@ int32_t contextSetAttribute(InstrContext* handle, uint32_t attribute, const void
                             InstrError** err) noexcept {
     if (errorPending(err)) return 0;
     return guarded(err, 0, [&] {
-        if (value == nullptr || size == 0) throw Error(ErrorCategory::General, ErrorCode::InvalidArgument, msg::invalidBuffer);
+        if (value == nullptr || size == 0)
+            throw Error(ErrorCategory::General, ErrorCode::InvalidArgument, msg::invalidBuffer);
         ContextGuard guard = lockHandleOrThrow(context(handle));
         guard->setAttribute(attribute, value, size);
         return 0;

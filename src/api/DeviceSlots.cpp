@@ -19,14 +19,6 @@ InstrDevice* deviceCreate(InstrContext* handle) noexcept {
     return createBoundTo<Device, Context, InstrDevice>(handle);
 }
 
-InstrDevice* deviceAddRef(InstrDevice* handle) noexcept {
-    return addRefHost(handle);
-}
-
-int32_t deviceRelease(InstrDevice* handle) noexcept {
-    return releaseHost(handle);
-}
-
 bool deviceIsOpen(InstrDevice* handle) noexcept {
     DeviceGuard guard = lockHandle(device(handle));
     return guard && guard->isOpen();

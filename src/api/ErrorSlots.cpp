@@ -9,15 +9,21 @@ InstrError* errorCreate(uint32_t category, uint32_t code, const InstrWChar* mess
     return devlib_instr::errorCreate(category, code, hostText(message));
 }
 
-void errorDelete(InstrError* e) noexcept { devlib_instr::errorDelete(e); }
+void errorDelete(InstrError* e) noexcept {
+    devlib_instr::errorDelete(e);
+}
 
-void errorFree(InstrError** pe) noexcept { devlib_instr::errorFree(pe); }
+void errorFree(InstrError** pe) noexcept {
+    devlib_instr::errorFree(pe);
+}
 
 void errorSet(InstrError** out, uint32_t category, uint32_t code, const InstrWChar* message) noexcept {
     devlib_instr::errorSet(out, category, code, hostText(message));
 }
 
-void errorPass(InstrError** out, InstrError* e) noexcept { devlib_instr::errorPass(out, e); }
+void errorPass(InstrError** out, InstrError* e) noexcept {
+    devlib_instr::errorPass(out, e);
+}
 
 void errorPrependText(InstrError** pe, const InstrWChar* text) noexcept {
     devlib_instr::errorPrependText(pe, hostText(text));
@@ -27,6 +33,8 @@ void errorPassWithText(InstrError** out, InstrError* e, const InstrWChar* text) 
     devlib_instr::errorPassWithText(out, e, hostText(text));
 }
 
-void errorDeleteAndClear(InstrError** pe) noexcept { devlib_instr::errorDeleteAndClear(pe); }
+void errorDeleteAndClear(InstrError** pe) noexcept {
+    devlib_instr::errorDeleteAndClear(pe);
+}
 
 }  // namespace devlib_instr::api

@@ -8,10 +8,14 @@ namespace {
 constexpr uint32_t textEntryCategory = static_cast<uint32_t>(ErrorCategory::InstrDevice);
 constexpr char16_t emptyText[] = u"";
 
-const InstrWChar* toHostText(const char16_t* text) { return reinterpret_cast<const InstrWChar*>(text); }
+const InstrWChar* toHostText(const char16_t* text) {
+    return reinterpret_cast<const InstrWChar*>(text);
+}
 }  // namespace
 
-int32_t isApiAvailable(void) noexcept { return 1; }
+int32_t isApiAvailable(void) noexcept {
+    return 1;
+}
 
 // Entry 0 is "Unable to connect to serial device." (category InstrDevice, number 0, no detail);
 // the texts are static and must not be freed by the caller.

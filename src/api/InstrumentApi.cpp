@@ -28,9 +28,10 @@ constexpr size_t headerBytes = 4 * sizeof(uint32_t);
 #define TORVIK_CHECK_OFFSET_(index, member) \
     static_assert(offsetof(InstrumentAPI, member) == headerBytes + (index) * sizeof(void*), "slot " #index);
 #define TORVIK_CHECK_SLOT_(index, name, result, params) TORVIK_CHECK_OFFSET_(index, name)
+#define TORVIK_CHECK_SHARED_(index, name, result, params, function) TORVIK_CHECK_OFFSET_(index, name)
 #define TORVIK_CHECK_RESERVED_(index, category) TORVIK_CHECK_OFFSET_(index, reserved##index)
 #define TORVIK_CHECK_NULL_(index) TORVIK_CHECK_OFFSET_(index, unused##index)
-INSTR_API_SLOTS(TORVIK_CHECK_SLOT_, TORVIK_CHECK_RESERVED_, TORVIK_CHECK_NULL_)
+INSTR_API_SLOTS(TORVIK_CHECK_SLOT_, TORVIK_CHECK_SHARED_, TORVIK_CHECK_RESERVED_, TORVIK_CHECK_NULL_)
 static_assert(sizeof(InstrumentAPI) == headerBytes + INSTR_API_SLOT_COUNT * sizeof(void*));
 
 InstrumentAPI table;  // zero until the first call fills it
@@ -40,9 +41,13 @@ void fillTable() {
     table.versionMinor = version::minor;
     table.versionPatch = version::patch;
 #define TORVIK_FILL_SLOT_(index, name, result, params) table.name = &api::name;
+// A shared function sits in slots whose types differ only in their pointer types, which every
+// calling convention passes alike: one pointer serves them all, as a host comparing slots sees.
+#define TORVIK_FILL_SHARED_(index, name, result, params, function) \
+    table.name = reinterpret_cast<InstrFn_##name>(&api::function);
 #define TORVIK_FILL_RESERVED_(index, category) table.reserved##index = &api::notSupported<category>;
 #define TORVIK_FILL_NULL_(index)
-    INSTR_API_SLOTS(TORVIK_FILL_SLOT_, TORVIK_FILL_RESERVED_, TORVIK_FILL_NULL_)
+    INSTR_API_SLOTS(TORVIK_FILL_SLOT_, TORVIK_FILL_SHARED_, TORVIK_FILL_RESERVED_, TORVIK_FILL_NULL_)
     table.layoutVersion = 2;
 }
 

@@ -30,14 +30,6 @@ InstrGdcDatalogReader* gdcDatalogReaderCreate(InstrContext* handle) noexcept {
     return createBoundTo<GdcDatalogReader, Context, InstrGdcDatalogReader>(handle);
 }
 
-InstrGdcDatalogReader* gdcDatalogReaderAddRef(InstrGdcDatalogReader* handle) noexcept {
-    return addRefHost(handle);
-}
-
-int32_t gdcDatalogReaderRelease(InstrGdcDatalogReader* handle) noexcept {
-    return releaseHost(handle);
-}
-
 // An invalid device leaves the reader without one.
 void gdcDatalogReaderSetDevice(InstrGdcDatalogReader* handle, InstrDevice* deviceHandle) noexcept {
     quietly([&] { reader(handle)->setDevice(lockHandle(fromHost<Device>(deviceHandle))); });

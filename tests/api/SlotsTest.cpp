@@ -12,12 +12,16 @@
 
 namespace {
 
-const InstrumentAPI& api() { return *GetInstrumentAPI(); }
+const InstrumentAPI& api() {
+    return *GetInstrumentAPI();
+}
 
 std::u16string textOf(const InstrWChar* text) {
     return text == nullptr ? u"<null>" : std::u16string(reinterpret_cast<const char16_t*>(text));
 }
-const InstrWChar* wide(const char16_t* text) { return reinterpret_cast<const InstrWChar*>(text); }
+const InstrWChar* wide(const char16_t* text) {
+    return reinterpret_cast<const InstrWChar*>(text);
+}
 
 // A host reference on a new context, given up at the end of the scope.
 struct ContextRef {
@@ -36,10 +40,12 @@ TEST(Table, OneTableWithHeaderAndNullSlots) {
     std::vector<int> nulls;
     std::vector<int> filled;
 #define CHECK_SLOT(index, name, result, params) (first->name != nullptr ? filled : nulls).push_back(index);
+#define CHECK_SHARED(index, name, result, params, function) CHECK_SLOT(index, name, result, params)
 #define CHECK_RESERVED(index, category) (first->reserved##index != nullptr ? filled : nulls).push_back(index);
 #define CHECK_NULL(index) (first->unused##index != nullptr ? filled : nulls).push_back(index);
-    INSTR_API_SLOTS(CHECK_SLOT, CHECK_RESERVED, CHECK_NULL)
+    INSTR_API_SLOTS(CHECK_SLOT, CHECK_SHARED, CHECK_RESERVED, CHECK_NULL)
 #undef CHECK_SLOT
+#undef CHECK_SHARED
 #undef CHECK_RESERVED
 #undef CHECK_NULL
     EXPECT_EQ(nulls, (std::vector<int>{73, 74, 75, 99}));
@@ -68,7 +74,7 @@ TEST(Table, NotSupportedSlotsReturnACode17Record) {
     std::vector<Stub> stubs;
 #define IGNORE_SLOT(...)
 #define ADD_RESERVED(index, category) stubs.push_back({index, category, api().reserved##index});
-    INSTR_API_SLOTS(IGNORE_SLOT, ADD_RESERVED, IGNORE_SLOT)
+    INSTR_API_SLOTS(IGNORE_SLOT, IGNORE_SLOT, ADD_RESERVED, IGNORE_SLOT)
 #undef ADD_RESERVED
 #undef IGNORE_SLOT
     ASSERT_EQ(stubs.size(), 10u + 2 + 14 + 23 + 1 + 1);
@@ -146,7 +152,8 @@ TEST_P(SetAttribute, ChecksInOrder) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, SetAttribute,
     testing::Values(AttributeCase{"Separator", true, 0, true, 2, 0, u""},
-                    AttributeCase{"NullValue", true, 0, false, 2, 1, u"Invalid buffer size or buffer is a null pointer"},
+                    AttributeCase{"NullValue", true, 0, false, 2, 1,
+                                  u"Invalid buffer size or buffer is a null pointer"},
                     AttributeCase{"ZeroSize", false, 1, true, 0, 1, u"Invalid buffer size or buffer is a null pointer"},
                     AttributeCase{"BadContext", false, 1, true, 2, 1, u"The API pointer is nullptr"},
                     AttributeCase{"UnknownAttribute", true, 1, true, 2, 17, u"Unknown attribute for context: 1"},

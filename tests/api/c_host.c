@@ -1,5 +1,5 @@
 /* A host written in C: loads the table through the public header only and checks the header
- * words, the null slots, the error-record slots and a not-supported slot. Exits non-zero on the
+ * words, the null and shared slots, the error-record slots and a not-supported slot. Exits non-zero on the
  * first failed check. */
 #include <stdio.h>
 #include <stdlib.h>
@@ -8,12 +8,12 @@
 
 static int failures = 0;
 
-#define CHECK(condition)                                                  \
-    do {                                                                  \
-        if (!(condition)) {                                               \
+#define CHECK(condition)                                                                  \
+    do {                                                                                  \
+        if (!(condition)) {                                                               \
             fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
-            ++failures;                                                   \
-        }                                                                 \
+            ++failures;                                                                   \
+        }                                                                                 \
     } while (0)
 
 /* True when the null-terminated wide text equals the expected one. */
@@ -38,6 +38,26 @@ static void checkHeader(const InstrumentAPI* api) {
     CHECK(api->unused75 == NULL);
     CHECK(api->unused99 == NULL);
     CHECK(api->isApiAvailable() == 1);
+}
+
+/* Any function pointer, for comparing slots of different types. */
+typedef void (*AnyFunction)(void);
+
+/* One add-reference function fills slots 3, 17, 27, 61 and 103, one release function slots 4, 18,
+ * 28, 62 and 104, and slots 23 and 25 hold the same function. */
+static void checkSharedSlots(const InstrumentAPI* api) {
+    const AnyFunction addRefs[] = {(AnyFunction)api->contextAddRef, (AnyFunction)api->byteArrayAddRef,
+                                   (AnyFunction)api->deviceAddRef, (AnyFunction)api->gdcDatalogReaderAddRef,
+                                   (AnyFunction)api->configurationAddRef};
+    const AnyFunction releases[] = {(AnyFunction)api->contextRelease, (AnyFunction)api->byteArrayRelease,
+                                    (AnyFunction)api->deviceRelease, (AnyFunction)api->gdcDatalogReaderRelease,
+                                    (AnyFunction)api->configurationRelease};
+    for (size_t i = 1; i < sizeof addRefs / sizeof addRefs[0]; ++i) {
+        CHECK(addRefs[i] == addRefs[0]);
+        CHECK(releases[i] == releases[0]);
+    }
+    CHECK(addRefs[0] != releases[0]);
+    CHECK((AnyFunction)api->byteArrayData == (AnyFunction)api->byteArrayConstData);
 }
 
 static void checkErrorRecords(const InstrumentAPI* api) {
@@ -91,6 +111,7 @@ int main(void) {
     const InstrumentAPI* api = GetInstrumentAPI();
     checkHeader(api);
     if (api == NULL) return EXIT_FAILURE;
+    checkSharedSlots(api);
     checkErrorRecords(api);
     checkContextAndStubs(api);
     if (failures != 0) fprintf(stderr, "%d check(s) failed\n", failures);
