@@ -1,26 +1,27 @@
 // The callbacks a context uses until the host installs its own.
 #include <algorithm>
-#include <cstdio>
+#include <string>
 #include <string_view>
 
 #include "core/Context.hpp"
 #include "core/MessageCatalogue.hpp"
-#include "core/TextConversion.hpp"
+#include "core/StandardOutput.hpp"
 
 namespace devlib_instr {
 
-// Writes "LEVEL: text" and a line feed to standard output, as UTF-8 (the console's wide stream on
-// this platform). Levels above 3 are ignored.
+// Writes "LEVEL: text" and a line feed to standard output (see writeStandardOutput). Levels
+// above 3 are ignored. Nothing is raised into the caller: a line that cannot be built is dropped.
 void consoleLogger(int32_t level, const InstrWChar* text, void*) {
     static constexpr const char16_t* prefixes[] = {msg::logPrefixDebug, msg::logPrefixInfo, msg::logPrefixWarn,
                                                    msg::logPrefixError};
     if (level < 0 || level > 3) return;
-    std::u16string line(prefixes[level]);
-    if (text != nullptr) line += reinterpret_cast<const char16_t*>(text);
-    line += u'\n';
-    std::string bytes = toUtf8(line);
-    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
-    std::fflush(stdout);
+    try {
+        std::u16string line(prefixes[level]);
+        if (text != nullptr) line += reinterpret_cast<const char16_t*>(text);
+        line += u'\n';
+        writeStandardOutput(line);
+    } catch (...) {
+    }
 }
 
 // Entry 0 is the library's one text; any other entry, or no room, gives 0.
