@@ -1,5 +1,7 @@
 #include "api/ApiBoundary.hpp"
 
+#include <algorithm>
+
 namespace devlib_instr::api {
 
 std::u16string standardExceptionText(const char* what) noexcept {
@@ -18,6 +20,13 @@ std::u16string standardExceptionText(const char* what) noexcept {
 
 void report(InstrError** err, uint32_t category, uint32_t code, const std::u16string& message) noexcept {
     if (err != nullptr) *err = errorCreate(category, code, message.c_str());
+}
+
+uint32_t copyErrors(const std::vector<Error>& errors, InstrError** list, uint32_t capacity) {
+    const size_t count = list != nullptr ? std::min<size_t>(errors.size(), capacity) : 0;
+    for (size_t i = 0; i < count; ++i)
+        list[i] = errorCreate(errors[i].category, errors[i].code, errors[i].message.c_str());
+    return static_cast<uint32_t>(errors.size());
 }
 
 }  // namespace devlib_instr::api

@@ -5,6 +5,7 @@
 #include <exception>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "core/Error.hpp"
 #include "core/ErrorRecord.hpp"
@@ -73,6 +74,10 @@ void guardedVoid(InstrError** err, Work&& work) noexcept {
         return 0;
     });
 }
+
+// The error-list slots (72, 107): records for the first min(count, capacity) errors go into
+// list (when it is non-null), and the full count is returned.
+uint32_t copyErrors(const std::vector<Error>& errors, InstrError** list, uint32_t capacity);
 
 // The creation entries of objects bound to a parent (a device to its context, a reader to its
 // context, a configuration to its device): the new object keeps a usage of the parent. Null for an

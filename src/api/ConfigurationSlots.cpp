@@ -1,6 +1,5 @@
 // Configuration slots: a configuration on a device reads and writes the detector's configuration
 // as a JSON document carried in byte arrays.
-#include <algorithm>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -58,16 +57,8 @@ bool configurationWrite(InstrConfiguration* handle, InstrByteArray* document, In
     });
 }
 
-// Writes records for the first min(count, capacity) errors and returns the full count.
 uint32_t configurationGetErrors(InstrConfiguration* handle, InstrError** list, uint32_t capacity) noexcept {
-    return guarded(nullptr, 0u, [&] {
-        const std::vector<Error> errors = configuration(handle)->d->errors();
-        const size_t count = list != nullptr ? std::min<size_t>(errors.size(), capacity) : 0;
-        for (size_t i = 0; i < count; ++i)
-            list[i] = errorCreate(errors[i].category, errors[i].code,
-                                  reinterpret_cast<const InstrWChar*>(errors[i].message.c_str()));
-        return static_cast<uint32_t>(errors.size());
-    });
+    return guarded(nullptr, 0u, [&] { return copyErrors(configuration(handle)->d->errors(), list, capacity); });
 }
 
 }  // namespace devlib_instr::api

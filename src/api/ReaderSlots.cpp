@@ -1,8 +1,6 @@
 // GDC datalog reader slots: creation, references, settings, the run and its outcome.
-#include <algorithm>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "api/ApiBoundary.hpp"
 #include "api/Slots.hpp"
@@ -32,71 +30,64 @@ InstrGdcDatalogReader* gdcDatalogReaderCreate(InstrContext* handle) noexcept {
 
 // An invalid device leaves the reader without one.
 void gdcDatalogReaderSetDevice(InstrGdcDatalogReader* handle, InstrDevice* deviceHandle) noexcept {
-    quietly([&] { reader(handle)->setDevice(lockHandle(fromHost<Device>(deviceHandle))); });
+    quietly([&] { reader(handle)->d->setDevice(lockHandle(fromHost<Device>(deviceHandle))); });
 }
 
+// Options: 0 skip measurement data, 1 skip event data, 2 skip debug data, 3 read everything from
+// the beginning instead of only the new part; other numbers have no effect.
 void gdcDatalogReaderSetSectionSelected(InstrGdcDatalogReader* handle, uint32_t option, uint32_t selected) noexcept {
-    quietly([&] { reader(handle)->setSectionSelected(static_cast<int32_t>(option), selected != 0); });
+    quietly([&] { reader(handle)->d->setSectionSelected(static_cast<int32_t>(option), selected != 0); });
 }
 
 // A null path counts as none (the start then reports it).
 void gdcDatalogReaderSetOutputPath(InstrGdcDatalogReader* handle, const InstrWChar* path) noexcept {
     quietly(
-        [&] { reader(handle)->setOutputPath(path != nullptr ? std::u16string(hostText(path)) : std::u16string()); });
+        [&] { reader(handle)->d->setOutputPath(path != nullptr ? std::u16string(hostText(path)) : std::u16string()); });
 }
 
 bool gdcDatalogReaderStart(InstrGdcDatalogReader* handle, InstrError** err) noexcept {
     if (errorPending(err)) return false;
     return guarded(err, false, [&] {
-        reader(handle)->start();
+        reader(handle)->d->Start();
         return true;
     });
 }
 
 bool gdcDatalogReaderIsFinished(InstrGdcDatalogReader* handle) noexcept {
-    return guarded(nullptr, false, [&] { return reader(handle)->isFinished(); });
+    return guarded(nullptr, false, [&] { return reader(handle)->d->IsFinished(); });
 }
 
 bool gdcDatalogReaderWait(InstrGdcDatalogReader* handle, int32_t timeoutMs) noexcept {
-    return guarded(nullptr, false, [&] { return reader(handle)->wait(timeoutMs); });
+    return guarded(nullptr, false, [&] { return reader(handle)->d->Wait(timeoutMs); });
 }
 
 bool gdcDatalogReaderAbort(InstrGdcDatalogReader* handle, InstrError** err) noexcept {
     if (errorPending(err)) return false;
     return guarded(err, false, [&] {
-        reader(handle)->abort();
+        reader(handle)->d->Cancel();
         return true;
     });
 }
 
 void gdcDatalogReaderGetProgress(InstrGdcDatalogReader* handle, double* progress) noexcept {
     quietly([&] {
-        const double value = reader(handle)->progress();
+        const double value = reader(handle)->d->progress();
         if (progress != nullptr) *progress = value;
     });
 }
 
 bool gdcDatalogReaderSucceeded(InstrGdcDatalogReader* handle) noexcept {
-    return guarded(nullptr, false, [&] { return reader(handle)->succeeded(); });
+    return guarded(nullptr, false, [&] { return reader(handle)->d->succeeded(); });
 }
 
-// Writes records for the first min(count, capacity) errors and returns the full count.
 uint32_t gdcDatalogReaderGetErrors(InstrGdcDatalogReader* handle, InstrError** list, uint32_t capacity) noexcept {
-    return guarded(nullptr, 0u, [&] {
-        const std::vector<Error> errors = reader(handle)->errors();
-        if (list != nullptr && capacity != 0) {
-            const size_t count = std::min<size_t>(errors.size(), capacity);
-            for (size_t i = 0; i < count; ++i)
-                list[i] = devlib_instr::errorCreate(errors[i].category, errors[i].code, errors[i].message.c_str());
-        }
-        return static_cast<uint32_t>(errors.size());
-    });
+    return guarded(nullptr, 0u, [&] { return copyErrors(reader(handle)->d->errors(), list, capacity); });
 }
 
 void gdcDatalogReaderSetTexts(InstrGdcDatalogReader* handle, const InstrWChar* first,
                               const InstrWChar* second) noexcept {
     if (first == nullptr || second == nullptr) return;
-    quietly([&] { reader(handle)->setTexts(hostText(first), hostText(second)); });
+    quietly([&] { reader(handle)->d->setTexts(hostText(first), hostText(second)); });
 }
 
 }  // namespace devlib_instr::api

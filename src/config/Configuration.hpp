@@ -1,8 +1,10 @@
 // The configuration handle the host holds: reads and writes the detector's configuration as a
-// fieldconfig document. It keeps its device (and through it the device's context) alive.
+// fieldconfig document. The work is the private part `d`, which the configuration slots use
+// directly; it keeps the device (and through it the device's context) alive.
 #pragma once
 
 #include <memory>
+#include <utility>
 
 #include "config/ConfigurationPrivate.hpp"
 #include "core/Handle.hpp"
@@ -12,9 +14,9 @@ namespace devlib_instr {
 
 class Configuration : public ExternalRefCountableT<Configuration> {
 public:
-    explicit Configuration(DeviceGuard device) : d(std::make_shared<ConfigurationPrivate>(std::move(device))) {}
+    explicit Configuration(DeviceGuard device) : d(std::make_unique<ConfigurationPrivate>(std::move(device))) {}
 
-    std::shared_ptr<ConfigurationPrivate> d;
+    const std::unique_ptr<ConfigurationPrivate> d;
 };
 
 using ConfigurationGuard = HandleGuard<Configuration>;
