@@ -1,17 +1,13 @@
-// The entry conventions every slot shares, written once: the three catch clauses that turn
-// failures into error records, the "error already pending" test, and handle resolution.
+// The entry conventions every slot shares, written once: the boundary that turns failures into
+// error records, the "error already pending" test, and handle resolution.
 #pragma once
 
-#include <exception>
-#include <string>
 #include <utility>
 #include <vector>
 
 #include "core/Error.hpp"
 #include "core/ErrorRecord.hpp"
 #include "core/Handle.hpp"
-#include "core/MessageCatalogue.hpp"
-#include "core/TextConversion.hpp"
 #include "torvik/instrument_api.h"
 
 namespace devlib_instr::api {
@@ -35,33 +31,19 @@ inline bool errorPending(InstrError** err) {
     return err != nullptr && *err != nullptr;
 }
 
-// The message of a standard exception: its what() text as UTF-8. Text that is not valid UTF-8 is
-// kept byte for byte (each byte one unit), so the host still gets a readable code-20 record.
-std::u16string standardExceptionText(const char* what) noexcept;
+// Inside a catch block: stores the record of the exception in flight in *err (when err is
+// non-null). Error → its own category, code and message; another standard exception → category 0,
+// code 20 and its what() text; anything else → category 0, code 20, "An internal error occurred.".
+void reportCaughtException(InstrError** err) noexcept;
 
-void report(InstrError** err, uint32_t category, uint32_t code, const std::u16string& message) noexcept;
-
-// For entries whose family is not built yet: category 0, code 17, empty message through err.
-inline bool reportNotSupported(InstrError** err) noexcept {
-    report(err, static_cast<uint32_t>(ErrorCategory::General), static_cast<uint32_t>(ErrorCode::NotSupported), u"");
-    return false;
-}
-
-// Runs `work` inside the boundary: Error → its own record; other standard exceptions → category 0,
-// code 20 with their text; anything else → category 0, code 20, "An internal error occurred.".
-// A failure is written to *err (when err is non-null) and `failed` is returned.
+// Runs `work` inside the boundary: a failure is reported through err (see reportCaughtException)
+// and `failed` is returned.
 template <class Result, class Work>
 Result guarded(InstrError** err, Result failed, Work&& work) noexcept {
     try {
         return std::forward<Work>(work)();
-    } catch (const Error& e) {
-        report(err, e.category, e.code, e.message);
-    } catch (const std::exception& e) {
-        report(err, static_cast<uint32_t>(ErrorCategory::General), static_cast<uint32_t>(ErrorCode::InternalError),
-               standardExceptionText(e.what()));
     } catch (...) {
-        report(err, static_cast<uint32_t>(ErrorCategory::General), static_cast<uint32_t>(ErrorCode::InternalError),
-               msg::internalError);
+        reportCaughtException(err);
     }
     return failed;
 }

@@ -2,6 +2,7 @@
 #include "api/ApiBoundary.hpp"
 #include "api/Slots.hpp"
 #include "core/Context.hpp"
+#include "core/MessageCatalogue.hpp"
 
 namespace devlib_instr::api {
 
@@ -32,13 +33,13 @@ int32_t contextSetTextCallback(InstrContext* handle, TextCallback fn, void* user
 int32_t contextSetAttribute(InstrContext* handle, uint32_t attribute, const void* value, uint32_t size,
                             InstrError** err) noexcept {
     if (errorPending(err)) return 0;
-    return guarded(err, 0, [&] {
+    guardedVoid(err, [&] {
         if (value == nullptr || size == 0)
             throw Error(ErrorCategory::General, ErrorCode::InvalidArgument, msg::invalidBuffer);
         ContextGuard guard = lockHandleOrThrow(context(handle));
         guard->setAttribute(attribute, value, size);
-        return 0;
     });
+    return 0;
 }
 
 }  // namespace devlib_instr::api

@@ -5,6 +5,7 @@
 #include "api/ApiBoundary.hpp"
 #include "api/Slots.hpp"
 #include "core/Context.hpp"
+#include "core/MessageCatalogue.hpp"
 #include "device/Device.hpp"
 
 namespace devlib_instr::api {
@@ -28,8 +29,8 @@ bool deviceIsOpen(InstrDevice* handle) noexcept {
 bool deviceOpen(InstrDevice* handle, const char* port, InstrError** err) noexcept {
     if (errorPending(err)) return false;
     if (handle == nullptr || port == nullptr || *port == '\0') {
-        report(err, static_cast<uint32_t>(ErrorCategory::General), static_cast<uint32_t>(ErrorCode::InvalidArgument),
-               msg::invalidArgument);
+        devlib_instr::errorSet(err, static_cast<uint32_t>(ErrorCategory::General),
+                               static_cast<uint32_t>(ErrorCode::InvalidArgument), msg::invalidArgument);
         return false;
     }
     return guarded(err, false, [&] {

@@ -1,6 +1,7 @@
 // General slots: availability and the library's one-entry text table.
 #include "api/ApiBoundary.hpp"
 #include "api/Slots.hpp"
+#include "core/MessageCatalogue.hpp"
 
 namespace devlib_instr::api {
 

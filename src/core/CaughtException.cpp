@@ -3,7 +3,6 @@
 #include <exception>
 #include <string>
 
-#include "core/TextConversion.hpp"
 #include "torvik/uart_interface.hpp"
 
 namespace devlib_instr {
@@ -24,9 +23,9 @@ CaughtException describeCaughtException(const FailureWording& wording) {
     } catch (const CommInterface::CommError& e) {
         if (!wording.commErrorPrefix.empty())
             return worded(wording, std::u16string(wording.commErrorPrefix) + widen(std::to_string(e.code)));
-        return worded(wording, std::u16string(wording.exceptionPrefix) + widen(e.what()));
+        return worded(wording, std::u16string(wording.exceptionPrefix) + wording.whatText(e.what()));
     } catch (const std::exception& e) {
-        return worded(wording, std::u16string(wording.exceptionPrefix) + widen(e.what()));
+        return worded(wording, std::u16string(wording.exceptionPrefix) + wording.whatText(e.what()));
     } catch (...) {
         return worded(wording, std::u16string(wording.unknownText));
     }

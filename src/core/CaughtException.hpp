@@ -4,9 +4,11 @@
 // records the result as it needs.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "core/Error.hpp"
+#include "core/TextConversion.hpp"
 
 namespace devlib_instr {
 
@@ -18,6 +20,8 @@ struct FailureWording {
     std::u16string_view commErrorPrefix;  // followed by the CommError's code in decimal
     std::u16string_view exceptionPrefix;  // followed by what(), widened
     std::u16string_view unknownText;      // for anything that is not a standard exception
+    // How what() becomes text: widened byte by byte unless the module reads it otherwise.
+    std::u16string (*whatText)(const char* what) = static_cast<std::u16string (*)(const char*)>(&widen);
 };
 
 struct CaughtException {

@@ -74,14 +74,19 @@ inline constexpr char16_t deviceOrOutputPathUndefined[] = u"Device or the output
 inline constexpr char16_t deviceNotConnected[] = u"Device is not connected or serial port is not defined";
 inline constexpr char16_t outputFileExists[] = u"Output file exists";
 inline constexpr char16_t exceptionWhileReadingDatalog[] = u"Caught an exception while reading the GDC datalog. ";
-inline constexpr char16_t unknownExceptionReadingDatalog[] = u"Caught an unknown exception while reading the GDC datalog";
-inline constexpr char16_t unknownExceptionReadingDatalogDot[] = u"Caught an unknown exception while reading the GDC datalog.";
+inline constexpr char16_t unknownExceptionReadingDatalog[] =
+    u"Caught an unknown exception while reading the GDC datalog";
+inline constexpr char16_t unknownExceptionReadingDatalogDot[] =
+    u"Caught an unknown exception while reading the GDC datalog.";
 inline constexpr char16_t commErrorReadingDatalog[] = u"Communication error while reading the GDC datalog. Error code ";
-inline constexpr char16_t unknownExceptionOpeningDatalog[] = u"Caught an unknown exception while opening the GDC datalog";
-inline constexpr char16_t unknownExceptionWritingDatalog[] = u"Caught an unknown exception while writing the GDC datalog";
+inline constexpr char16_t unknownExceptionOpeningDatalog[] =
+    u"Caught an unknown exception while opening the GDC datalog";
+inline constexpr char16_t unknownExceptionWritingDatalog[] =
+    u"Caught an unknown exception while writing the GDC datalog";
 inline constexpr char16_t retriggeringMaintenance[] = u"Re-triggering maintenance mode.";
 inline constexpr char16_t sayingHello[] = u"Saying hello to device.";
-inline constexpr char16_t exchangingFootprint[] = u"Exchanging footprint with device, to generate device GSR-ID from response.";
+inline constexpr char16_t exchangingFootprint[] =
+    u"Exchanging footprint with device, to generate device GSR-ID from response.";
 inline constexpr char readingAllFormat[] = "Reading _all_ GDC datalog data for section %d from device.";
 inline constexpr char readingNewFormat[] = "Reading _new_ GDC datalog data for section %d from device.";
 inline constexpr char movingReadPointerFormat[] = "Moving read pointer of GDC datalog for section %d.";
@@ -90,7 +95,8 @@ inline constexpr char16_t creatingSoftware[] = u"Torvik Device Library";
 inline constexpr char16_t unknownText[] = u"Unknown";
 inline constexpr char libraryVersionFormat[] = "{:02}.{:02}.{:02}";
 inline constexpr char metaDataLogFormat[] =
-    "Meta-data:\n   serial number : \"{}\"\n     part number : \"{}\"\n   GSR device ID : \"{}\"\nfirmware version : \"{}\"\n";
+    "Meta-data:\n   serial number : \"{}\"\n     part number : \"{}\"\n"
+    "   GSR device ID : \"{}\"\nfirmware version : \"{}\"\n";
 inline constexpr char deviceAndHostTimeFormat[] = "Device time is {}. Host time is {}.";
 
 // Database layout and communicator (category 5 unless noted)
@@ -136,17 +142,23 @@ inline constexpr char16_t invalidTypeForPath[] = u"Invalid data type in JSON for
 inline constexpr char16_t convertingReadFailed[] = u"Converting of the read response in the internal structure failed";
 inline constexpr char16_t convertingWriteFailed[] = u"Converting of the write request in the internal structure failed";
 inline constexpr char16_t jsonCannotBeParsed[] = u"JSON data can not be parsed";
-inline constexpr char16_t exceptionParsingJson[] = u"Caught an exception while parsing the JSON configuration request. ";
+inline constexpr char16_t exceptionParsingJson[] =
+    u"Caught an exception while parsing the JSON configuration request. ";
 inline constexpr char16_t readingDatabaseFailed[] = u"Reading of the database failed";
-inline constexpr char16_t commErrorReadingConfiguration[] = u"Communication error while reading the configuration. CommError: ";
-inline constexpr char16_t commErrorWritingConfiguration[] = u"Communication error while writing the configuration. CommError: ";
+inline constexpr char16_t commErrorReadingConfiguration[] =
+    u"Communication error while reading the configuration. CommError: ";
+inline constexpr char16_t commErrorWritingConfiguration[] =
+    u"Communication error while writing the configuration. CommError: ";
 inline constexpr char16_t exceptionReadingConfiguration[] = u"Caught an exception while reading the configuration. ";
 inline constexpr char16_t exceptionWritingConfiguration[] = u"Caught an exception while writing the configuration. ";
-inline constexpr char16_t unknownExceptionReadingConfiguration[] = u"Caught an unknown exception while reading the configuration.";
-inline constexpr char16_t unknownExceptionWritingConfiguration[] = u"Caught an unknown exception while writing the configuration.";
+inline constexpr char16_t unknownExceptionReadingConfiguration[] =
+    u"Caught an unknown exception while reading the configuration.";
+inline constexpr char16_t unknownExceptionWritingConfiguration[] =
+    u"Caught an unknown exception while writing the configuration.";
 inline constexpr char16_t invalidationFailed[] = u"Invalidation data failed for the not supported configuration key";
 inline constexpr char16_t gasFeaturesInvalid[] = u"the gas features must be valid for unit conversion";
 inline constexpr char16_t gasFeaturesNoUnit[] = u"the gas features must return a unit for all configured channels";
-inline constexpr char16_t gasFeaturesInvalidUnit[] = u"the gas features must return a valid unit for all configured channels";
+inline constexpr char16_t gasFeaturesInvalidUnit[] =
+    u"the gas features must return a valid unit for all configured channels";
 
 }  // namespace devlib_instr::msg

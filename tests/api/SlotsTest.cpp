@@ -157,6 +157,8 @@ INSTANTIATE_TEST_SUITE_P(
                     AttributeCase{"ZeroSize", false, 1, true, 0, 1, u"Invalid buffer size or buffer is a null pointer"},
                     AttributeCase{"BadContext", false, 1, true, 2, 1, u"The API pointer is nullptr"},
                     AttributeCase{"UnknownAttribute", true, 1, true, 2, 17, u"Unknown attribute for context: 1"},
+                    AttributeCase{"AttributeAboveInt32", true, 4294967295u, true, 2, 17,
+                                  u"Unknown attribute for context: -1"},  // the number is read as signed
                     AttributeCase{"WrongSize", true, 0, true, 4, 1, u"Wrong decimal separator in the container"}),
     [](const testing::TestParamInfo<AttributeCase>& info) { return std::string(info.param.name); });
 
