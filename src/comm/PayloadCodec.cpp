@@ -58,37 +58,16 @@ const uint8_t* ByteReader::need(size_t count) {
     return at;
 }
 
-void ByteReader::take(uint8_t& value) {
-    value = *need(1);
-}
-
-void ByteReader::take(uint16_t& value) {
-    const uint8_t* at = need(2);
-    value = static_cast<uint16_t>(at[0] | at[1] << 8);
-}
-
-void ByteReader::take(uint32_t& value) {
-    const uint8_t* at = need(4);
-    value = static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8 | static_cast<uint32_t>(at[2]) << 16 |
-            static_cast<uint32_t>(at[3]) << 24;
-}
-
 uint8_t ByteReader::u8() {
-    uint8_t value = 0;
-    take(value);
-    return value;
+    return *need(1);
 }
 
 uint16_t ByteReader::u16() {
-    uint16_t value = 0;
-    take(value);
-    return value;
+    return static_cast<uint16_t>(readLittleEndian(need(2), 2));
 }
 
 uint32_t ByteReader::u32() {
-    uint32_t value = 0;
-    take(value);
-    return value;
+    return readLittleEndian(need(4), 4);
 }
 
 void ByteReader::skip(size_t count) {
@@ -97,10 +76,6 @@ void ByteReader::skip(size_t count) {
 
 void appendBigEndian(std::vector<uint8_t>& out, uint32_t value, size_t bytes) {
     for (size_t i = bytes; i-- > 0;) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
-}
-
-void appendLittleEndian(std::vector<uint8_t>& out, uint32_t value, size_t bytes) {
-    for (size_t i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
 }
 
 }  // namespace devlib_instr

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/LittleEndian.hpp"
+
 namespace devlib_instr {
 
 // Appends two upper-case hexadecimal digits per byte, high nibble first.
@@ -29,9 +31,6 @@ public:
     ByteReader(const uint8_t* begin, const uint8_t* end) : position_(begin), end_(end) {}
     explicit ByteReader(const std::vector<uint8_t>& bytes) : ByteReader(bytes.data(), bytes.data() + bytes.size()) {}
 
-    void take(uint8_t& value);
-    void take(uint16_t& value);
-    void take(uint32_t& value);
     uint8_t u8();
     uint16_t u16();
     uint32_t u32();
@@ -47,8 +46,8 @@ private:
     const uint8_t* end_;
 };
 
-// Lays numbers out byte by byte for request payloads.
+// Lays a number out most significant byte first for request payloads (appendLittleEndian, the
+// other order, is in core/LittleEndian.hpp).
 void appendBigEndian(std::vector<uint8_t>& out, uint32_t value, size_t bytes);
-void appendLittleEndian(std::vector<uint8_t>& out, uint32_t value, size_t bytes);
 
 }  // namespace devlib_instr

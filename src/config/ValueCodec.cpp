@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "config/DatabaseLayout.hpp"
+#include "core/LittleEndian.hpp"
 
 namespace devlib_instr {
 
@@ -35,16 +36,6 @@ const ChoiceField* choiceOf(Encoding encoding) {
         default:
             return nullptr;
     }
-}
-
-uint32_t readLittleEndian(const uint8_t* bytes, uint32_t width) {
-    uint32_t value = 0;
-    for (uint32_t i = width; i-- > 0;) value = (value << 8) | bytes[i];
-    return value;
-}
-
-void writeLittleEndian(uint32_t value, uint8_t* bytes, uint32_t width) {
-    for (uint32_t i = 0; i < width; ++i) bytes[i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
 Value numberOfClass(ConfigurationKey key, uint32_t number) {
