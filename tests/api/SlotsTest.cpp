@@ -1,5 +1,5 @@
-// The table and the slots of the general, error, context and byte-array families, called through
-// the table as a host would.
+// The table and the slots of the general and context families, and handle lifetimes, called
+// through the table as a host would.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -8,50 +8,14 @@
 #include <thread>
 #include <vector>
 
-#include "torvik/instrument_api.h"
+#include "api/SlotTestSupport.hpp"
 
 namespace {
 
-const InstrumentAPI& api() {
-    return *GetInstrumentAPI();
-}
-
-std::u16string textOf(const InstrWChar* text) {
-    return text == nullptr ? u"<null>" : std::u16string(reinterpret_cast<const char16_t*>(text));
-}
-const InstrWChar* wide(const char16_t* text) {
-    return reinterpret_cast<const InstrWChar*>(text);
-}
-
-// A host reference on a new context, given up at the end of the scope.
-struct ContextRef {
-    ContextRef() : handle(api().contextAddRef(api().contextCreate())) {}
-    ~ContextRef() { api().contextRelease(handle); }
-    InstrContext* handle;
-};
-
-TEST(Table, OneTableWithHeaderAndNullSlots) {
-    const InstrumentAPI* first = GetInstrumentAPI();
-    EXPECT_EQ(first, GetInstrumentAPI());
-    EXPECT_EQ(first->layoutVersion, 2u);
-    EXPECT_EQ(first->versionMajor, 2u);
-    EXPECT_EQ(first->versionMinor, 9u);
-    EXPECT_EQ(first->versionPatch, 0u);
-    std::vector<int> nulls;
-    std::vector<int> filled;
-#define CHECK_SLOT(index, name, result, params) (first->name != nullptr ? filled : nulls).push_back(index);
-#define CHECK_SHARED(index, name, result, params, function) CHECK_SLOT(index, name, result, params)
-#define CHECK_RESERVED(index, category) (first->reserved##index != nullptr ? filled : nulls).push_back(index);
-#define CHECK_NULL(index) (first->unused##index != nullptr ? filled : nulls).push_back(index);
-    INSTR_API_SLOTS(CHECK_SLOT, CHECK_SHARED, CHECK_RESERVED, CHECK_NULL)
-#undef CHECK_SLOT
-#undef CHECK_SHARED
-#undef CHECK_RESERVED
-#undef CHECK_NULL
-    EXPECT_EQ(nulls, (std::vector<int>{73, 74, 75, 99}));
-    EXPECT_EQ(filled.size() + nulls.size(), size_t{INSTR_API_SLOT_COUNT});
-    EXPECT_EQ(first->isApiAvailable(), 1);
-}
+using slot_test::api;
+using slot_test::ContextRef;
+using slot_test::textOf;
+using slot_test::wide;
 
 TEST(Table, SharedReferenceSlotsWorkOnEveryFamily) {
     InstrByteArray* array = api().byteArrayAddRef(api().byteArrayCreate(0));
@@ -64,30 +28,30 @@ TEST(Table, SharedReferenceSlotsWorkOnEveryFamily) {
     EXPECT_EQ(api().configurationRelease(nullptr), 0);
 }
 
-// Every not-supported slot: no work, a new record of its family's category, code 17, empty text.
+// The not-supported slots by their place in the table (slot n is word n + 4): no work, a new
+// record of the family's category, code 17 and an empty message.
 TEST(Table, NotSupportedSlotsReturnACode17Record) {
-    struct Stub {
-        int index;
+    struct Range {
+        int first;
+        int last;
         uint32_t category;
-        InstrNotSupportedFn fn;
     };
-    std::vector<Stub> stubs;
-#define IGNORE_SLOT(...)
-#define ADD_RESERVED(index, category) stubs.push_back({index, category, api().reserved##index});
-    INSTR_API_SLOTS(IGNORE_SLOT, IGNORE_SLOT, ADD_RESERVED, IGNORE_SLOT)
-#undef ADD_RESERVED
-#undef IGNORE_SLOT
-    ASSERT_EQ(stubs.size(), 10u + 2 + 14 + 23 + 1 + 1);
-    for (const Stub& stub : stubs) {
-        SCOPED_TRACE(stub.index);
-        InstrError* e = stub.fn();
-        ASSERT_NE(e, nullptr);
-        EXPECT_EQ(e->category, stub.category);
-        EXPECT_EQ(e->code, 17u);
-        EXPECT_EQ(textOf(e->message), u"");
-        api().errorDelete(e);
+    const Range ranges[] = {{32, 41, 0}, {42, 43, 2}, {45, 58, 2}, {76, 98, 0}, {100, 100, 0}, {108, 108, 2}};
+    const auto* slots = reinterpret_cast<const InstrNotSupportedFn*>(reinterpret_cast<const char*>(GetInstrumentAPI()) +
+                                                                     4 * sizeof(uint32_t));
+    for (const Range& range : ranges) {
+        for (int index = range.first; index <= range.last; ++index) {
+            SCOPED_TRACE(index);
+            ASSERT_NE(slots[index], nullptr);
+            InstrError* e = slots[index]();
+            ASSERT_NE(e, nullptr);
+            EXPECT_EQ(e->category, range.category);
+            EXPECT_EQ(e->code, 17u);
+            EXPECT_EQ(textOf(e->message), u"");
+            api().errorDelete(e);
+        }
     }
-    InstrError* e = api().deviceWriteContainer(nullptr, nullptr);
+    InstrError* e = api().deviceWriteContainer(nullptr, nullptr);  // slot 44: the device family's record
     ASSERT_NE(e, nullptr);
     EXPECT_EQ(e->category, 2u);
     EXPECT_EQ(e->code, 17u);
@@ -120,18 +84,23 @@ struct AttributeCase {
     std::u16string message;
 };
 
+// Installs a log callback that keeps the texts of the context's log lines in `lines`.
+void collectLog(InstrContext* context, std::vector<std::u16string>& lines) {
+    api().contextSetLogCallback(
+        context,
+        [](int32_t, const InstrWChar* text, void* user) {
+            static_cast<std::vector<std::u16string>*>(user)->push_back(textOf(text));
+        },
+        &lines);
+}
+
 class SetAttribute : public testing::TestWithParam<AttributeCase> {};
 
 TEST_P(SetAttribute, ChecksInOrder) {
     const AttributeCase& c = GetParam();
     ContextRef context;
     std::vector<std::u16string> lines;
-    api().contextSetLogCallback(
-        context.handle,
-        [](int32_t, const InstrWChar* text, void* user) {
-            static_cast<std::vector<std::u16string>*>(user)->push_back(textOf(text));
-        },
-        &lines);
+    collectLog(context.handle, lines);
     const char16_t comma[2] = {u',', 0};
     uint32_t garbage[16] = {};
     InstrContext* target = c.validContext ? context.handle : reinterpret_cast<InstrContext*>(garbage);
@@ -159,7 +128,8 @@ INSTANTIATE_TEST_SUITE_P(
                     AttributeCase{"UnknownAttribute", true, 1, true, 2, 17, u"Unknown attribute for context: 1"},
                     AttributeCase{"AttributeAboveInt32", true, 4294967295u, true, 2, 17,
                                   u"Unknown attribute for context: -1"},  // the number is read as signed
-                    AttributeCase{"WrongSize", true, 0, true, 4, 1, u"Wrong decimal separator in the container"}),
+                    AttributeCase{"WrongSize", true, 0, true, 4, 1, u"Wrong decimal separator in the container"},
+                    AttributeCase{"OneByte", true, 0, true, 1, 1, u"Wrong decimal separator in the container"}),
     [](const testing::TestParamInfo<AttributeCase>& info) { return std::string(info.param.name); });
 
 // Slots 15, 30, 66 and 69 do nothing while the caller still holds an unhandled record.
@@ -177,66 +147,23 @@ TEST(EntryConvention, PendingErrorIsLeftAlone) {
     api().errorDeleteAndClear(&err);
 }
 
-TEST(ErrorSlots, RoundTripThroughTheTable) {
+// A null callback gives the lines back to the built-in logger (standard output) and forgets the
+// host's user data.
+TEST(ContextSlots, NullLogCallbackRestoresTheConsole) {
+    ContextRef context;
+    std::vector<std::u16string> lines;
+    collectLog(context.handle, lines);
+    const char16_t comma = u',';
     InstrError* err = nullptr;
-    api().errorSet(&err, 5, 19, wide(u"Reading of the database failed"));
-    api().errorPrependText(&err, wide(u"Read: "));
-    EXPECT_EQ(textOf(err->message), u"Read: Reading of the database failed");
-    InstrError* passed = nullptr;
-    api().errorPassWithText(&passed, err, wide(u">"));
-    EXPECT_EQ(textOf(passed->message), u">Read: Reading of the database failed");
-    api().errorPass(nullptr, passed);  // deleted
-    InstrError* made = api().errorCreate(0, 1, nullptr);
-    EXPECT_EQ(made->message, nullptr);
-    api().errorFree(&made);
-    EXPECT_EQ(made, nullptr);
-}
-
-TEST(ByteArraySlots, GrowAndRead) {
-    InstrByteArray* array = api().byteArrayAddRef(api().byteArrayCreate(100));
-    EXPECT_EQ(api().byteArraySize(array), 0u);
-    const uint8_t three = 3;
-    const uint8_t oneTwo[] = {1, 2};
-    api().byteArrayAppend(array, &three, 1);
-    api().byteArrayPrepend(array, oneTwo, 2);
-    api().byteArrayResize(array, 5);
-    ASSERT_EQ(api().byteArraySize(array), 5u);
-    EXPECT_EQ(api().byteArrayData(array), api().byteArrayConstData(array));
-    const uint8_t expected[] = {1, 2, 3, 0, 0};
-    EXPECT_EQ(std::memcmp(api().byteArrayConstData(array), expected, 5), 0);
-    api().byteArrayAppend(array, nullptr, 3);  // nothing to read: unchanged
-    api().byteArrayPrepend(array, nullptr, 3);
-    EXPECT_EQ(api().byteArraySize(array), 5u);
-    EXPECT_EQ(api().byteArrayRelease(array), 0);
-}
-
-TEST(ByteArraySlots, CreationLimits) {
-    EXPECT_EQ(api().byteArrayCreate(0x80000000u), nullptr);
-    EXPECT_EQ(api().byteArrayCreate(0xFFFFFFFFu), nullptr);
-    EXPECT_EQ(api().byteArrayCreateFromData(nullptr, 3), nullptr);
-    InstrByteArray* empty = api().byteArrayAddRef(api().byteArrayCreateFromData(nullptr, 0));
-    ASSERT_NE(empty, nullptr);
-    EXPECT_EQ(api().byteArraySize(empty), 0u);
-    EXPECT_EQ(api().byteArrayData(empty), nullptr);
-    const char json[] = "{\"a\":1}";
-    InstrByteArray* copy = api().byteArrayAddRef(api().byteArrayCreateFromData(json, 7));
-    EXPECT_EQ(std::memcmp(api().byteArrayData(copy), json, 7), 0);
-    api().byteArrayRelease(copy);
-    api().byteArrayRelease(empty);
-}
-
-TEST(ByteArraySlots, InvalidHandlesDoNothing) {
-    uint32_t garbage[16] = {};
-    InstrContext* context = api().contextAddRef(api().contextCreate());
-    for (InstrByteArray* bad : {static_cast<InstrByteArray*>(nullptr), reinterpret_cast<InstrByteArray*>(garbage),
-                                reinterpret_cast<InstrByteArray*>(context)}) {
-        const uint8_t byte = 1;
-        EXPECT_EQ(api().byteArrayAppend(bad, &byte, 1), 0);
-        EXPECT_EQ(api().byteArrayResize(bad, 10), 0);
-        EXPECT_EQ(api().byteArraySize(bad), 0u);
-        EXPECT_EQ(api().byteArrayData(bad), nullptr);
-    }
-    EXPECT_EQ(api().contextRelease(context), 0);
+    api().contextSetAttribute(context.handle, 1, &comma, 2, &err);  // logs at DEBUG, then fails
+    api().errorFree(&err);
+    EXPECT_EQ(lines, std::vector<std::u16string>{u"Unknown attribute for context: 1"});
+    api().contextSetLogCallback(context.handle, nullptr, &lines);
+    testing::internal::CaptureStdout();
+    api().contextSetAttribute(context.handle, 2, &comma, 2, &err);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "DEBUG: Unknown attribute for context: 2\n");
+    api().errorFree(&err);
+    EXPECT_EQ(lines.size(), 1u);
 }
 
 // A device holds its context: the host may release them in either order.

@@ -1,44 +1,18 @@
-// The context's callbacks and attribute, and the built-in logger and text provider.
+// The built-in logger and text provider, the text callback reset and the serial-link factory (the
+// log callback and the attribute are tested through the table, tests/api).
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "core/Context.hpp"
 
 namespace devlib_instr {
 namespace {
 
-struct LogLine {
-    int32_t level;
-    std::u16string text;
-    void* user;
-};
-
-void collect(int32_t level, const InstrWChar* text, void* user) {
-    static_cast<std::vector<LogLine>*>(user)->push_back(
-        {level, reinterpret_cast<const char16_t*>(text), user});
-}
-
 std::string consoleOutput(int32_t level, const char16_t* text) {
     testing::internal::CaptureStdout();
     consoleLogger(level, reinterpret_cast<const InstrWChar*>(text), nullptr);
     return testing::internal::GetCapturedStdout();
-}
-
-TEST(Context, LogGoesToTheInstalledCallbackUntilReset) {
-    Context context;
-    std::vector<LogLine> lines;
-    context.setLogCallback(&collect, &lines);
-    context.log(LogLevel::Warn, u"low battery");
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0].level, 2);
-    EXPECT_EQ(lines[0].text, u"low battery");
-    context.setLogCallback(nullptr, &lines);  // back to the console; the user data is not kept
-    testing::internal::CaptureStdout();
-    context.log(LogLevel::Info, u"x");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "INFO: x\n");
-    EXPECT_EQ(lines.size(), 1u);
 }
 
 TEST(Context, ConsoleLoggerPrefixesUtf8AndIgnoresUnknownLevels) {
@@ -70,46 +44,6 @@ TEST(Context, TextCallbackResetRestoresBuiltin) {
     EXPECT_EQ(context.textCallback(), &builtinTextProvider);
     EXPECT_EQ(context.textUserData(), nullptr);
 }
-
-struct AttributeCase {
-    uint32_t attribute;
-    uint32_t size;
-    uint32_t code;  // 0: accepted
-    std::u16string message;
-};
-
-class ContextAttribute : public testing::TestWithParam<AttributeCase> {};
-
-TEST_P(ContextAttribute, SetsOrRejects) {
-    const AttributeCase& c = GetParam();
-    Context context;
-    std::vector<LogLine> lines;
-    context.setLogCallback(&collect, &lines);
-    const char16_t value[2] = {u',', 0};
-    try {
-        context.setAttribute(c.attribute, value, c.size);
-        EXPECT_EQ(c.code, 0u);
-        EXPECT_EQ(context.decimalSeparator(), u',');
-    } catch (const Error& e) {
-        EXPECT_EQ(e.category, 0u);
-        EXPECT_EQ(e.code, c.code);
-        EXPECT_EQ(e.message, c.message);
-        EXPECT_EQ(context.decimalSeparator(), u'.');
-    }
-    bool logged = c.code == 17;
-    ASSERT_EQ(lines.size(), logged ? 1u : 0u);
-    if (logged) {
-        EXPECT_EQ(lines[0].level, 0);
-        EXPECT_EQ(lines[0].text, c.message);
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, ContextAttribute,
-                         testing::Values(AttributeCase{0, 2, 0, u""},
-                                         AttributeCase{0, 4, 1, u"Wrong decimal separator in the container"},
-                                         AttributeCase{0, 1, 1, u"Wrong decimal separator in the container"},
-                                         AttributeCase{1, 2, 17, u"Unknown attribute for context: 1"},
-                                         AttributeCase{4294967295u, 2, 17, u"Unknown attribute for context: -1"}));
 
 TEST(Context, FactoryDefaultsAndInstalls) {
     auto* context = new Context;

@@ -25,13 +25,6 @@ private:
 
 class Other : public ExternalRefCountableT<Other> {};
 
-// An internal owner: holds a usage of another handle for its own lifetime.
-class Holder : public ExternalRefCountableT<Holder> {
-public:
-    explicit Holder(HandleGuard<Probe> held) : held(std::move(held)) {}
-    HandleGuard<Probe> held;
-};
-
 TEST(Handle, FirstReleaseDestroysAndFreshHandleIgnoresRelease) {
     std::atomic<int> deaths{0};
     auto* fresh = new Probe(deaths);
@@ -92,18 +85,6 @@ TEST(Handle, CallInProgressOutlivesTheHostsRelease) {
     call.reset();
     EXPECT_EQ(deaths, 0);
     copy.reset();
-    EXPECT_EQ(deaths, 1);
-}
-
-TEST(Handle, InternalOwnerKeepsItsTargetAlive) {
-    std::atomic<int> deaths{0};
-    auto* probe = new Probe(deaths);
-    addRef(probe);
-    auto* holder = new Holder(lockHandle(probe));
-    addRef(holder);
-    EXPECT_EQ(release(probe), 1);
-    EXPECT_EQ(deaths, 0);
-    EXPECT_EQ(release(holder), 0);
     EXPECT_EQ(deaths, 1);
 }
 

@@ -1,0 +1,89 @@
+// The byte-array slots (16-25) as a host uses them.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "api/SlotTestSupport.hpp"
+
+namespace {
+
+using slot_test::api;
+using Bytes = std::vector<uint8_t>;
+
+// The array's content as the host reads it.
+Bytes contentOf(InstrByteArray* array) {
+    const uint8_t* data = api().byteArrayConstData(array);
+    return data == nullptr ? Bytes() : Bytes(data, data + api().byteArraySize(array));
+}
+
+// A host reference on a new array, given up at the end of the scope.
+struct ArrayRef {
+    explicit ArrayRef(InstrByteArray* created) : handle(api().byteArrayAddRef(created)) {}
+    ~ArrayRef() { api().byteArrayRelease(handle); }
+    ArrayRef(const ArrayRef&) = delete;
+    ArrayRef& operator=(const ArrayRef&) = delete;
+    InstrByteArray* handle;
+};
+
+TEST(ByteArraySlots, GrowShrinkAndRead) {
+    ArrayRef array(api().byteArrayCreate(100));
+    EXPECT_EQ(api().byteArraySize(array.handle), 0u);  // capacity only
+    const uint8_t three = 3;
+    const uint8_t oneTwo[] = {1, 2};
+    api().byteArrayAppend(array.handle, &three, 1);
+    api().byteArrayPrepend(array.handle, oneTwo, 2);
+    EXPECT_EQ(contentOf(array.handle), (Bytes{1, 2, 3}));
+    api().byteArrayResize(array.handle, 5);
+    EXPECT_EQ(contentOf(array.handle), (Bytes{1, 2, 3, 0, 0}));
+    api().byteArrayResize(array.handle, 1);
+    EXPECT_EQ(contentOf(array.handle), (Bytes{1}));
+    api().byteArrayAppend(array.handle, nullptr, 3);  // nothing to read: unchanged
+    api().byteArrayPrepend(array.handle, nullptr, 3);
+    EXPECT_EQ(contentOf(array.handle), (Bytes{1}));
+}
+
+// The host may pass a pointer into the array itself, also when the array must grow to take it.
+TEST(ByteArraySlots, AppendAndPrependFromItself) {
+    const uint8_t seed[] = {7, 8};
+    ArrayRef array(api().byteArrayCreateFromData(seed, 2));
+    for (int i = 0; i < 10; ++i)  // doubles each time, across reallocations
+        api().byteArrayAppend(array.handle, api().byteArrayData(array.handle), api().byteArraySize(array.handle));
+    const Bytes grown = contentOf(array.handle);
+    ASSERT_EQ(grown.size(), 2048u);
+    EXPECT_EQ(grown[2046], 7);
+    EXPECT_EQ(grown[2047], 8);
+    api().byteArrayResize(array.handle, 3);
+    api().byteArrayPrepend(array.handle, api().byteArrayData(array.handle), 3);  // room is there already
+    EXPECT_EQ(contentOf(array.handle), (Bytes{7, 8, 7, 7, 8, 7}));
+}
+
+TEST(ByteArraySlots, CreationLimitsAndEmptyArrays) {
+    EXPECT_EQ(api().byteArrayCreate(0x80000000u), nullptr);
+    EXPECT_EQ(api().byteArrayCreate(0xFFFFFFFFu), nullptr);
+    EXPECT_EQ(api().byteArrayCreateFromData(nullptr, 3), nullptr);
+    for (InstrByteArray* created : {api().byteArrayCreateFromData(nullptr, 0), api().byteArrayCreate(0)}) {
+        ArrayRef empty(created);
+        ASSERT_NE(empty.handle, nullptr);
+        EXPECT_EQ(api().byteArraySize(empty.handle), 0u);
+        EXPECT_EQ(api().byteArrayData(empty.handle), nullptr);  // it never held memory
+    }
+    const char json[] = "{\"a\":1}";
+    ArrayRef copy(api().byteArrayCreateFromData(json, 7));
+    EXPECT_EQ(std::memcmp(api().byteArrayData(copy.handle), json, 7), 0);
+}
+
+TEST(ByteArraySlots, InvalidHandlesDoNothing) {
+    uint32_t garbage[16] = {};
+    slot_test::ContextRef context;
+    for (InstrByteArray* bad : {static_cast<InstrByteArray*>(nullptr), reinterpret_cast<InstrByteArray*>(garbage),
+                                reinterpret_cast<InstrByteArray*>(context.handle)}) {
+        const uint8_t byte = 1;
+        EXPECT_EQ(api().byteArrayAppend(bad, &byte, 1), 0);
+        EXPECT_EQ(api().byteArrayResize(bad, 10), 0);
+        EXPECT_EQ(api().byteArraySize(bad), 0u);
+        EXPECT_EQ(api().byteArrayData(bad), nullptr);
+    }
+}
+
+}  // namespace
