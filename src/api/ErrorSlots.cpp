@@ -33,8 +33,9 @@ void errorPassWithText(InstrError** out, InstrError* e, const InstrWChar* text) 
     devlib_instr::errorPassWithText(out, e, hostText(text));
 }
 
+// The same operation as errorFree.
 void errorDeleteAndClear(InstrError** pe) noexcept {
-    devlib_instr::errorDeleteAndClear(pe);
+    devlib_instr::errorFree(pe);
 }
 
 }  // namespace devlib_instr::api

@@ -65,7 +65,7 @@ void errorPrependText(InstrError** pe, const char16_t* text) {
     }
     InstrWChar* copy = copyText(joined);
     if (copy == nullptr) return;
-    delete[] (*pe)->message;
+    delete[](*pe)->message;
     (*pe)->message = copy;
 }
 
@@ -77,7 +77,5 @@ void errorPassWithText(InstrError** out, InstrError* e, const char16_t* text) {
     *out = e;
     errorPrependText(out, text);
 }
-
-void errorDeleteAndClear(InstrError** pe) { errorFree(pe); }
 
 }  // namespace devlib_instr

@@ -15,6 +15,5 @@ void errorSet(InstrError** out, uint32_t category, uint32_t code, const char16_t
 void errorPass(InstrError** out, InstrError* e);
 void errorPrependText(InstrError** pe, const char16_t* text);
 void errorPassWithText(InstrError** out, InstrError* e, const char16_t* text);
-void errorDeleteAndClear(InstrError** pe);
 
 }  // namespace devlib_instr

@@ -155,7 +155,6 @@ inline constexpr char16_t unknownExceptionReadingConfiguration[] =
     u"Caught an unknown exception while reading the configuration.";
 inline constexpr char16_t unknownExceptionWritingConfiguration[] =
     u"Caught an unknown exception while writing the configuration.";
-inline constexpr char16_t invalidationFailed[] = u"Invalidation data failed for the not supported configuration key";
 inline constexpr char16_t gasFeaturesInvalid[] = u"the gas features must be valid for unit conversion";
 inline constexpr char16_t gasFeaturesNoUnit[] = u"the gas features must return a unit for all configured channels";
 inline constexpr char16_t gasFeaturesInvalidUnit[] =
