@@ -187,12 +187,13 @@ std::string DetectorModel::encodePages(const PageGroup& group) const {
     Bytes header;
     putLittleEndian(header, group.firstPage, 2);
     if (datalogOptions.encoding != DatalogEncoding::Hex) {
-        std::string substituted = "2" + toHex(header) + substitutionEncode(group.data);
+        // Appended, not "2" + ...: GCC 12 at -O3 reports a false -Wrestrict for a literal + string.
+        std::string substituted = std::string("2").append(toHex(header)).append(substitutionEncode(group.data));
         bool hostDecodes = substituted.size() < kHostSubstitutionLimit;
         if (datalogOptions.encoding == DatalogEncoding::Substitution || hostDecodes) return substituted;
     }
     header.insert(header.end(), group.data.begin(), group.data.end());
-    return "0" + toHex(header);
+    return std::string("0").append(toHex(header));
 }
 
 std::string DetectorModel::onMoveReadPosition(std::string_view payload) {

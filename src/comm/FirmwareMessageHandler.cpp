@@ -46,7 +46,10 @@ std::u16string commErrorLine(const FirmwareCmdMessage& request, const CommInterf
 }
 
 std::u16string timeoutLine(const FirmwareCmdMessage& request) {
-    return msg::timeoutWhenReceiving + (u"\"" + widen(request.code) + u"\"") + msg::timeoutCommandSuffix;
+    // Appended piece by piece: GCC 12 at -O3 reports a false -Wrestrict for a literal + string.
+    std::u16string line(msg::timeoutWhenReceiving);
+    line.append(u"\"").append(widen(request.code)).append(u"\"").append(msg::timeoutCommandSuffix);
+    return line;
 }
 
 std::string unexpectedMessage(const std::vector<uint8_t>& bytes) {
