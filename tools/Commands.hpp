@@ -1,36 +1,34 @@
-// The tool's subcommands: one table row each (name, usage, options, handler), one file per handler.
+// The tool's subcommands. Each add...Command registers one subcommand and its options on the
+// command line; when the command line selects it, its handler lands in `selected`.
 #pragma once
 
-#include <span>
-#include <string_view>
-#include <vector>
-
-#include "Arguments.hpp"
+#include <CLI/CLI.hpp>
+#include <functional>
+#include <memory>
+#include <utility>
 
 namespace torvik::cli {
 
-struct Command {
-    std::string_view name;      // the command words, e.g. "config read"
-    std::string_view synopsis;  // what follows the name and the port options in the usage line
-    std::string_view summary;   // one line for the overview
-    std::string_view details;   // the option descriptions of --help
-    std::vector<OptionSpec> options;
-    bool usesDevice;     // takes --port / --simulate
-    size_t positionals;  // the exact number of positional arguments
-    int (*run)(const Arguments& args);
-};
+// Runs the chosen command once the whole command line has been parsed; returns the exit code.
+using Handler = std::function<int()>;
 
-const std::vector<Command>& commands();
+void addInfoCommand(CLI::App& app, Handler& selected);
+void addPortsCommand(CLI::App& app, Handler& selected);
+void addConfigReadCommand(CLI::App& config, Handler& selected);
+void addConfigWriteCommand(CLI::App& config, Handler& selected);
+void addDatalogReadCommand(CLI::App& datalog, Handler& selected);
+void addDatalogClearCommand(CLI::App& datalog, Handler& selected);
+void addSimCommand(CLI::App& app, Handler& selected);
 
-// The options every device command accepts, and their --help text.
-std::span<const OptionSpec> deviceOptions();
-extern const std::string_view deviceOptionsHelp;
-
-int runInfo(const Arguments& args);
-int runConfigRead(const Arguments& args);
-int runConfigWrite(const Arguments& args);
-int runDatalogRead(const Arguments& args);
-int runDatalogClear(const Arguments& args);
-int runSim(const Arguments& args);
+// Registers `command`, whose options are bound to an Options object that lives as long as the
+// handler, and selects `run(options)` when the command line names it.
+template <class Options>
+std::pair<CLI::App*, std::shared_ptr<Options>> addCommand(CLI::App& parent, const char* name, const char* summary,
+                                                          Handler& selected, int (*run)(const Options&)) {
+    auto options = std::make_shared<Options>();
+    CLI::App* command = parent.add_subcommand(name, summary);
+    command->callback([&selected, options, run] { selected = [options, run] { return run(*options); }; });
+    return {command, options};
+}
 
 }  // namespace torvik::cli

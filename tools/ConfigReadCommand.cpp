@@ -5,24 +5,46 @@
 #include "Commands.hpp"
 #include "ConfigurationAccess.hpp"
 #include "DeviceSession.hpp"
-#include "FullConfigRequest.hpp"
 #include "TextFile.hpp"
 
 namespace torvik::cli {
 
-int runConfigRead(const Arguments& args) {
-    std::optional<std::string> requestPath = args.value("request");
-    std::string request = requestPath ? readTextFile(*requestPath) : fullConfigRequest();
-    DeviceSession session(args);
+namespace {
+
+// A null above the leaves asks for everything below it: this request reads the whole document.
+constexpr const char* fullRequest = R"({"version":"1.0.6","device":null,"channels":null,"sensors":null})";
+
+struct ConfigReadOptions {
+    DeviceOptions device;
+    std::string request;  // a file; empty: the whole document
+    bool fingerprint = false;
+    bool compact = false;
+};
+
+int runConfigRead(const ConfigReadOptions& options) {
+    std::string request = options.request.empty() ? std::string(fullRequest) : readTextFile(options.request);
+    DeviceSession session(options.device);
     ConfigurationAccess configuration(session);
-    bool fingerprint = args.has("fingerprint");
-    std::string result = configuration.read(request, fingerprint);
-    if (fingerprint) {
+    std::string result = configuration.read(request, options.fingerprint);
+    if (options.fingerprint) {
         std::printf("%s\n", result.c_str());
     } else {
-        printJsonText(result, args.has("compact"));
+        printJsonText(result, options.compact);
     }
     return 0;
+}
+
+}  // namespace
+
+void addConfigReadCommand(CLI::App& config, Handler& selected) {
+    auto [command, options] = addCommand(config, "read", "print the configuration document (JSON) or its fingerprint",
+                                         selected, runConfigRead);
+    addDeviceOptions(*command, options->device);
+    command->add_option("--request", options->request, "read only the values named in this request document")
+        ->type_name("FILE");
+    command->add_flag("--fingerprint", options->fingerprint,
+                      "print the 64-bit fingerprint of the values instead of the document");
+    command->add_flag("--compact", options->compact, "print the document on one line");
 }
 
 }  // namespace torvik::cli

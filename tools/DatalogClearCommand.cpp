@@ -7,13 +7,23 @@
 
 namespace torvik::cli {
 
-int runDatalogClear(const Arguments& args) {
-    DeviceSession session(args);
+namespace {
+
+int runDatalogClear(const DeviceOptions& options) {
+    DeviceSession session(options);
     const InstrumentAPI& api = session.api();
     InstrError* err = nullptr;
     if (!api.deviceClearGdcDatalog(session.device(), &err)) fail(takeError(api, err), "clearing the datalog failed");
     std::fprintf(stderr, "torvik: datalog cleared\n");
     return 0;
+}
+
+}  // namespace
+
+void addDatalogClearCommand(CLI::App& datalog, Handler& selected) {
+    auto [command, options] =
+        addCommand(datalog, "clear", "clear the gas-detection datalog on the detector", selected, runDatalogClear);
+    addDeviceOptions(*command, *options);
 }
 
 }  // namespace torvik::cli

@@ -1,93 +1,57 @@
-// torvik datalog read -o FILE.zip: runs the library's datalog reader, draws its progress and
-// turns Ctrl-C into the reader's abort, after which the reader removes the unfinished archive.
+// torvik datalog read -o FILE.zip: the detector's gas-detection datalog into a ZIP archive.
 #include <cstdio>
 #include <map>
-#include <sstream>
 #include <string>
+#include <vector>
 
-#include "ApiHandle.hpp"
 #include "Commands.hpp"
+#include "DatalogTransfer.hpp"
 #include "DeviceSession.hpp"
-#include "ErrorReport.hpp"
-#include "InterruptWatch.hpp"
-#include "ProgressBar.hpp"
-#include "core/TextConversion.hpp"
 
 namespace torvik::cli {
 
 namespace {
 
-// The reader's selection options.
-constexpr uint32_t readAllOption = 3;
-const std::map<std::string, uint32_t, std::less<>> skipOptions{{"measurement", 0}, {"event", 1}, {"debug", 2}};
+struct DatalogReadOptions {
+    DeviceOptions device;
+    std::string output;
+    bool all = false;
+    std::vector<std::string> skip;
+};
 
-constexpr int32_t pollIntervalMs = 100;
+const std::map<std::string, DatalogOption> skipOptions{{"measurement", DatalogOption::SkipMeasurement},
+                                                       {"event", DatalogOption::SkipEvent},
+                                                       {"debug", DatalogOption::SkipDebug}};
 
-std::vector<uint32_t> selectedOptions(const Arguments& args) {
-    std::vector<uint32_t> options;
-    if (args.has("all")) options.push_back(readAllOption);
-    std::istringstream skip(args.value("skip").value_or(""));
-    for (std::string name; std::getline(skip, name, ',');) {
-        auto it = skipOptions.find(name);
-        if (it == skipOptions.end()) throw UsageError("--skip takes measurement, event and debug, not '" + name + "'");
-        options.push_back(it->second);
-    }
-    return options;
-}
+int runDatalogRead(const DatalogReadOptions& options) {
+    DatalogTransfer transfer{{}, options.output, !options.device.verbose};
+    if (options.all) transfer.options.push_back(DatalogOption::ReadAll);
+    for (const std::string& section : options.skip) transfer.options.push_back(skipOptions.at(section));
 
-// Waits for the reader, drawing progress; the first interrupt asks the reader to abort.
-void waitForReader(const InstrumentAPI& api, InstrGdcDatalogReader* reader, InterruptWatch& interrupt,
-                   bool showProgress) {
-    ProgressBar bar(showProgress);
-    bool abortRequested = false;
-    while (!api.gdcDatalogReaderWait(reader, pollIntervalMs)) {
-        if (interrupt.raised() && !abortRequested) {
-            InstrError* err = nullptr;
-            api.gdcDatalogReaderAbort(reader, &err);
-            api.errorFree(&err);
-            abortRequested = true;
-        }
-        double progress = 0.0;
-        api.gdcDatalogReaderGetProgress(reader, &progress);
-        bar.update(progress);
-    }
-    bar.finish();
+    InterruptWatch interrupt;  // before the simulator's and the reader's threads start
+    DeviceSession session(options.device);
+    transferDatalog(session, transfer, interrupt);
+    std::fprintf(stderr, "torvik: datalog written to %s\n", options.output.c_str());
+    return 0;
 }
 
 }  // namespace
 
-int runDatalogRead(const Arguments& args) {
-    std::optional<std::string> output = args.value("output");
-    if (!output || output->empty()) throw UsageError("-o FILE.zip is required");
-    std::vector<uint32_t> options = selectedOptions(args);
-    std::u16string outputPath = devlib_instr::utf8ToUtf16(*output);
-
-    InterruptWatch interrupt;  // before the simulator's and the reader's threads start
-    DeviceSession session(args);
-    const InstrumentAPI& api = session.api();
-    ApiHandle<InstrGdcDatalogReader> reader(api, api.gdcDatalogReaderCreate(session.context()));
-    if (!reader) throw ToolFailure("the library could not create a datalog reader");
-    api.gdcDatalogReaderSetDevice(reader.get(), session.device());
-    for (uint32_t option : options) api.gdcDatalogReaderSetSectionSelected(reader.get(), option, 1);
-    api.gdcDatalogReaderSetOutputPath(reader.get(), reinterpret_cast<const InstrWChar*>(outputPath.c_str()));
-    std::u16string version =
-        devlib_instr::utf8ToUtf16(std::to_string(api.versionMajor) + "." + std::to_string(api.versionMinor) + "." +
-                                  std::to_string(api.versionPatch));
-    api.gdcDatalogReaderSetTexts(reader.get(), reinterpret_cast<const InstrWChar*>(u"torvik"),
-                                 reinterpret_cast<const InstrWChar*>(version.c_str()));
-
-    InstrError* err = nullptr;
-    if (!api.gdcDatalogReaderStart(reader.get(), &err)) fail(takeError(api, err), "the datalog reader did not start");
-    waitForReader(api, reader.get(), interrupt, !args.has("verbose"));
-    if (!api.gdcDatalogReaderSucceeded(reader.get())) {
-        fail(takeErrorList(api,
-                           [&](InstrError** list, uint32_t capacity) {
-                               return api.gdcDatalogReaderGetErrors(reader.get(), list, capacity);
-                           }),
-             "reading the datalog failed without an error record");
-    }
-    std::fprintf(stderr, "torvik: datalog written to %s\n", output->c_str());
-    return 0;
+void addDatalogReadCommand(CLI::App& datalog, Handler& selected) {
+    auto [command, options] =
+        addCommand(datalog, "read", "read the gas-detection datalog into a ZIP archive", selected, runDatalogRead);
+    command->footer(
+        "A progress bar is drawn on stderr when it is a terminal; Ctrl-C aborts the transfer and\n"
+        "removes the unfinished archive. The session section is always read.");
+    addDeviceOptions(*command, options->device);
+    command->add_option("-o,--output", options->output, "the archive to create (required; it must not exist yet)")
+        ->type_name("FILE.zip")
+        ->required();
+    command->add_flag("--all", options->all, "read all data from the beginning, not only the new data");
+    command->add_option("--skip", options->skip, "comma-separated sections to leave out")
+        ->type_name("LIST")
+        ->delimiter(',')
+        ->check(CLI::IsMember(skipOptions));
 }
 
 }  // namespace torvik::cli

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "ApiHandle.hpp"
-#include "Arguments.hpp"
+#include "DeviceOptions.hpp"
 #include "LogSink.hpp"
 #include "torvik/instrument_api.h"
 
@@ -18,9 +18,8 @@ namespace torvik::cli {
 
 class DeviceSession {
 public:
-    // Opens the device; a ToolFailure with the library's error when the port does not open, a
-    // UsageError when both --port and --simulate are given.
-    explicit DeviceSession(const Arguments& args);
+    // Opens the device; a ToolFailure with the library's error when the port does not open.
+    explicit DeviceSession(const DeviceOptions& options);
     ~DeviceSession();
     DeviceSession(const DeviceSession&) = delete;
     DeviceSession& operator=(const DeviceSession&) = delete;
@@ -28,14 +27,16 @@ public:
     const InstrumentAPI& api() const { return api_; }
     InstrContext* context() const { return context_.get(); }
     InstrDevice* device() const { return device_.get(); }
+    const std::string& port() const { return port_; }
     LogSink& log() { return log_; }
 
 private:
     // The port to open: --port, or the path of a simulator started here.
-    std::string choosePort(const Arguments& args);
+    std::string choosePort(const DeviceOptions& options);
 
     const InstrumentAPI& api_;
     LogSink log_;
+    std::string port_;
     // Declared before the handles so that it outlives the device's open port.
     std::unique_ptr<sim::Simulator> simulator_;
     ApiHandle<InstrContext> context_;

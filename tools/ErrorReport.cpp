@@ -1,20 +1,22 @@
 #include "ErrorReport.hpp"
 
+#include <array>
 #include <cstdio>
 #include <string_view>
 
-#include "core/Error.hpp"
-#include "core/TextConversion.hpp"
+#include "WideText.hpp"
 
 namespace torvik::cli {
 
+namespace {
+// The error categories by number, as the library's records carry them.
+constexpr std::array<std::string_view, 6> categoryNames{
+    "General", "InstrContext", "InstrDevice", "InstrFirmwareFlasher", "InstrContainer", "InstrContainerWriter"};
+}  // namespace
+
 std::string describeError(uint32_t category, uint32_t code, const InstrWChar* message) {
-    std::string name = "Unknown";
-    if (category < std::size(devlib_instr::categoryNames))
-        name = devlib_instr::toUtf8(devlib_instr::categoryNames[category]);
-    std::string text =
-        message == nullptr ? std::string() : devlib_instr::toUtf8(reinterpret_cast<const char16_t*>(message));
-    return name + " (" + std::to_string(category) + ") code " + std::to_string(code) + ": " + text;
+    std::string name(category < categoryNames.size() ? categoryNames[category] : "Unknown");
+    return name + " (" + std::to_string(category) + ") code " + std::to_string(code) + ": " + toUtf8(message);
 }
 
 std::vector<std::string> takeError(const InstrumentAPI& api, InstrError*& err) {

@@ -1,73 +1,73 @@
-// torvik info: who the detector is and what it is doing. The API table has no entry for the
-// device identity, so this command runs the hello, footprint and device-state exchanges through
-// the library's device class on the device the session opened.
-#include <ctime>
-#include <string>
-#include <string_view>
+// torvik info: who the detector is. The API table offers the identity only inside a datalog
+// archive, so this command reads the session section alone (which moves no read pointer and
+// leaves the detector's data as it was) into a temporary archive and shows the device part of
+// the archive's "gdcdatalogger.json" and the datalog memory's layout.
+#include <nlohmann/json.hpp>
 
+#include "ArchiveEntry.hpp"
 #include "Commands.hpp"
+#include "DatalogTransfer.hpp"
 #include "DeviceSession.hpp"
 #include "ErrorReport.hpp"
+#include "TempDirectory.hpp"
 #include "TextFile.hpp"
-#include "api/ApiBoundary.hpp"
-#include "comm/FirmwareMessageHandler.hpp"
-#include "comm/Requests.hpp"
-#include "comm/Responses.hpp"
-#include "device/Device.hpp"
 
 namespace torvik::cli {
 
 namespace {
 
-using devlib_instr::Device;
+struct InfoOptions {
+    DeviceOptions device;
+    bool compact = false;
+};
 
-// Runs one exchange; its failures become ToolFailure naming the exchange.
-template <class Work>
-void identityExchange(std::string_view what, Work&& work) {
-    std::string name(what);
-    try {
-        work();
-    } catch (const devlib_instr::Error& e) {
-        throw ToolFailure(describeError(e.category, e.code, reinterpret_cast<const InstrWChar*>(e.message.c_str())));
-    } catch (const devlib_instr::FirmwareMessageHandler::CommunicationFailedException&) {
-        throw ToolFailure("no valid answer from the device to the " + name + " request");
-    } catch (const devlib_instr::CommInterface::CommError& e) {
-        throw ToolFailure("serial link error " + std::to_string(e.code) + " during the " + name + " request");
-    } catch (const std::exception& e) {
-        throw ToolFailure("the " + name + " request failed: " + e.what());
-    }
+// The metadata document of a session-only datalog read.
+nlohmann::json readSessionMetadata(DeviceSession& session, InterruptWatch& interrupt) {
+    TempDirectory directory;
+    std::string archive = (directory.path() / "session.zip").string();
+    DatalogTransfer transfer{{DatalogOption::SkipMeasurement, DatalogOption::SkipEvent, DatalogOption::SkipDebug},
+                             archive};
+    transferDatalog(session, transfer, interrupt);
+    nlohmann::json metadata = nlohmann::json::parse(readArchiveEntry(archive, "gdcdatalogger.json"), nullptr, false);
+    if (!metadata.is_object()) throw ToolFailure("the datalog archive's gdcdatalogger.json is not a JSON object");
+    return metadata;
 }
 
-std::string isoText(const std::tm& time) {
-    char text[32];
-    size_t length = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &time);
-    return std::string(text, length);
+// The member at `pointer`, or null when the document lacks it.
+nlohmann::json member(const nlohmann::json& document, const char* pointer) {
+    return document.value(nlohmann::json::json_pointer(pointer), nlohmann::json());
+}
+
+int runInfo(const InfoOptions& options) {
+    InterruptWatch interrupt;  // before the simulator's and the reader's threads start
+    DeviceSession session(options.device);
+    nlohmann::json metadata = readSessionMetadata(session, interrupt);
+    printJson({{"port", session.port()},
+               {"device_id", member(metadata, "/device/deviceId")},
+               {"part_number", member(metadata, "/device/devicePartnumber")},
+               {"serial_number", member(metadata, "/device/deviceSerialnumber")},
+               {"firmware_version", member(metadata, "/device/deviceFirmwareVersion")},
+               {"device_time", member(metadata, "/device/deviceDateISO8601")},
+               {"datalog",
+                {{"page_size", member(metadata, "/content/loggerInfo/pageSize")},
+                 {"version", member(metadata, "/content/loggerInfo/version")},
+                 {"measurement_variant", member(metadata, "/content/loggerInfo/measurementVariant")}}}},
+              options.compact);
+    return 0;
 }
 
 }  // namespace
 
-int runInfo(const Arguments& args) {
-    DeviceSession session(args);
-    devlib_instr::HandleGuard<Device> device =
-        devlib_instr::lockHandle(devlib_instr::api::fromHost<Device>(session.device()));
-    if (!device) throw ToolFailure("the device handle is not valid");
-
-    devlib_instr::HelloResponse hello;
-    identityExchange("hello", [&] { device->exchange(devlib_instr::HelloMessage(), hello); });
-    devlib_instr::FootprintResponse footprint;
-    identityExchange("footprint", [&] { device->exchange(devlib_instr::FootprintRequest(), footprint); });
-    int32_t state = 0;
-    identityExchange("device state", [&] { state = device->readDeviceState(); });
-
-    printJson({{"port", device->portName()},
-               {"part_number", hello.partNumber},
-               {"serial_number", hello.serialNumber},
-               {"firmware_version", hello.firmwareVersion},
-               {"device_time", isoText(hello.deviceTime)},
-               {"device_type", footprint.deviceType},
-               {"device_state", state}},
-              args.has("compact"));
-    return 0;
+void addInfoCommand(CLI::App& app, Handler& selected) {
+    auto [command, options] = addCommand(
+        app, "info", "show the detector's identity, firmware, clock and datalog layout (JSON)", selected, runInfo);
+    command->footer(
+        "Prints a JSON object: port, device_id (the detector's GSR device ID), part_number,\n"
+        "serial_number, firmware_version, device_time (the detector's clock read as the host's local\n"
+        "time) and datalog (page_size, version, measurement_variant). They come from a read of the\n"
+        "datalog's session section, which changes nothing on the detector.");
+    addDeviceOptions(*command, options->device);
+    command->add_flag("--compact", options->compact, "print the object on one line");
 }
 
 }  // namespace torvik::cli

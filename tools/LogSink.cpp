@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <utility>
 
-#include "core/TextConversion.hpp"
+#include "WideText.hpp"
 
 namespace torvik::cli {
 
@@ -24,7 +24,7 @@ std::vector<std::string> LogSink::takeWarnings() {
 
 void LogSink::callback(int32_t level, const InstrWChar* text, void* user) {
     if (user == nullptr || text == nullptr || level < 0 || level >= static_cast<int32_t>(levelPrefixes.size())) return;
-    static_cast<LogSink*>(user)->write(level, devlib_instr::toUtf8(reinterpret_cast<const char16_t*>(text)));
+    static_cast<LogSink*>(user)->write(level, toUtf8(text));
 }
 
 void LogSink::write(int32_t level, const std::string& text) {

@@ -8,16 +8,20 @@
 
 namespace torvik::cli {
 
-int runSim(const Arguments& args) {
+namespace {
+
+struct SimOptions {
+    std::string link;
     sim::LineOptions line;
-    line.echo = args.has("echo");
-    line.replyDelayMs = args.number("reply-delay").value_or(0);
-    line.paceAtBaud = args.has("pace");
+    bool silent = false;
+};
+
+int runSim(const SimOptions& options) {
     sim::Faults faults;
-    faults.silentForever = args.has("silent");
+    faults.silentForever = options.silent;
 
     InterruptWatch interrupt;  // before the simulator's thread starts
-    sim::Simulator simulator(line, args.value("link").value_or(""));
+    sim::Simulator simulator(options.line, options.link);
     simulator.setFaults(faults);
     std::printf("%s\n", simulator.portPath().c_str());
     std::fflush(stdout);
@@ -25,6 +29,20 @@ int runSim(const Arguments& args) {
     interrupt.wait();
     simulator.stop();
     return 0;
+}
+
+}  // namespace
+
+void addSimCommand(CLI::App& app, Handler& selected) {
+    auto [command, options] =
+        addCommand(app, "sim", "run the simulated detector alone and print its port path", selected, runSim);
+    command->footer("Serves until Ctrl-C; another program (or torvik --port PATH) can connect meanwhile.");
+    command->add_option("--link", options->link, "also publish the port as a symbolic link at PATH")->type_name("PATH");
+    command->add_flag("--echo", options->line.echo, "echo every request before the reply (a half-duplex line)");
+    command->add_option("--reply-delay", options->line.replyDelayMs, "wait MS milliseconds before each reply")
+        ->type_name("MS");
+    command->add_flag("--pace", options->line.paceAtBaud, "send replies no faster than the baud rate the host set");
+    command->add_flag("--silent", options->silent, "never answer (to see how a host handles a dead device)");
 }
 
 }  // namespace torvik::cli

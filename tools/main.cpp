@@ -1,15 +1,14 @@
 // torvik: read and write a Torvik detector's configuration and read its datalog from a terminal.
+// A host of the library like any other: everything goes through the C table of libtorvik.so.
 // Exit codes: 0 success, 1 device or library failure, 2 usage error.
-#include <cctype>
 #include <cstdio>
-#include <span>
+#include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
-#include "Arguments.hpp"
 #include "Commands.hpp"
 #include "ErrorReport.hpp"
+#include "HelpFormatter.hpp"
 #include "torvik/instrument_api.h"
 
 using namespace torvik::cli;
@@ -19,108 +18,73 @@ namespace {
 constexpr int exitFailure = 1;
 constexpr int exitUsage = 2;
 
-// The command whose words start `args` (the longest such name); `consumed` is its word count.
-const Command* findCommand(std::span<char* const> args, size_t& consumed) {
-    const Command* best = nullptr;
-    for (const Command& command : commands()) {
-        std::string_view rest = command.name;
-        size_t words = 0;
-        bool matches = true;
-        while (matches && !rest.empty()) {
-            size_t space = rest.find(' ');
-            std::string_view word = rest.substr(0, space);
-            rest = space == std::string_view::npos ? std::string_view() : rest.substr(space + 1);
-            matches = words < args.size() && word == args[words];
-            ++words;
-        }
-        if (matches && (best == nullptr || words > consumed)) {
-            best = &command;
-            consumed = words;
-        }
-    }
-    return best;
+// The tool's version, then the library's from the API table's header words.
+std::string versionText() {
+    const InstrumentAPI* api = GetInstrumentAPI();
+    return "torvik " TORVIK_TOOL_VERSION "\nlibtorvik " + std::to_string(api->versionMajor) + "." +
+           std::to_string(api->versionMinor) + "." + std::to_string(api->versionPatch) + " (API table layout " +
+           std::to_string(api->layoutVersion) + ")";
 }
 
-void printUsageLine(const Command& command, FILE* out) {
-    std::string line = "usage: torvik " + std::string(command.name);
-    if (command.usesDevice) line += " [--port PATH | --simulate] [--verbose]";
-    if (!command.synopsis.empty()) line += " " + std::string(command.synopsis);
-    std::fprintf(out, "%s\n", line.c_str());
+void describeCommandLine(CLI::App& app, const std::shared_ptr<HelpFormatter>& formatter) {
+    app.formatter(formatter);
+    app.set_help_flag("-h,--help", "show this help");
+    app.set_version_flag("--version", versionText, "show the tool's and the library's version");
+    app.option_defaults()->disable_flag_override();  // --compact=yes is a usage error, not "true"
+    app.require_subcommand(1);
 }
 
-void printCommandHelp(const Command& command) {
-    printUsageLine(command, stdout);
-    std::string summary(command.summary);
-    if (!summary.empty()) summary[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(summary[0])));
-    std::printf("\n%s.\n\n%.*s", summary.c_str(), static_cast<int>(command.details.size()), command.details.data());
-    if (command.usesDevice) std::printf("%.*s", static_cast<int>(deviceOptionsHelp.size()), deviceOptionsHelp.data());
+void addCommands(CLI::App& app, Handler& selected) {
+    addInfoCommand(app, selected);
+    addPortsCommand(app, selected);
+    CLI::App* config = app.add_subcommand("config", "read or write the configuration")->require_subcommand(1);
+    addConfigReadCommand(*config, selected);
+    addConfigWriteCommand(*config, selected);
+    CLI::App* datalog = app.add_subcommand("datalog", "read or clear the datalog")->require_subcommand(1);
+    addDatalogReadCommand(*datalog, selected);
+    addDatalogClearCommand(*datalog, selected);
+    addSimCommand(app, selected);
+    // After the commands, so that it stays an option of the overview only.
+    app.set_help_all_flag("--help-all", "show the help of every command (the manual)");
 }
 
-void printOverview(FILE* out) {
-    std::fprintf(out,
-                 "usage: torvik COMMAND [options]\n\n"
-                 "Reads and writes a Torvik detector's configuration and reads its datalog.\n"
-                 "Without --port PATH every command talks to the built-in simulated detector.\n\n"
-                 "Commands:\n");
-    for (const Command& command : commands()) {
-        std::fprintf(out, "  %-14.*s %.*s\n", static_cast<int>(command.name.size()), command.name.data(),
-                     static_cast<int>(command.summary.size()), command.summary.data());
-    }
-    std::fprintf(out, "\nRun 'torvik COMMAND --help' for the options of one command.\n");
-}
-
-int runCommand(const Command& command, std::span<char* const> args) {
-    std::vector<OptionSpec> options = command.options;
-    if (command.usesDevice) options.insert(options.end(), deviceOptions().begin(), deviceOptions().end());
-    try {
-        Arguments parsed = parseArguments(args, options);
-        if (parsed.has("help")) {
-            printCommandHelp(command);
-            return 0;
-        }
-        if (parsed.positional().size() != command.positionals) {
-            throw UsageError(parsed.positional().size() > command.positionals
-                                 ? "unexpected argument '" + parsed.positional()[command.positionals] + "'"
-                                 : std::string("missing argument"));
-        }
-        return command.run(parsed);
-    } catch (const UsageError& e) {
-        std::fprintf(stderr, "torvik: %s\n", e.what());
-        printUsageLine(command, stderr);
-        return exitUsage;
-    } catch (const ToolFailure& failure) {
-        printFailure(failure);
-        return exitFailure;
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "torvik: error: %s\n", e.what());
-        return exitFailure;
-    }
+// The error, then the usage line of the command the words got as far as.
+int usageError(const CLI::App& app, const HelpFormatter& formatter, const CLI::ParseError& error) {
+    const CLI::App* command = &app;
+    while (!command->get_subcommands().empty()) command = command->get_subcommands().front();
+    std::string name = command == &app ? app.get_name() : app.get_name() + " " + commandPath(*command);
+    std::vector<std::string> rest = command->remaining();
+    bool unknownCommand = !command->get_subcommands({}).empty() && !rest.empty();
+    std::string message = unknownCommand ? "unknown command '" + rest.front() + "'" : error.what();
+    std::fprintf(stderr, "torvik: %s\n%sRun '%s --help' for more.\n", message.c_str(),
+                 formatter.make_usage(command, name).c_str(), name.c_str());
+    return exitUsage;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::span<char* const> args(argv + 1, static_cast<size_t>(argc > 0 ? argc - 1 : 0));
-    if (args.empty()) {
-        printOverview(stderr);
-        return exitUsage;
+    CLI::App app(
+        "Reads and writes a Torvik detector's configuration and reads its datalog.\n"
+        "Without --port PATH every device command talks to the built-in simulated detector.",
+        "torvik");
+    auto formatter = std::make_shared<HelpFormatter>();
+    describeCommandLine(app, formatter);
+    Handler selected;
+    addCommands(app, selected);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::Success& done) {  // --help, --help-all, --version
+        return app.exit(done);
+    } catch (const CLI::ParseError& error) {
+        return usageError(app, *formatter, error);
     }
-    std::string_view first = args[0];
-    if (first == "--help" || first == "-h" || first == "help") {
-        printOverview(stdout);
-        return 0;
+    try {
+        return selected();
+    } catch (const ToolFailure& failure) {
+        printFailure(failure);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "torvik: error: %s\n", e.what());
     }
-    if (first == "--version") {
-        const InstrumentAPI* api = GetInstrumentAPI();
-        std::printf("torvik %u.%u.%u\n", api->versionMajor, api->versionMinor, api->versionPatch);
-        return 0;
-    }
-    size_t consumed = 0;
-    const Command* command = findCommand(args, consumed);
-    if (command == nullptr) {
-        std::fprintf(stderr, "torvik: unknown command '%s'\n\n", args[0]);
-        printOverview(stderr);
-        return exitUsage;
-    }
-    return runCommand(*command, args.subspan(consumed));
+    return exitFailure;
 }

@@ -27,12 +27,15 @@ FAST_LINE = "rate_switch_pause_ms=0,state_poll_ms=1,write_pause_ms=0,byte_read_t
 SHORT_REPLIES = FAST_LINE + ",reply_timeout_ms=30,attempts=2"
 
 
-def run(*args, stdin=None, policy=FAST_LINE):
-    """The tool with the exchange policy `policy` (None: the library's defaults)."""
-    env = {name: value for name, value in os.environ.items() if name != POLICY}
+def run(*args, stdin=None, policy=FAST_LINE, env=None):
+    """The tool with the exchange policy `policy` (None: the library's defaults) and the variables
+    `env` added to the environment."""
+    environment = {name: value for name, value in os.environ.items() if name != POLICY}
     if policy is not None:
-        env[POLICY] = policy
-    return subprocess.run([TOOL, *args], input=stdin, capture_output=True, text=True, timeout=TIMEOUT, env=env)
+        environment[POLICY] = policy
+    environment.update(env or {})
+    return subprocess.run([TOOL, *args], input=stdin, capture_output=True, text=True, timeout=TIMEOUT,
+                          env=environment)
 
 
 class SimProcess:
@@ -103,15 +106,63 @@ class Usage(unittest.TestCase):
                 self.assertIn("torvik", result.stderr)
 
     def test_help_on_every_subcommand(self):
-        for name in ["info", "config read", "config write", "datalog read", "datalog clear", "sim"]:
+        for name in ["info", "ports", "config read", "config write", "datalog read", "datalog clear", "sim"]:
             with self.subTest(name=name):
                 result = run(*name.split(), "--help")
                 self.assertEqual(result.returncode, 0, result.stderr)
                 self.assertTrue(result.stdout.startswith("usage: torvik " + name), result.stdout)
         overview = run("--help")
         self.assertEqual(overview.returncode, 0)
-        for name in ["info", "config read", "datalog read", "sim"]:
+        for name in ["info", "ports", "config read", "datalog read", "sim"]:
             self.assertIn(name, overview.stdout)
+
+    def test_version_names_tool_and_library(self):
+        result = run("--version")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        tool, library = re.match(r"torvik (\S+)\nlibtorvik (\S+) ", result.stdout).groups()
+        self.assertRegex(tool, r"^\d+\.\d+\.\d+$")
+        self.assertEqual(tool, library)  # both come from the library's one version constant
+
+
+class Ports(TempDir):
+    """`torvik ports` on a device directory of the test's own (TORVIK_DEV_DIR)."""
+
+    def ports(self, devices, **popen):
+        return subprocess.run([TOOL, "ports"], capture_output=True, text=True, timeout=TIMEOUT,
+                              env=dict(os.environ, TORVIK_DEV_DIR=devices), **popen)
+
+    def test_lists_adapters_with_by_id_names_and_why_one_does_not_open(self):
+        devices = os.path.join(self.dir, "dev")
+        os.makedirs(os.path.join(devices, "serial", "by-id"))
+        by_id = os.path.join(devices, "serial", "by-id", "usb-Torvik_Adapter_0001-if00-port0")
+        with SimProcess() as sim:
+            os.symlink(sim.port, os.path.join(devices, "ttyUSB0"))
+            os.symlink("../../ttyUSB0", by_id)
+            os.symlink(os.path.join(self.dir, "unplugged"), os.path.join(devices, "ttyACM0"))
+            self.write("dev/ttyS0", "")  # not a USB-serial adapter
+            result = self.ports(devices)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(result.stdout.splitlines(), [
+            os.path.join(devices, "ttyACM0") + "  cannot open: No such file or directory",
+            os.path.join(devices, "ttyUSB0") + "  " + by_id,
+        ])
+
+    def test_permission_denied_names_the_dialout_group(self):
+        devices = os.path.join(self.dir, "dev")
+        os.makedirs(devices)
+        os.chmod(self.dir, 0o755)
+        os.chmod(self.write("dev/ttyUSB1", ""), 0)
+        as_other_user = {"preexec_fn": lambda: (os.setgid(65534), os.setuid(65534))} if os.geteuid() == 0 else {}
+        result = self.ports(devices, **as_other_user)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertIn("ttyUSB1  cannot open: permission denied", result.stdout)
+        self.assertIn("dialout", result.stdout)
+
+    def test_no_ports(self):
+        result = self.ports(self.dir)
+        self.assertEqual(result.returncode, 0)
+        self.assertEqual(result.stdout, "")
+        self.assertIn("no serial ports found", result.stderr)
 
 
 class WrongPort(unittest.TestCase):
@@ -126,16 +177,17 @@ class WrongPort(unittest.TestCase):
 
 class Simulated(TempDir):
     def test_info(self):
-        result = run("info")
+        result = run("info", env={"TMPDIR": self.dir})
         self.assertEqual(result.returncode, 0, result.stderr)
         self.assertIn("no --port given, using the built-in simulated detector", result.stderr)
         info = json.loads(result.stdout)
+        self.assertEqual(info["device_id"], "83211")  # the simulator's device type 10
         self.assertEqual(len(info["part_number"]), 7)
         self.assertRegex(info["serial_number"], r"^.{4}-.{4}$")
         self.assertRegex(info["firmware_version"], r"^\d+\.\d+$")
-        self.assertRegex(info["device_time"], r"^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d$")
-        self.assertIsInstance(info["device_type"], int)
-        self.assertIsInstance(info["device_state"], int)
+        self.assertRegex(info["device_time"], r"^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d{4}$")
+        self.assertEqual(set(info["datalog"]), {"page_size", "version", "measurement_variant"})
+        self.assertEqual(os.listdir(self.dir), [])  # its temporary archive is gone
 
     def test_config_read_whole_document(self):
         result = run("config", "read", "--simulate")

@@ -1,0 +1,27 @@
+// One run of the library's GDC datalog reader: the device of a session, the reader's selection
+// options, an archive path; progress drawn while it runs and Ctrl-C turned into the reader's
+// abort, after which the reader removes the unfinished archive.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "DeviceSession.hpp"
+#include "InterruptWatch.hpp"
+
+namespace torvik::cli {
+
+// The reader's selection options: skip a section, or read everything from the beginning.
+enum class DatalogOption : uint32_t { SkipMeasurement = 0, SkipEvent = 1, SkipDebug = 2, ReadAll = 3 };
+
+struct DatalogTransfer {
+    std::vector<DatalogOption> options;
+    std::string archivePath;  // must not exist yet
+    bool showProgress = false;
+};
+
+// Runs the reader to its end; a ToolFailure with the reader's errors when it did not succeed.
+void transferDatalog(DeviceSession& session, const DatalogTransfer& transfer, InterruptWatch& interrupt);
+
+}  // namespace torvik::cli

@@ -1,0 +1,19 @@
+// The options every device command takes: which port (or the simulated detector) and how much of
+// the library's log to show.
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <string>
+
+namespace torvik::cli {
+
+struct DeviceOptions {
+    std::string port;  // empty: the built-in simulated detector
+    bool simulate = false;
+    bool verbose = false;
+};
+
+// Adds --port PATH, --simulate (excludes --port) and -v/--verbose to `command`.
+void addDeviceOptions(CLI::App& command, DeviceOptions& options);
+
+}  // namespace torvik::cli

@@ -1,0 +1,65 @@
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <map>
+
+#include "SerialPorts.hpp"
+
+namespace torvik::cli {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+bool isAdapterName(const std::string& name) {
+    return name.starts_with("ttyUSB") || name.starts_with("ttyACM");
+}
+
+// Why the port does not open, or "" when it does (it is closed again at once).
+std::string openProblem(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0) {
+        ::close(fd);
+        return {};
+    }
+    int error = errno;
+    if (error == EACCES || error == EPERM) {
+        return "permission denied: the user is not in the dialout group (sudo usermod -aG dialout $USER, then "
+               "log in again)";
+    }
+    if (error == EBUSY) return "busy: another program has it open";
+    return std::strerror(error);
+}
+
+}  // namespace
+
+std::vector<SerialPort> findSerialPorts(const fs::path& devices) {
+    std::map<std::string, SerialPort> ports;
+    std::error_code error;
+    for (const fs::directory_entry& entry : fs::directory_iterator(devices, error)) {
+        std::string name = entry.path().filename().string();
+        if (isAdapterName(name)) ports[entry.path().string()].path = entry.path().string();
+    }
+    fs::path byIdDirectory = devices / "serial" / "by-id";
+    for (const fs::directory_entry& entry : fs::directory_iterator(byIdDirectory, error)) {
+        // udev's links are relative ("../../ttyUSB0"): resolve that one step, so that the name
+        // matches the device's own entry.
+        std::error_code notALink;
+        fs::path link = fs::read_symlink(entry.path(), notALink);
+        if (notALink) continue;
+        fs::path target = (byIdDirectory / link).lexically_normal();
+        SerialPort& port = ports[target.string()];
+        port.path = target.string();
+        port.byId = entry.path().string();
+    }
+    std::vector<SerialPort> found;
+    for (auto& [path, port] : ports) {
+        port.problem = openProblem(path);
+        found.push_back(std::move(port));
+    }
+    return found;
+}
+
+}  // namespace torvik::cli
