@@ -17,6 +17,14 @@ void forEachCommand(const CLI::App& app, const std::function<void(const CLI::App
     }
 }
 
+// Every non-empty line two spaces to the right.
+std::string indented(const std::string& text) {
+    std::istringstream lines(text);
+    std::string result;
+    for (std::string line; std::getline(lines, line);) result += line.empty() ? "\n" : "  " + line + "\n";
+    return result;
+}
+
 }  // namespace
 
 HelpFormatter::HelpFormatter() {
@@ -35,8 +43,9 @@ std::string HelpFormatter::make_subcommands(const CLI::App* app, CLI::AppFormatM
     std::string list;
     forEachCommand(*app, [&](const CLI::App& command) {
         std::string path = commandPath(command);
-        if (mode == CLI::AppFormatMode::All) {
-            list += "\n" + make_help(&command, app->get_name() + " " + path, CLI::AppFormatMode::Normal);
+        if (mode == CLI::AppFormatMode::All) {  // one section per command (in the man page too)
+            std::string name = app->get_name() + " " + path;
+            list += "\n" + name + ":\n" + indented(make_help(&command, name, CLI::AppFormatMode::Normal));
             return;
         }
         std::ostringstream line;

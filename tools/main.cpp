@@ -32,6 +32,9 @@ void describeCommandLine(CLI::App& app, const std::shared_ptr<HelpFormatter>& fo
     app.set_version_flag("--version", versionText, "show the tool's and the library's version");
     app.option_defaults()->disable_flag_override();  // --compact=yes is a usage error, not "true"
     app.require_subcommand(1);
+    app.footer(
+        "Exit codes: 0 success, 1 the device or the library failed (each error record is printed on\n"
+        "stderr as 'torvik: error: CATEGORY (n) code c: message'), 2 usage error.");
 }
 
 void addCommands(CLI::App& app, Handler& selected) {
