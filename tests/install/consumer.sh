@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# A C host of an installed torvik: builds examples/host_example.c twice, once found through
+# find_package(torvik CONFIG) and once through pkg-config, runs both against `torvik sim` of the
+# same installation, and checks the library's soname with readelf.
+#
+# usage: consumer.sh BUILD_DIR     installs BUILD_DIR into a temporary prefix and uses that
+#        consumer.sh --installed   uses the installed package (the .deb: /usr)
+set -euo pipefail
+[ $# -eq 1 ] || { echo "usage: $0 BUILD_DIR | --installed" >&2; exit 2; }
+source_dir=$(cd "$(dirname "$0")/../.." && pwd)
+example=$source_dir/examples/host_example.c
+work=$(mktemp -d)
+sim_pid=
+cleanup() {
+  if [ -n "$sim_pid" ]; then kill -INT "$sim_pid" 2>/dev/null || true; wait "$sim_pid" || true; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+if [ "$1" = --installed ]; then
+  prefix=/usr
+  tool=$(command -v torvik)
+else
+  prefix=$work/prefix
+  cmake --install "$1" --prefix "$prefix" >/dev/null
+  tool=$prefix/bin/torvik
+  export PKG_CONFIG_PATH=$(dirname "$(find "$prefix" -name torvik.pc)")
+fi
+echo "consumer: torvik from $prefix"
+
+# 1. find_package(torvik CONFIG) and the imported target torvik::torvik.
+mkdir "$work/cmake-host"
+cat > "$work/cmake-host/CMakeLists.txt" <<CMAKE
+cmake_minimum_required(VERSION 3.20)
+project(torvik_consumer C)
+find_package(torvik 2 CONFIG REQUIRED)
+add_executable(host_example "$example")
+target_link_libraries(host_example PRIVATE torvik::torvik)
+CMAKE
+cmake -S "$work/cmake-host" -B "$work/cmake-build" -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
+cmake --build "$work/cmake-build" >/dev/null
+echo "consumer: built with find_package(torvik)"
+
+# 2. pkg-config --cflags --libs torvik.
+libdir=$(pkg-config --variable=libdir torvik)
+# shellcheck disable=SC2046  # the flags are separate words
+cc -std=c11 -o "$work/pc-host" "$example" $(pkg-config --cflags --libs torvik) -Wl,-rpath,"$libdir"
+echo "consumer: built with pkg-config (version $(pkg-config --modversion torvik))"
+
+# 3. The soname: the major of the API table.
+readelf -d "$libdir/libtorvik.so" | grep -F 'Library soname: [libtorvik.so.2]'
+
+# 4. Both hosts against the installed tool's simulated detector.
+mkfifo "$work/sim-port"
+"$tool" sim > "$work/sim-port" 2>/dev/null &
+sim_pid=$!
+read -r port < "$work/sim-port"
+for host in "$work/cmake-build/host_example" "$work/pc-host"; do
+  "$host" "$port" > "$work/out.json"
+  grep -q '"switch_off"' "$work/out.json" || { echo "consumer: $host printed no switch_off" >&2; exit 1; }
+  echo "consumer: $(basename "$host") read the configuration from $port"
+done
+echo "consumer: passed"
