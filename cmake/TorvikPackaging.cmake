@@ -17,11 +17,7 @@ else()
   set(CPACK_DEBIAN_PACKAGE_SECTION libs)
   set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://torvik.example")
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-      "Torvik device library and tools\n"
-      " libtorvik talks to the Torvik portable multi-gas detector over a serial line: it reads and\n"
-      " writes the detector's configuration as JSON and reads its gas-detection datalog into ZIP\n"
-      " archives. The package holds the library, its C headers, CMake and pkg-config files, the\n"
-      " torvik command-line tool and the detector simulator.")
+      "Torvik device library and tools\nlibtorvik talks to the Torvik portable multi-gas detector over a serial line: it reads and writes the detector's configuration as JSON and reads its gas-detection datalog into ZIP archives. The package holds the library, its C headers, CMake and pkg-config files, the torvik command-line tool and the detector simulator.")
   # Run-time dependencies from the ELF files (dpkg-shlibdeps), and a shlibs file for the soname.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)

@@ -1,0 +1,88 @@
+"""End to end: the binding against the simulated detector."""
+import json
+import os
+import re
+import tomllib
+import zipfile
+
+import pytest
+
+import torvik
+from conftest import SOURCE
+
+
+def test_info(simulator):
+    with torvik.Device(simulator.port) as d:
+        info = d.info()
+    assert info["port"] == simulator.port
+    assert info["device_id"] == "83211"  # the simulator's device type 10
+    assert re.fullmatch(r"\d{7}", info["part_number"])
+    assert re.fullmatch(r"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d{4}", info["device_time"])
+    assert info["datalog"]["page_size"] > 0
+
+
+def test_configuration_round_trip(simulator):
+    with torvik.Device(simulator.port) as d:
+        whole = d.read_config()
+        assert whole["version"] == "1.0.6" and whole["channels"]
+        request = {"version": "1.0.6", "device": {"switch_off": None}}
+        before = d.fingerprint(request)
+        new_value = "allowed" if whole["device"]["switch_off"] != "allowed" else "not allowed"
+        d.write_config({"version": "1.0.6", "device": {"switch_off": new_value}})
+        assert d.read_config(request)["device"] == {"switch_off": new_value}
+        assert d.fingerprint(json.dumps(request)) != before
+
+
+@pytest.mark.parametrize("call, category, text", [
+    (lambda d: d.read_config({"version": "0.9", "device": None}), 5, "Converting of the read response"),
+    (lambda d: d.write_config("{not json"), 5, ""),
+    (lambda d: d.write_config({"version": "1.0.6", "device": {"switch_of": "allowed"}}), 5,
+     "device.switch_of"),
+])
+def test_library_failures_raise_error(simulator, call, category, text):
+    with torvik.Device(simulator.port) as d, pytest.raises(torvik.Error) as raised:
+        call(d)
+    everything = [(raised.value.category, raised.value.code, raised.value.message), *raised.value.more]
+    assert raised.value.category == category
+    assert any(text in message for _, _, message in everything)
+
+
+def test_port_that_does_not_open():
+    with pytest.raises(torvik.Error) as raised:
+        torvik.Device("/dev/nonexistent")
+    assert (raised.value.category, raised.value.code) == (0, 6)
+
+
+def test_datalog_read_with_progress_and_clear(simulator, tmp_path):
+    archive = tmp_path / "session.zip"
+    seen = []
+    with torvik.Device(simulator.port) as d:
+        d.read_datalog(archive, sections=(), progress=seen.append, from_start=True)
+        with zipfile.ZipFile(archive) as z:
+            assert z.namelist() == ["session.ddl", "gdcdatalogger.json"]
+        with pytest.raises(torvik.Error, match="Output file exists"):
+            d.read_datalog(archive)
+        with pytest.raises(ValueError):
+            d.read_datalog(tmp_path / "other.zip", sections=("sessions",))
+        d.clear_datalog()
+    assert seen and all(0.0 <= fraction <= 1.0 for fraction in seen) and seen[-1] == 1.0
+
+
+def test_keyboard_interrupt_aborts_the_transfer(slow_simulator, tmp_path):
+    archive = tmp_path / "aborted.zip"
+
+    def interrupt(_fraction):
+        raise KeyboardInterrupt
+
+    with torvik.Device(slow_simulator.port) as d, pytest.raises(KeyboardInterrupt):
+        d.read_datalog(archive, progress=interrupt)
+    assert not archive.exists()
+
+
+def test_binding_agrees_with_the_header_and_the_library():
+    header = (SOURCE / "include" / "torvik" / "instrument_api.h").read_text()
+    declared = {name: int(index) for index, name in re.findall(r"SLOT\((\d+), (\w+),", header)}
+    for name, (index, _result, _parameters) in torvik._library.SLOTS.items():
+        assert declared.get(name) == index, name
+    project = tomllib.loads((SOURCE / "python" / "pyproject.toml").read_text())["project"]
+    assert project["version"] == torvik.library_version
