@@ -4,5 +4,6 @@
 # library.
 if(TARGET torvik-cli AND NOT TORVIK_SANITIZE)
   add_test(NAME install_consumer COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/consumer.sh ${PROJECT_BINARY_DIR})
-  set_tests_properties(install_consumer PROPERTIES TIMEOUT 120)
+  set_tests_properties(install_consumer PROPERTIES TIMEOUT 120 ENVIRONMENT
+                       "TORVIK_EXCHANGE_POLICY=${TORVIK_TEST_FAST_LINE}")
 endif()
