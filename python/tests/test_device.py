@@ -81,7 +81,7 @@ def test_keyboard_interrupt_aborts_the_transfer(slow_simulator, tmp_path):
 
 def test_binding_agrees_with_the_header_and_the_library():
     header = (SOURCE / "include" / "torvik" / "instrument_api.h").read_text()
-    declared = {name: int(index) for index, name in re.findall(r"SLOT\((\d+), (\w+),", header)}
+    declared = {name: int(index) for index, name in re.findall(r"(?:SLOT|SHARED)\((\d+), (\w+),", header)}
     for name, (index, _result, _parameters) in torvik._library.SLOTS.items():
         assert declared.get(name) == index, name
     project = tomllib.loads((SOURCE / "python" / "pyproject.toml").read_text())["project"]
