@@ -1,7 +1,6 @@
-// The factory a context uses when the host installed none: the library's own serial link at
-// 9600 baud, 8N1.
+#include "comm/DefaultUartInterfaceFactory.hpp"
+
 #include "comm/UartInterface.hpp"
-#include "core/Context.hpp"
 
 namespace devlib_instr {
 namespace {

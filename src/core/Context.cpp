@@ -50,10 +50,6 @@ void Context::setAttribute(uint32_t attribute, const void* value, uint32_t size)
     decimalSeparator_ = separator;
 }
 
-AbstractUartInterfaceFactory* Context::uartInterfaceFactory() const {
-    return uartFactory_ != nullptr ? uartFactory_ : &defaultUartInterfaceFactory();
-}
-
 void SetUARTInterfaceFactory(InstrContext* context, AbstractUartInterfaceFactory* factory) {
     ContextGuard guard = lockHandle(reinterpret_cast<Context*>(context));
     if (guard) guard->setUartInterfaceFactory(factory);

@@ -1,7 +1,7 @@
 // The context: the root every other handle hangs from. It holds the host's log and text
-// callbacks, the decimal-separator attribute, the file-system helper, the serial-link factory,
-// and the exchange policy and clock that every device, reader and configuration made from it
-// times its exchanges with.
+// callbacks, the decimal-separator attribute, the file-system helper, the host's serial-link
+// factory, and the exchange policy and clock that every device, reader and configuration made
+// from it times its exchanges with.
 #pragma once
 
 #include <memory>
@@ -38,8 +38,8 @@ public:
 
     AbstractFilesystem& filesystem() const { return *filesystem_; }
 
-    // The host's factory when one is installed, else the process-wide default factory.
-    AbstractUartInterfaceFactory* uartInterfaceFactory() const;
+    // The host's factory; null when none is installed (the device then uses the library's own link).
+    AbstractUartInterfaceFactory* uartInterfaceFactory() const { return uartFactory_; }
     void setUartInterfaceFactory(AbstractUartInterfaceFactory* factory) { uartFactory_ = factory; }
 
     // The policy starts as the defaults with what TORVIK_EXCHANGE_POLICY sets. Like the other
@@ -70,8 +70,5 @@ using ContextGuard = HandleGuard<Context>;
 // The built-in callbacks a context starts with.
 void consoleLogger(int32_t level, const InstrWChar* text, void* user);
 int32_t builtinTextProvider(uint32_t id, uint32_t extra, InstrWChar* buffer, uint32_t bufferLength);
-
-// The process-wide default serial-link factory (defined with the serial link).
-AbstractUartInterfaceFactory& defaultUartInterfaceFactory();
 
 }  // namespace devlib_instr

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <utility>
 
+#include "comm/DefaultUartInterfaceFactory.hpp"
 #include "comm/FirmwareMessageHandler.hpp"
 #include "comm/Requests.hpp"
 #include "comm/Responses.hpp"
@@ -21,6 +22,11 @@ Error clearFailure(const Context& context, const std::u16string& text) {
     return Error(ErrorCategory::InstrFirmwareFlasher, ErrorCode::OperationFailed, text);
 }
 
+AbstractUartInterfaceFactory& factoryOf(const Context& context) {
+    AbstractUartInterfaceFactory* host = context.uartInterfaceFactory();
+    return host != nullptr ? *host : defaultUartInterfaceFactory();
+}
+
 }  // namespace
 
 Device::Device(ContextGuard context) : context_(std::move(context)) {}
@@ -30,7 +36,7 @@ Device::~Device() = default;
 void Device::open(const std::string& portName) {
     std::unique_ptr<AbstractUartInterface> fresh;
     try {
-        fresh.reset(context_->uartInterfaceFactory()->create(portName));
+        fresh.reset(factoryOf(*context_).create(portName));
     } catch (const CommInterface::CommError& e) {
         throw Error(ErrorCategory::General, ErrorCode::ConnectionFailed, widen(e.what()));
     }

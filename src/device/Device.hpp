@@ -20,7 +20,8 @@ public:
     explicit Device(ContextGuard context);
     ~Device() override;
 
-    // Opens a link on the port through the context's factory; Error(0, 6) when it does not open.
+    // Opens a link on the port through the context's factory (the library's own serial link when
+    // the host installed none); Error(0, 6) when it does not open.
     void open(const std::string& portName);
     void close();
     bool isOpen() const;

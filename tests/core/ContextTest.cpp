@@ -45,23 +45,22 @@ TEST(Context, TextCallbackResetRestoresBuiltin) {
     EXPECT_EQ(context.textUserData(), nullptr);
 }
 
-TEST(Context, FactoryDefaultsAndInstalls) {
+TEST(Context, HostFactoryIsInstalledAndRemoved) {
     auto* context = new Context;
     addRef(context);
     auto* host = reinterpret_cast<InstrContext*>(static_cast<HandleBase*>(context));
-    AbstractUartInterfaceFactory* fallback = context->uartInterfaceFactory();
-    EXPECT_EQ(fallback, &defaultUartInterfaceFactory());
+    EXPECT_EQ(context->uartInterfaceFactory(), nullptr);
     struct NoLinks : AbstractUartInterfaceFactory {
         AbstractUartInterface* create(const std::string&) override { return nullptr; }
     } mine;
     SetUARTInterfaceFactory(host, &mine);
     EXPECT_EQ(context->uartInterfaceFactory(), &mine);
-    SetUARTInterfaceFactory(host, nullptr);
-    EXPECT_EQ(context->uartInterfaceFactory(), fallback);
     uint32_t garbage[16] = {};
-    SetUARTInterfaceFactory(reinterpret_cast<InstrContext*>(garbage), &mine);  // ignored
-    SetUARTInterfaceFactory(nullptr, &mine);
-    EXPECT_EQ(context->uartInterfaceFactory(), fallback);
+    SetUARTInterfaceFactory(reinterpret_cast<InstrContext*>(garbage), nullptr);  // ignored
+    SetUARTInterfaceFactory(nullptr, nullptr);
+    EXPECT_EQ(context->uartInterfaceFactory(), &mine);
+    SetUARTInterfaceFactory(host, nullptr);
+    EXPECT_EQ(context->uartInterfaceFactory(), nullptr);
     EXPECT_EQ(release(context), 0);
 }
 

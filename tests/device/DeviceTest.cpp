@@ -4,7 +4,10 @@
 
 #include <algorithm>
 
+#include "comm/FakeUart.hpp"
 #include "comm/FirmwareMessageHandler.hpp"
+#include "comm/Requests.hpp"
+#include "comm/Responses.hpp"
 #include "device/DeviceTestSupport.hpp"
 
 namespace devlib_instr {
@@ -45,6 +48,39 @@ TEST(Device, OpensReadsStateAndCloses) {
     EXPECT_FALSE(device.isOpen());
     EXPECT_EQ(device.portName(), simulated.sim.portPath());
     EXPECT_THROW(device.readDeviceState(), CommInterface::CommError);
+}
+
+// A host-supplied factory that hands out in-memory links answering every request with "ac".
+class InMemoryFactory : public AbstractUartInterfaceFactory {
+public:
+    AbstractUartInterface* create(const std::string&) override {
+        auto* link = new testing_support::FakeUart;
+        link->replies.assign(4, testing_support::frameOf("ac"));
+        ++created;
+        return link;
+    }
+    int created = 0;
+};
+
+TEST(Device, OpensThroughTheHostsFactoryElseTheLibrarysOwnLink) {
+    LoggedContext context;
+    auto* host = reinterpret_cast<InstrContext*>(static_cast<HandleBase*>(context.guard().get()));
+    InMemoryFactory mine;
+    SetUARTInterfaceFactory(host, &mine);
+    Device device(context.guard());
+    device.open("anything");
+    ConnectResponse connected;
+    device.exchange(ConnectMessage(), connected);
+    EXPECT_TRUE(connected.valid);
+    EXPECT_EQ(mine.created, 1);
+
+    SetUARTInterfaceFactory(host, nullptr);
+    torvik::sim::Simulator sim;
+    device.open(sim.portPath());
+    EXPECT_EQ(device.link()->baudRate, 9600u);
+    EXPECT_EQ(device.readDeviceState(), 9);
+    EXPECT_EQ(device.link()->baudRate, 9600u);
+    EXPECT_EQ(mine.created, 1);
 }
 
 TEST(Device, WaitWithTimeoutZeroReadsOnce) {

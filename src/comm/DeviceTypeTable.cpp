@@ -1,6 +1,6 @@
 // The device models this library knows by their footprint key. Each row is one Torvik model
 // variant: the key as the footprint reply carries it (little-endian) and its device-type number.
-// The GSR table (GsrTable.cpp) turns that number into the GSR device ID of datalog archives.
+// The datalog reader's GSR table (device/GsrTable.cpp) turns that number into the GSR device ID.
 #include <algorithm>
 #include <array>
 #include <utility>
