@@ -9,6 +9,7 @@
 #include "comm/FirmwareMessageHandler.hpp"
 #include "comm/Requests.hpp"
 #include "comm/Responses.hpp"
+#include "core/CaughtException.hpp"
 #include "core/MessageCatalogue.hpp"
 #include "core/TextConversion.hpp"
 #include "device/DeviceState.hpp"
@@ -17,10 +18,12 @@ namespace devlib_instr {
 
 namespace {
 
-Error clearFailure(const Context& context, const std::u16string& text) {
-    context.log(LogLevel::Error, text);
-    return Error(ErrorCategory::InstrFirmwareFlasher, ErrorCode::OperationFailed, text);
-}
+// The clear passes the library's own errors on; every other failure becomes Error(3, 19).
+constexpr FailureWording clearWording{.category = ErrorCategory::InstrFirmwareFlasher,
+                                      .code = ErrorCode::OperationFailed,
+                                      .commErrorPrefix = {},  // a serial-link error counts as any exception
+                                      .exceptionPrefix = msg::exceptionWhileClearing,
+                                      .unknownText = msg::unknownExceptionReadingDatalog};
 
 AbstractUartInterfaceFactory& factoryOf(const Context& context) {
     AbstractUartInterfaceFactory* host = context.uartInterfaceFactory();
@@ -113,12 +116,10 @@ void Device::clearGdcDatalog() {
         GdcDatalogClearResponse cleared;
         FirmwareMessageHandler::sendRequest(*context_, openLink(), GdcDatalogClearRequest(), cleared,
                                             policy.clearReplyTimeoutMs, policy.attempts, policy.retryPauseMs);
-    } catch (const Error&) {
-        throw;
-    } catch (const std::exception& e) {
-        throw clearFailure(*context_, msg::exceptionWhileClearing + widen(e.what()));
     } catch (...) {
-        throw clearFailure(*context_, msg::unknownExceptionReadingDatalog);
+        const CaughtException caught = describeCaughtException(clearWording);
+        if (caught.worded) context_->log(LogLevel::Error, caught.error.message);
+        throw caught.error;
     }
 }
 
