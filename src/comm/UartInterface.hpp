@@ -1,6 +1,6 @@
 // The library's own serial link: termios on POSIX, the Win32 communications API on Windows.
-// The port opens in the constructor (CommError(2) when it cannot); line: 8 data bits, one stop
-// bit, no parity, no flow control.
+// The port opens in the constructor (CommError(2) when it cannot, PortInUse where the platform
+// tells that another holds it); line: 8 data bits, one stop bit, no parity, no flow control.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +13,12 @@ namespace devlib_instr {
 
 class UartInterface final : public AbstractUartInterface {
 public:
+    // The open failed because another program, or another link of this library, holds the port.
+    class PortInUse : public CommError {
+    public:
+        PortInUse() : CommError(2) {}
+    };
+
     UartInterface(std::string portName, uint32_t baudRate, uint8_t byteSize, uint8_t stopBits, uint8_t parity);
     ~UartInterface() override;
 

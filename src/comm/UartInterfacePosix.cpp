@@ -1,6 +1,7 @@
 // The serial link over termios: raw 8N1, no flow control, VMIN = VTIME = 0 and poll() on a
-// steady-clock deadline. The port is opened for exclusive use (TIOCEXCL), as the Windows link
-// opens it with share mode 0. A port that goes away (hang-up, EIO, end of file) is CommError(0).
+// steady-clock deadline. The port is opened for exclusive use (an advisory lock and TIOCEXCL), as
+// the Windows link opens it with share mode 0; a port held by another is PortInUse. A port that
+// goes away (hang-up, EIO, end of file) is CommError(0).
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -52,11 +53,19 @@ void reportOpenFailure(const std::string& portName, const std::string& reason) {
     std::fprintf(stderr, "%s%s : %s\n", msg::connectingToPortFailed, portName.c_str(), reason.c_str());
 }
 
-// Exclusive use: TIOCEXCL keeps other openers out (but not root), the advisory lock keeps out
-// every other link of this library, root's included.
+// Exclusive use: the advisory lock keeps out every other link of this library, root's included
+// (a port locked already is in use), TIOCEXCL keeps other openers out (but not root).
 void claimExclusively(int fd) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EWOULDBLOCK) throw UartInterface::PortInUse();
+        throw CommInterface::CommError(0);
+    }
     if (::ioctl(fd, TIOCEXCL) != 0) throw CommInterface::CommError(0);
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) throw CommInterface::CommError(0);
+}
+
+void closeDescriptor(int& fd) {
+    ::close(fd);
+    fd = -1;
 }
 
 int millisecondsUntil(Clock::time_point deadline) {
@@ -96,6 +105,7 @@ UartInterface::~UartInterface() {
 bool UartInterface::doOpen() {
     port_->fd = ::open(portName.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (port_->fd < 0) {
+        if (errno == EBUSY) throw PortInUse();  // another opener set exclusive mode
         if (errno == EACCES)
             reportOpenFailure(portName, "permission denied (add the user to the 'dialout' group and log in again)");
         return false;
@@ -104,11 +114,13 @@ bool UartInterface::doOpen() {
         claimExclusively(port_->fd);
         configure();
         return true;
+    } catch (const PortInUse&) {
+        closeDescriptor(port_->fd);
+        throw;  // the device reports it through its context
     } catch (const std::exception& e) {
         reportOpenFailure(portName, e.what());
     }
-    ::close(port_->fd);
-    port_->fd = -1;
+    closeDescriptor(port_->fd);
     return false;
 }
 

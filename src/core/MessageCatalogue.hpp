@@ -64,6 +64,7 @@ inline constexpr char16_t taskNotFinished[] = u"Thread not finished! Forgot to c
 
 // Device
 inline constexpr char16_t connectionFailed[] = u"Connection failed";
+inline constexpr char portInUseFormat[] = "Serial port {} is in use by another program or device";
 inline constexpr char stillWaitingFormat[] = "Still waiting for state change to {}. Current state is {}.";
 inline constexpr char readStateFailedFormat[] = "Reading device state failed while waiting or state {}. Ignored!";
 inline constexpr char16_t exceptionWhileClearing[] = u"Caught an exception while clearing the GDC datalog. ";

@@ -9,6 +9,7 @@
 #include "comm/FirmwareMessageHandler.hpp"
 #include "comm/Requests.hpp"
 #include "comm/Responses.hpp"
+#include "comm/UartInterface.hpp"
 #include "core/CaughtException.hpp"
 #include "core/MessageCatalogue.hpp"
 #include "core/TextConversion.hpp"
@@ -37,13 +38,18 @@ Device::Device(ContextGuard context) : context_(std::move(context)) {}
 Device::~Device() = default;
 
 void Device::open(const std::string& portName) {
+    // The port is claimed exclusively: a new link on the port this device holds could not open it.
+    if (link_ && portName == portName_) link_.reset();
     std::unique_ptr<AbstractUartInterface> fresh;
     try {
         fresh.reset(factoryOf(*context_).create(portName));
     } catch (const CommInterface::CommError& e) {
+        if (dynamic_cast<const UartInterface::PortInUse*>(&e) != nullptr)
+            context_->log(LogLevel::Error, widen(fmt::format(msg::portInUseFormat, portName)));
         throw Error(ErrorCategory::General, ErrorCode::ConnectionFailed, widen(e.what()));
     }
-    // The new link is built while the old one still holds its port; the old one goes now.
+    // On another port the new link is built while the old one still holds its port; the old one
+    // goes now, and stays when the new one cannot be built.
     std::swap(link_, fresh);
     fresh.reset();
     if (!isOpen()) {

@@ -21,7 +21,8 @@ public:
     ~Device() override;
 
     // Opens a link on the port through the context's factory (the library's own serial link when
-    // the host installed none); Error(0, 6) when it does not open.
+    // the host installed none); Error(0, 6) when it does not open, with a log line at ERROR when
+    // another holds the port. A re-open of the port the device holds closes the old link first.
     void open(const std::string& portName);
     void close();
     bool isOpen() const;

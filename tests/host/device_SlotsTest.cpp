@@ -58,6 +58,27 @@ TEST_F(DeviceSlots, OpenAndClose) {
     EXPECT_TRUE(api->deviceIsOpen(device));
 }
 
+// The port is claimed exclusively: opening the port the device holds again replaces its link.
+TEST_F(DeviceSlots, ReopeningTheSamePortSucceeds) {
+    InstrError* err = nullptr;
+    EXPECT_TRUE(api->deviceOpen(device, sim.portPath().c_str(), &err));
+    EXPECT_EQ(take(err).category, 99u);
+    EXPECT_TRUE(api->deviceIsOpen(device));
+    EXPECT_TRUE(api->deviceClearGdcDatalog(device, &err));  // exchanges on the new link
+    EXPECT_EQ(take(err).category, 99u);
+}
+
+TEST_F(DeviceSlots, PortHeldByAnotherIsCode6AndLogged) {
+    InstrDevice* second = api->deviceAddRef(api->deviceCreate(context));
+    InstrError* err = nullptr;
+    EXPECT_FALSE(api->deviceOpen(second, sim.portPath().c_str(), &err));
+    EXPECT_EQ(take(err), (Record{0, 6, u"Unknown exception"}));
+    EXPECT_TRUE(logged(3, u"Serial port " + wide(sim.portPath()) + u" is in use by another program or device"));
+    EXPECT_FALSE(api->deviceIsOpen(second));
+    EXPECT_TRUE(api->deviceIsOpen(device));
+    api->deviceRelease(second);
+}
+
 TEST_F(DeviceSlots, WritingAContainerIsRefusedAndLogged) {
     InstrError* record = api->deviceWriteContainer(nullptr, device);
     EXPECT_EQ(take(record), (Record{2, 17, u""}));
