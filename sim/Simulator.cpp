@@ -1,6 +1,9 @@
 // The simulator's line side: a pty in raw mode whose master end this thread serves. Requests are
 // collected up to their CR, answered by the DetectorModel under the lock, and the reply (with the
 // echo, delay, pacing and faults that the knobs ask for) is written without holding the lock.
+// Like the detector, it understands frames only at the exchange rate: bytes that arrive while the
+// host has the line at another rate are garbled on a real line, and the frame they belong to is
+// ignored. Both ends of a pty share one set of line settings, so the rate is the host's.
 #include "sim/Simulator.hpp"
 
 #include <fcntl.h>
@@ -27,6 +30,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr std::string_view kGarbage = "~\x7F\xA5";  // line noise before a reply, never a CR
+constexpr uint32_t kExchangeBaud = 115200;
 
 [[noreturn]] void fail(const char* what) {
     throw std::system_error(errno, std::generic_category(), what);
@@ -90,6 +94,7 @@ struct Simulator::Impl {
     void publishLink();
     void closeAll();
     void serve();
+    uint32_t lineRate() const;
     void handle(const std::string& frame);
     Plan plan(const std::string& frame);
     void applyReplyFaults(std::string& reply, uint32_t replyIndex) const;
@@ -138,6 +143,7 @@ void Simulator::Impl::closeAll() {
 
 void Simulator::Impl::serve() {
     std::string pending;
+    bool garbled = false;  // part of the pending frame came at another rate than the exchange rate
     char buffer[512];
     while (!stopped) {
         pollfd fds[2] = {{master, POLLIN, 0}, {wake[0], POLLIN, 0}};
@@ -151,13 +157,23 @@ void Simulator::Impl::serve() {
         }
         ssize_t n = ::read(master, buffer, sizeof buffer);
         if (n <= 0) continue;
+        const bool atExchangeRate = lineRate() == kExchangeBaud;
         pending.append(buffer, static_cast<size_t>(n));
+        garbled = garbled || !atExchangeRate;
         for (size_t end; (end = pending.find(kFrameEnd)) != std::string::npos;) {
             std::string frame = pending.substr(0, end);
             pending.erase(0, end + 1);
-            handle(frame);
+            if (!garbled) handle(frame);
+            garbled = !atExchangeRate && !pending.empty();  // the rest came with these bytes
         }
     }
+}
+
+// The rate the host set (9600 when the settings cannot be read).
+uint32_t Simulator::Impl::lineRate() const {
+    termios settings{};
+    if (::tcgetattr(master, &settings) != 0) return 9600;
+    return baudOf(::cfgetospeed(&settings));
 }
 
 void Simulator::Impl::handle(const std::string& frame) {
@@ -216,9 +232,7 @@ bool Simulator::Impl::pause(std::chrono::microseconds duration) {
 // pace runs against one start time, so rounding the sleeps to milliseconds adds no drift.
 bool Simulator::Impl::send(std::string_view bytes, bool pace) {
     constexpr size_t kPacedChunk = 32;
-    uint32_t baud = 9600;
-    termios settings{};
-    if (pace && ::tcgetattr(master, &settings) == 0) baud = baudOf(::cfgetospeed(&settings));
+    const uint32_t baud = pace ? lineRate() : 9600;
     const auto start = Clock::now();
     size_t sent = 0;
     while (sent < bytes.size()) {

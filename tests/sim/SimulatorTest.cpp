@@ -16,16 +16,27 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// The host's end of the line, raw, at the exchange rate unless told otherwise.
 class HostPort {
 public:
     explicit HostPort(const std::string& path) : fd_(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK)) {
         EXPECT_GE(fd_, 0) << path;
+        setRate(B115200);
     }
     ~HostPort() {
         if (fd_ >= 0) ::close(fd_);
     }
     HostPort(const HostPort&) = delete;
     HostPort& operator=(const HostPort&) = delete;
+
+    void setRate(speed_t speed) {
+        termios settings{};
+        ASSERT_EQ(::tcgetattr(fd_, &settings), 0);
+        ::cfmakeraw(&settings);
+        ::cfsetispeed(&settings, speed);
+        ::cfsetospeed(&settings, speed);
+        ASSERT_EQ(::tcsetattr(fd_, TCSANOW, &settings), 0);
+    }
 
     void send(std::string_view bytes) { ASSERT_EQ(::write(fd_, bytes.data(), bytes.size()), ssize_t(bytes.size())); }
 
@@ -59,6 +70,19 @@ TEST(Simulator, ConnectRoundTripOverThePty) {
     host.send("AC7B\r");
     EXPECT_EQ(host.receive(), "ac3B\r");
     EXPECT_EQ(sim.requests(), std::vector<std::string>{"AC7B"});
+}
+
+// The detector understands frames only at 115200 baud; at the resting rate they are line noise.
+TEST(Simulator, FramesAtAnotherRateAreIgnored) {
+    Simulator sim;
+    HostPort host(sim.portPath());
+    host.setRate(B9600);
+    host.send("AC7B\r");
+    EXPECT_EQ(host.receive(1, 150), "");
+    EXPECT_TRUE(sim.requests().empty());
+    host.setRate(B115200);
+    host.send("AC7B\r");
+    EXPECT_EQ(host.receive(), "ac3B\r");
 }
 
 TEST(Simulator, EchoesTheRequestBeforeTheReply) {

@@ -185,7 +185,7 @@ static void checkRawSerial(const char* port) {
     if (handle == INVALID_HANDLE_VALUE) return;
     state.DCBlength = sizeof state;
     GetCommState(handle, &state);
-    state.BaudRate = 9600;
+    state.BaudRate = 115200; /* the detector answers only at its exchange rate */
     state.ByteSize = 8;
     state.Parity = NOPARITY;
     state.StopBits = ONESTOPBIT;
