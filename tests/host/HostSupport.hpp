@@ -15,9 +15,10 @@
 
 namespace host_test {
 
-// The exchange timing of the host tests: no pauses on the line and fast state polls. Reply
-// time-outs stay the protocol's, so a reply that comes late on a loaded machine is no retry.
-inline const std::string fastLine = "rate_switch_pause_ms=0,state_poll_ms=1,write_pause_ms=0,byte_read_timeout_ms=10";
+// The exchange timing of the host tests (the build's test setting): no pauses on the line and fast
+// state polls. Reply time-outs stay the protocol's, so a reply that comes late on a loaded machine
+// is no retry.
+inline const std::string fastLine = TORVIK_TEST_FAST_LINE;
 // For a device that stops answering: short reply time-outs and two attempts.
 inline const std::string shortReplies = fastLine + ",reply_timeout_ms=30,attempts=2";
 

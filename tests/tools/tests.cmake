@@ -7,7 +7,8 @@ if(TARGET torvik-cli AND TARGET host_example)
       add_test(NAME tool_${group}
                COMMAND Python3::Interpreter ${CMAKE_CURRENT_LIST_DIR}/test_torvik.py
                        $<TARGET_FILE:torvik-cli> $<TARGET_FILE:host_example> ${group})
-      set_tests_properties(tool_${group} PROPERTIES TIMEOUT 120)
+      set_tests_properties(tool_${group} PROPERTIES TIMEOUT 120
+                           ENVIRONMENT "TORVIK_EXCHANGE_POLICY=${TORVIK_TEST_FAST_LINE}")
     endforeach()
     # The one case with the library's real time-outs (about 15 s): `ctest -L slow` runs it alone.
     set_tests_properties(tool_DefaultTiming PROPERTIES LABELS slow)
