@@ -12,7 +12,7 @@ namespace devlib_instr {
 
 namespace {
 
-using ordered_json = nlohmann::ordered_json;
+using json = nlohmann::json;
 
 // The shortest decimal text of the float read back as a double: 1.164f shows as 1.164.
 double shortestDouble(float value) {
@@ -23,7 +23,7 @@ double shortestDouble(float value) {
     return std::strtod(buffer, nullptr);
 }
 
-ordered_json jsonValue(const DocumentPath& path, const Value& value) {
+json jsonValue(const DocumentPath& path, const Value& value) {
     if (const auto* f = std::get_if<float>(&value)) return shortestDouble(*f);
     if (const auto* u = std::get_if<uint32_t>(&value)) return *u;
     if (const auto* t = std::get_if<TextValue>(&value)) return textOf(*t);
@@ -35,9 +35,8 @@ ordered_json jsonValue(const DocumentPath& path, const Value& value) {
 }
 
 // The object a value of `path` on `channel` goes into; null when the path has no place there.
-ordered_json* parentOf(const DocumentPath& path, uint8_t channel, ordered_json& device, ordered_json& channels,
-                       ordered_json& sensors) {
-    ordered_json* node = nullptr;
+json* parentOf(const DocumentPath& path, uint8_t channel, json& device, json& channels, json& sensors) {
+    json* node = nullptr;
     switch (path.root) {
         case DocumentRoot::Device:
             if (channel != deviceChannel) return nullptr;
@@ -72,26 +71,26 @@ int64_t truncated(float value) {
 }  // namespace
 
 std::string buildConfigurationDocument(const ConfigurationData& data) {
-    ordered_json device = ordered_json::object();
-    ordered_json channels = ordered_json::object();
-    ordered_json sensors = ordered_json::object();
+    json device = json::object();
+    json channels = json::object();
+    json sensors = json::object();
     for (const auto& [channel, slots] : data.channels()) {
         for (const auto& [key, value] : slots) {
             const DocumentPath* path = isSet(value) ? pathOfKey(key) : nullptr;
             if (path == nullptr) continue;
-            ordered_json leaf = jsonValue(*path, value);
-            ordered_json* parent = leaf.is_null() ? nullptr : parentOf(*path, channel, device, channels, sensors);
+            json leaf = jsonValue(*path, value);
+            json* parent = leaf.is_null() ? nullptr : parentOf(*path, channel, device, channels, sensors);
             if (parent == nullptr || parent->contains(path->members.back())) continue;
             (*parent)[path->members.back()] = std::move(leaf);
         }
     }
-    ordered_json document = ordered_json::object();
+    json document = json::object();
     document["$schema"] = schemaUrl;
     document["version"] = documentVersion;
     if (!device.empty()) document["device"] = std::move(device);
     if (!channels.empty()) document["channels"] = std::move(channels);
     if (!sensors.empty()) document["sensors"] = std::move(sensors);
-    return document.dump(-1, ' ', false, ordered_json::error_handler_t::replace);
+    return document.dump(-1, ' ', false, json::error_handler_t::replace);
 }
 
 uint64_t configurationFingerprint(const ConfigurationData& data) {

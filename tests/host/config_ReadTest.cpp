@@ -186,10 +186,10 @@ TEST_F(ConfigHost, DocumentedExample) {
         R"("channels":{"0":{"measure_gas":null,"alarms":{"upper_a1":null}}},"sensors":{"1":null}})";
     const std::string response =
         R"({"$schema":"https://schemas.torvik-instruments.com/schemas/fieldconfig/fieldconfig_json_schema_v1.0.6.json",)"
-        R"("version":"1.0.6","device":{"bumptest_interval":{"duration":30,"unit":"d","expiration_reaction":"warning",)"
-        R"("warning_period":7},"switch_off":"not allowed during a2"},"channels":{"0":{"measure_gas":{"name":"CO",)"
-        R"("unit":"ppm"},"alarms":{"upper_a1":{"level":30.0,"unit":"ppm","is_acknowledgeable":true,)"
-        R"("is_latching":false,"direction":"rising","is_enabled":true}}}},)"
-        R"("sensors":{"1":{"type":"EC","part_number":"6813080"}}})";
+        R"("channels":{"0":{"alarms":{"upper_a1":{"direction":"rising","is_acknowledgeable":true,"is_enabled":true,)"
+        R"("is_latching":false,"level":30.0,"unit":"ppm"}},"measure_gas":{"name":"CO","unit":"ppm"}}},)"
+        R"("device":{"bumptest_interval":{"duration":30,"expiration_reaction":"warning","unit":"d",)"
+        R"("warning_period":7},"switch_off":"not allowed during a2"},)"
+        R"("sensors":{"1":{"part_number":"6813080","type":"EC"}},"version":"1.0.6"})";
     EXPECT_EQ(read(request).text, response);
 }
