@@ -1,58 +1,34 @@
 #include "config/ConfigurationConverter.hpp"
 
 #include <algorithm>
-#include <array>
 #include <utility>
 
 #include "config/ConfigError.hpp"
 #include "config/ConfigurationDocument.hpp"
 #include "config/ConfigurationRequestParser.hpp"
-#include "config/DocumentPaths.hpp"
+#include "config/DocumentShape.hpp"
 #include "config/GasUnits.hpp"
+#include "config/KeyTable.hpp"
 #include "core/MessageCatalogue.hpp"
 
 namespace devlib_instr {
 
 namespace {
 
-constexpr ConfigurationKey displayIndexKey = 33;
-constexpr ConfigurationKey sensorSlotKey = 34;
-constexpr ConfigurationKey sensorKindKey = 35;
-
-// Values the detector does not store, as every Torvik has them.
-constexpr std::array<std::pair<ConfigurationKey, int32_t>, 14> fixedValues{{
-    {2, 0},
-    {7, 0},
-    {32, 0},
-    {44, 0},
-    {50, 0},  // interval units "d"; STEL/TWA not acknowledgeable
-    {45, 1},
-    {46, 1},
-    {51, 1},
-    {52, 1},  // STEL/TWA latching and rising
-    {59, 1},
-    {65, 1},
-    {71, 1},
-    {77, 1},
-    {83, 1},  // lower and upper alarms enabled
-}};
-
-bool hasSetAlarmLevel(const ConfigurationData::Slots& slots) {
-    return std::any_of(alarmLevelKeys.begin(), alarmLevelKeys.end(), [&](ConfigurationKey key) {
-        auto it = slots.find(key);
-        return it != slots.end() && isSet(it->second);
-    });
+bool anySlot(const ConfigurationData::Slots& slots, Role role, bool setOnly) {
+    return std::any_of(slots.begin(), slots.end(),
+                       [&](const auto& slot) { return hasRole(slot.first, role) && (!setOnly || isSet(slot.second)); });
 }
 
-bool asksForAlarmUnit(const ConfigurationData::Slots& slots) {
-    return std::any_of(alarmUnitKeys.begin(), alarmUnitKeys.end(),
-                       [&](ConfigurationKey key) { return slots.count(key); });
+bool hasSetAlarmLevel(const ConfigurationData::Slots& slots) {
+    return anySlot(slots, Role::AlarmLevel, true);
 }
 
 // A channel with alarm levels needs a known unit before anything is converted.
 GasFeatures checkedFeatures(const ConfigurationData& gas, uint8_t channel) {
     if (gas.channels().count(channel) == 0) throw configError(ErrorCode::ConversionFailed, msg::gasFeaturesNoUnit);
-    if (!gas.isSet(channel, unitKey)) throw configError(ErrorCode::ConversionFailed, msg::gasFeaturesInvalidUnit);
+    if (!gas.isSet(channel, keyWithRole(Role::MeasuringUnit)))
+        throw configError(ErrorCode::ConversionFailed, msg::gasFeaturesInvalidUnit);
     return GasFeatures::of(gas, channel);
 }
 
@@ -64,25 +40,22 @@ void convertAlarmLevels(ConfigurationData& values, const ConfigurationData& gas,
     for (auto& [channel, slots] : values.channels()) {
         if (channel >= channelCount || !hasSetAlarmLevel(slots)) continue;
         const GasFeatures features = checkedFeatures(gas, channel);
-        for (ConfigurationKey key : alarmLevelKeys) {
-            auto it = slots.find(key);
-            if (it == slots.end() || !isSet(it->second)) continue;
-            const float level = std::get<float>(it->second);
-            it->second = toUnit ? ppmToUnit(level, features) : unitToPpm(level, features);
+        for (auto& [key, value] : slots) {
+            if (!hasRole(key, Role::AlarmLevel) || !isSet(value)) continue;
+            const float level = std::get<float>(value);
+            value = toUnit ? ppmToUnit(level, features) : unitToPpm(level, features);
         }
     }
 }
 
 void fillFixedValues(ConfigurationData& values, const ConfigurationData& gas) {
+    const ConfigurationKey unitKey = keyWithRole(Role::MeasuringUnit);
     for (auto& [channel, slots] : values.channels()) {
-        for (const auto& [key, fixed] : fixedValues) {
-            auto it = slots.find(key);
-            if (it != slots.end() && !isSet(it->second)) it->second = fixed;
-        }
-        if (!gas.isSet(channel, unitKey)) continue;
-        for (ConfigurationKey key : alarmUnitKeys) {
-            auto it = slots.find(key);
-            if (it != slots.end()) it->second = *gas.find(channel, unitKey);
+        for (auto& [key, value] : slots) {
+            const KeyRow* row = keyRow(key);
+            if (row == nullptr) continue;
+            if (row->fixed != unsetSigned && !isSet(value)) value = row->fixed;
+            if (row->role == Role::AlarmUnit && gas.isSet(channel, unitKey)) value = *gas.find(channel, unitKey);
         }
     }
 }
@@ -123,12 +96,14 @@ void ConfigurationConverter::write(std::string_view document) {
 ConfigurationData ConfigurationConverter::readGasFeatures(const ConfigurationData& values) {
     ConfigurationData gas;
     const bool needed = std::any_of(values.channels().begin(), values.channels().end(), [](const auto& channel) {
-        return channel.first < channelCount && (hasSetAlarmLevel(channel.second) || asksForAlarmUnit(channel.second));
+        return channel.first < channelCount &&
+               (hasSetAlarmLevel(channel.second) || anySlot(channel.second, Role::AlarmUnit, false));
     });
     if (!needed) return gas;
     ConfigurationRequest request;
     for (uint8_t channel = 0; channel < channelCount; ++channel)
-        request[channel] = {unitKey, lowerExplosiveLimitKey, molarMassKey};
+        for (Role role : {Role::MeasuringUnit, Role::LowerExplosiveLimit, Role::MolarMass})
+            request[channel].insert(keyWithRole(role));
     communicator_->clear();
     if (!communicator_->readValues(request, gas)) throw configFailure(msg::readingDatabaseFailed);
     return gas;
@@ -138,13 +113,13 @@ void ConfigurationConverter::fillChannelMapKeys(ConfigurationData& values) const
     const ChannelMap& map = communicator_->channelMap();
     for (auto& [channel, slots] : values.channels()) {
         if (!map.isActive(channel)) continue;
-        const std::pair<ConfigurationKey, int32_t> known[] = {
-            {displayIndexKey, map.displayIndex(channel)},
-            {sensorSlotKey, sensorSlotOf(channel)},
-            {sensorKindKey, static_cast<int32_t>(map.kind(channel))},
+        const std::pair<Role, int32_t> known[] = {
+            {Role::DisplayIndex, map.displayIndex(channel)},
+            {Role::SensorSlot, sensorSlotOf(channel)},
+            {Role::SensorKind, static_cast<int32_t>(map.kind(channel))},
         };
-        for (const auto& [key, value] : known) {
-            auto it = slots.find(key);
+        for (const auto& [role, value] : known) {
+            auto it = slots.find(keyWithRole(role));
             if (it != slots.end()) it->second = value;
         }
     }

@@ -5,25 +5,9 @@
 #include <cstring>
 #include <limits>
 
+#include "config/KeyTable.hpp"
+
 namespace devlib_instr {
-
-namespace {
-constexpr ConfigurationKey unsignedKeys[] = {4, 6, 30, 38, 39};
-constexpr ConfigurationKey floatKeys[] = {42, 48, 54, 60, 66, 72, 78, 84, 85};
-constexpr ConfigurationKey textKeys[] = {36, 37, 40};
-
-template <size_t N>
-bool among(const ConfigurationKey (&keys)[N], ConfigurationKey key) {
-    return std::find(std::begin(keys), std::end(keys), key) != std::end(keys);
-}
-}  // namespace
-
-ValueClass valueClassOf(ConfigurationKey key) {
-    if (among(unsignedKeys, key)) return ValueClass::Unsigned;
-    if (among(floatKeys, key)) return ValueClass::Float;
-    if (among(textKeys, key)) return ValueClass::Text;
-    return ValueClass::Signed;
-}
 
 Value unsetValue(ConfigurationKey key) {
     switch (valueClassOf(key)) {

@@ -28,7 +28,7 @@ using Value = std::variant<int32_t, uint32_t, float, TextValue>;
 constexpr int32_t unsetSigned = 0x7FFFFFFF;
 constexpr uint32_t unsetUnsigned = 0xFFFFFFFF;
 
-ValueClass valueClassOf(ConfigurationKey key);
+// The unset value of the key's class (the class is a column of the key table).
 Value unsetValue(ConfigurationKey key);
 bool isSet(const Value& value);
 
@@ -51,12 +51,10 @@ public:
 
     const Value* find(uint8_t channel, ConfigurationKey key) const;
     bool isSet(uint8_t channel, ConfigurationKey key) const;
-    bool contains(uint8_t channel, ConfigurationKey key) const { return find(channel, key) != nullptr; }
 
     ConfigurationRequest keys() const;
     const Channels& channels() const { return channels_; }
     Channels& channels() { return channels_; }
-    bool empty() const { return channels_.empty(); }
 
 private:
     Channels channels_;

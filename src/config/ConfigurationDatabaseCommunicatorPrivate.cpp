@@ -20,27 +20,6 @@ namespace devlib_instr {
 
 namespace {
 
-// Keys whose value is fetched from the device with a read of its own width unless the section
-// they sit in is one of the sections read in bulk.
-bool readsFromCache(ConfigurationKey key, uint32_t sectionAddress) {
-    const bool ecConfiguration =
-        sectionAddress >= section::ecChannelConfiguration0 && sectionAddress < section::catExChannelConfiguration;
-    switch (key) {
-        case 36:
-        case 38:
-            return sectionAddress == section::irSensorDataSet || isEcSensorRecord(sectionAddress);
-        case 37:
-            return sectionAddress == section::irSensorDataSet;
-        case 40:
-            return ecConfiguration || sectionAddress == section::catExChannelConfiguration ||
-                   sectionAddress == section::irChannelConfiguration1;
-        case 85:
-            return false;
-        default:
-            return true;
-    }
-}
-
 // Sections the write takes from the preceding read and never writes (set B also drops the device
 // configuration, which the channel map has already read).
 bool isSensorRecord(uint32_t address) {
@@ -135,7 +114,7 @@ void ConfigurationDatabaseCommunicatorPrivate::collectSections(const Configurati
     sections_.clear();
     if (!cache_.contains(section::deviceConfiguration))
         readSection(section::deviceConfiguration, findSection(section::deviceConfiguration, 1)->size);
-    channelMap_ = ChannelMap::build(cache_.deviceConfiguration());
+    channelMap_ = ChannelMap::build(*cache_.find(section::deviceConfiguration));
     for (const auto& [channel, keys] : request) {
         for (ConfigurationKey key : keys) {
             const Location location = locateKey(key, channel, channelMap_);
@@ -184,19 +163,19 @@ bool ConfigurationDatabaseCommunicatorPrivate::extractValue(const Location& loca
     if (info == nullptr) throw configFailure(msg::sectionInfoNull);
     const uint32_t offset = location.address - info->address;
     if (offset + width > info->size) throw configFailure(msg::sectionOffsetOutOfRange);
-    const Field* field = key >= firstKey && key <= lastKey ? fieldOf(key) : nullptr;
-    if (field == nullptr) throw configFailure(msg::keyNotSupported);
-    if (width == 0) throw configFailure(msg::invalidStringLength);
+    const KeyRow* row = keyRow(key);
+    if (row == nullptr || width == 0) throw configFailure(msg::keyNotSupported);
 
+    // Values whose bytes the bulk read did not bring (the large sensor records, an EC sensor record
+    // beyond its first 256 bytes) are read with a request of their own width.
     std::vector<uint8_t> bytes(width);
-    if (readsFromCache(key, info->address)) {
-        const SectionCache::Image* image = cache_.find(info->address);
-        if (image == nullptr || offset + width > image->size()) throw configFailure(msg::sectionDataOutOfRange);
+    const SectionCache::Image* image = cache_.find(info->address);
+    if (image != nullptr && offset + width <= image->size()) {
         std::copy_n(image->begin() + offset, width, bytes.begin());
     } else if (readMemory(location.address, bytes.data(), width) != width) {
         return false;
     }
-    result.set(channel, key, decodeField(key, *field, bytes.data()));
+    result.set(channel, key, decodeField(key, row->field, bytes.data()));
     return true;
 }
 
@@ -226,7 +205,7 @@ void ConfigurationDatabaseCommunicatorPrivate::runWriteSequence(const Configurat
     ConfigurationRequest writable;
     for (const auto& [channel, keys] : values.keys())
         for (ConfigurationKey key : keys)
-            if (isWritableKey(key)) writable[channel].insert(key);
+            if (const KeyRow* row = keyRow(key); row != nullptr && row->writable) writable[channel].insert(key);
     collectSections(writable);
     SectionSet written = sections_;
     SectionSet toRead = sections_;
@@ -259,7 +238,8 @@ void ConfigurationDatabaseCommunicatorPrivate::runWriteSequence(const Configurat
 void ConfigurationDatabaseCommunicatorPrivate::applyValues(const ConfigurationData& values) {
     for (const auto& [channel, slots] : values.channels()) {
         for (const auto& [key, value] : slots) {
-            if (key < firstKey || key > lastKey || !isWritableKey(key)) {
+            const KeyRow* row = keyRow(key);
+            if (row == nullptr || !row->writable) {
                 log(LogLevel::Warn, widen(fmt::format(msg::featureNotSupportedFormat, key)));
                 continue;
             }
@@ -272,7 +252,7 @@ void ConfigurationDatabaseCommunicatorPrivate::applyValues(const ConfigurationDa
             const uint32_t offset = location.address - info->address;
             if (offset + width > image->size()) throw configFailure(msg::sectionOffsetOutOfRange);
             if (!isSet(value)) throw configFailure(msg::resultStorageNull);
-            encodeField(*fieldOf(key), value, image->data() + offset);
+            encodeField(row->field, value, image->data() + offset);
         }
     }
 }

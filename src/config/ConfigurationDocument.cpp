@@ -6,7 +6,8 @@
 #include <nlohmann/json.hpp>
 
 #include "config/ChannelMap.hpp"
-#include "config/DocumentPaths.hpp"
+#include "config/DocumentShape.hpp"
+#include "config/KeyTable.hpp"
 
 namespace devlib_instr {
 
@@ -23,35 +24,38 @@ double shortestDouble(float value) {
     return std::strtod(buffer, nullptr);
 }
 
-json jsonValue(const DocumentPath& path, const Value& value) {
+json jsonValue(const DocumentPlace& place, const Value& value) {
     if (const auto* f = std::get_if<float>(&value)) return shortestDouble(*f);
     if (const auto* u = std::get_if<uint32_t>(&value)) return *u;
     if (const auto* t = std::get_if<TextValue>(&value)) return textOf(*t);
     const int32_t number = std::get<int32_t>(value);
-    if (path.type == JsonType::Boolean) return number != 0;
-    if (path.texts.empty()) return number;
-    if (number < 0 || static_cast<size_t>(number) >= path.texts.size()) return nullptr;
-    return std::string(path.texts[static_cast<size_t>(number)]);
+    if (place.type == JsonType::Boolean) return number != 0;
+    if (place.texts.empty()) return number;
+    if (number < 0 || static_cast<size_t>(number) >= place.texts.size()) return nullptr;
+    return std::string(place.texts[static_cast<size_t>(number)]);
 }
 
-// The object a value of `path` on `channel` goes into; null when the path has no place there.
-json* parentOf(const DocumentPath& path, uint8_t channel, json& device, json& channels, json& sensors) {
+// The member of `document` that holds the value of `row` on `channel`, created with the objects
+// above it; null when the key has no place on that channel.
+json* memberOf(json& document, const KeyRow& row, uint8_t channel) {
     json* node = nullptr;
-    switch (path.root) {
+    switch (row.document.root) {
         case DocumentRoot::Device:
             if (channel != deviceChannel) return nullptr;
-            node = &device;
+            node = &document["device"];
             break;
         case DocumentRoot::Channels:
             if (channel >= channelCount) return nullptr;
-            node = &channels[std::to_string(channel)];
+            node = &document["channels"][std::to_string(channel)];
             break;
         case DocumentRoot::Sensors:
             if (channel >= channelCount) return nullptr;
-            node = &sensors[std::to_string(sensorSlotOf(channel))];
+            node = &document["sensors"][std::to_string(sensorSlotOf(channel))];
             break;
+        case DocumentRoot::None:
+            return nullptr;
     }
-    for (size_t i = 0; i + 1 < path.members.size(); ++i) node = &(*node)[path.members[i]];
+    for (std::string_view member : pathMembers(row.document.path)) node = &(*node)[std::string(member)];
     return node;
 }
 
@@ -71,25 +75,19 @@ int64_t truncated(float value) {
 }  // namespace
 
 std::string buildConfigurationDocument(const ConfigurationData& data) {
-    json device = json::object();
-    json channels = json::object();
-    json sensors = json::object();
-    for (const auto& [channel, slots] : data.channels()) {
-        for (const auto& [key, value] : slots) {
-            const DocumentPath* path = isSet(value) ? pathOfKey(key) : nullptr;
-            if (path == nullptr) continue;
-            json leaf = jsonValue(*path, value);
-            json* parent = leaf.is_null() ? nullptr : parentOf(*path, channel, device, channels, sensors);
-            if (parent == nullptr || parent->contains(path->members.back())) continue;
-            (*parent)[path->members.back()] = std::move(leaf);
-        }
-    }
     json document = json::object();
     document["$schema"] = schemaUrl;
     document["version"] = documentVersion;
-    if (!device.empty()) document["device"] = std::move(device);
-    if (!channels.empty()) document["channels"] = std::move(channels);
-    if (!sensors.empty()) document["sensors"] = std::move(sensors);
+    for (const auto& [channel, slots] : data.channels()) {
+        for (const auto& [key, value] : slots) {
+            const KeyRow* row = keyRow(key);
+            if (row == nullptr || !isSet(value)) continue;
+            json leaf = jsonValue(row->document, value);
+            json* member = leaf.is_null() ? nullptr : memberOf(document, *row, channel);
+            // A sensor slot shared by two channels keeps the value of the first.
+            if (member != nullptr && member->is_null()) *member = std::move(leaf);
+        }
+    }
     return document.dump(-1, ' ', false, json::error_handler_t::replace);
 }
 

@@ -9,7 +9,7 @@
 #include "config/ChannelMap.hpp"
 #include "config/ConfigError.hpp"
 #include "config/DatabaseLayout.hpp"
-#include "config/DocumentPaths.hpp"
+#include "config/DocumentShape.hpp"
 #include "config/KeyTable.hpp"
 #include "core/MessageCatalogue.hpp"
 #include "core/TextConversion.hpp"
@@ -19,7 +19,6 @@ namespace devlib_instr {
 namespace {
 
 using json = nlohmann::json;
-using Members = std::vector<std::string>;
 
 Error invalidKey(const std::string& path) {
     return configError(ErrorCode::InvalidArgument, msg::invalidKeyForPath + widen(path));
@@ -52,11 +51,15 @@ bool hasType(const json& value, JsonType type) {
 }
 
 // The largest number the key's database field holds (keys without a field: their slot's range).
-uint64_t fieldLimit(ConfigurationKey key) {
-    const Field* field = fieldOf(key);
-    const uint32_t width = field != nullptr ? valueKindWidth(field->kind) : 0;
+uint64_t fieldLimit(const KeyRow& row) {
+    const uint32_t width = valueKindWidth(row.field.kind);
     if (width == 1 || width == 2) return (uint64_t{1} << (8 * width)) - 1;
-    return valueClassOf(key) == ValueClass::Unsigned ? unsetUnsigned - 1 : unsetSigned - 1;
+    return row.valueClass == ValueClass::Unsigned ? unsetUnsigned - 1 : unsetSigned - 1;
+}
+
+bool anyPathBelow(DocumentRoot root, std::string_view path) {
+    const std::span<const KeyRow> rows = keyTable();
+    return std::any_of(rows.begin(), rows.end(), [&](const KeyRow& row) { return isPathOrAbove(row, root, path); });
 }
 
 class RequestWalker {
@@ -67,7 +70,7 @@ public:
         for (const auto& [name, value] : root.items()) {
             if (name == "version" || name == "$schema") continue;
             if (name == "device") {
-                walkNode(value, DocumentRoot::Device, {deviceChannel}, name, {});
+                walkNode(value, DocumentRoot::Device, {deviceChannel}, name, "");
             } else if (name == "channels") {
                 walkNumbered(value, DocumentRoot::Channels, name);
             } else if (name == "sensors") {
@@ -87,37 +90,39 @@ private:
     }
 
     // "channels" and "sensors": members named by channel or slot number.
-    void walkNumbered(const json& node, DocumentRoot root, const std::string& path) {
+    void walkNumbered(const json& node, DocumentRoot root, const std::string& nodePath) {
         const uint8_t count = root == DocumentRoot::Sensors ? sensorSlotCount : channelCount;
         if (node.is_null()) {
             if (withValues_) return;
-            for (uint8_t number = 0; number < count; ++number) requestAll(root, channelsOf(root, number), {});
+            for (uint8_t number = 0; number < count; ++number) requestAll(root, channelsOf(root, number), "");
             return;
         }
-        if (!node.is_object()) throw invalidType(path);
+        if (!node.is_object()) throw invalidType(nodePath);
         const uint32_t limit = root == DocumentRoot::Sensors ? sensorSlotCount - 1 : deviceChannel - 1;
         for (const auto& [name, value] : node.items()) {
-            const std::string memberPath = path + "." + name;
+            const std::string memberPath = nodePath + "." + name;
             uint8_t number = 0;
             if (!parseNumber(name, limit, number)) throw invalidKey(memberPath);
-            walkNode(value, root, channelsOf(root, number), memberPath, {});
+            walkNode(value, root, channelsOf(root, number), memberPath, "");
         }
     }
 
-    void walkNode(const json& node, DocumentRoot root, const Channels& channels, const std::string& path,
-                  const Members& members) {
+    // `path` is the document path of `node` below its root ("" for the root itself).
+    void walkNode(const json& node, DocumentRoot root, const Channels& channels, const std::string& nodePath,
+                  const std::string& path) {
         if (node.is_null()) {
-            if (!withValues_) requestAll(root, channels, members);
+            if (!withValues_) requestAll(root, channels, path);
             return;
         }
-        if (!node.is_object()) throw invalidType(path);
+        if (!node.is_object()) throw invalidType(nodePath);
         for (const auto& [name, value] : node.items()) {
-            Members below = members;
-            below.push_back(name);
-            const std::string memberPath = path + "." + name;
-            if (const DocumentPath* leaf = findPath(root, below)) {
+            const std::string memberPath = nodePath + "." + name;
+            const std::string below = path.empty() ? name : path + "." + name;
+            // The table joins member names with ".", so a name holding one is no member of it.
+            const bool plainName = !name.empty() && name.find('.') == std::string::npos;
+            if (const KeyRow* leaf = plainName ? findPath(root, below) : nullptr) {
                 walkLeaf(*leaf, value, channels, memberPath);
-            } else if (!pathsBelow(root, below).empty()) {
+            } else if (plainName && anyPathBelow(root, below)) {
                 walkNode(value, root, channels, memberPath, below);
             } else {
                 throw invalidKey(memberPath);
@@ -125,38 +130,38 @@ private:
         }
     }
 
-    void walkLeaf(const DocumentPath& leaf, const json& value, const Channels& channels, const std::string& path) {
+    void walkLeaf(const KeyRow& leaf, const json& value, const Channels& channels, const std::string& nodePath) {
         if (value.is_null()) {
             if (!withValues_) request(leaf.key, channels);
             return;
         }
-        if (!hasType(value, leaf.type)) throw invalidType(path);
+        if (!hasType(value, leaf.document.type)) throw invalidType(nodePath);
         if (!withValues_) {
             request(leaf.key, channels);
             return;
         }
-        const Value converted = convert(leaf, value, path);
+        const Value converted = convert(leaf, value, nodePath);
         for (uint8_t channel : channels) out_.set(channel, leaf.key, converted);
     }
 
-    static Value convert(const DocumentPath& leaf, const json& value, const std::string& path) {
+    static Value convert(const KeyRow& leaf, const json& value, const std::string& nodePath) {
         if (value.is_boolean()) return static_cast<int32_t>(value.get<bool>());
         if (value.is_string()) {
             const std::string text = value.get<std::string>();
-            if (leaf.texts.empty()) return makeText(text);
-            auto it = std::find(leaf.texts.begin(), leaf.texts.end(), text);
-            if (it == leaf.texts.end()) throw invalidType(path);
-            return static_cast<int32_t>(it - leaf.texts.begin());
+            const TextList texts = leaf.document.texts;
+            if (texts.empty()) return makeText(text);
+            auto it = std::find(texts.begin(), texts.end(), text);
+            if (it == texts.end()) throw invalidType(nodePath);
+            return static_cast<int32_t>(it - texts.begin());
         }
-        const ValueClass valueClass = valueClassOf(leaf.key);
-        if (valueClass == ValueClass::Float) return value.get<float>();
-        if (!value.is_number_integer()) throw invalidType(path);
+        if (leaf.valueClass == ValueClass::Float) return value.get<float>();
+        if (!value.is_number_integer()) throw invalidType(nodePath);
         // Every integer field of the database is unsigned.
-        const bool isUnsigned = valueClass == ValueClass::Unsigned || fieldOf(leaf.key) != nullptr;
-        const bool inRange = value.is_number_unsigned() ? value.get<uint64_t>() <= fieldLimit(leaf.key)
+        const bool isUnsigned = leaf.valueClass == ValueClass::Unsigned || leaf.field.kind != 0;
+        const bool inRange = value.is_number_unsigned() ? value.get<uint64_t>() <= fieldLimit(leaf)
                                                         : !isUnsigned && value.get<int64_t>() > -int64_t{unsetSigned};
-        if (!inRange) throw invalidType(path);
-        if (valueClass == ValueClass::Unsigned) return value.get<uint32_t>();
+        if (!inRange) throw invalidType(nodePath);
+        if (leaf.valueClass == ValueClass::Unsigned) return value.get<uint32_t>();
         return value.get<int32_t>();
     }
 
@@ -164,8 +169,9 @@ private:
         for (uint8_t channel : channels) out_.request(channel, key);
     }
 
-    void requestAll(DocumentRoot root, const Channels& channels, const Members& prefix) {
-        for (const DocumentPath* path : pathsBelow(root, prefix)) request(path->key, channels);
+    void requestAll(DocumentRoot root, const Channels& channels, std::string_view path) {
+        for (const KeyRow& row : keyTable())
+            if (isPathOrAbove(row, root, path)) request(row.key, channels);
     }
 
     bool withValues_;

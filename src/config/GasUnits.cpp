@@ -1,9 +1,9 @@
 #include "config/GasUnits.hpp"
 
-#include <algorithm>
 #include <cmath>
 
 #include "config/ConfigError.hpp"
+#include "config/KeyTable.hpp"
 #include "core/MessageCatalogue.hpp"
 
 namespace devlib_instr {
@@ -29,24 +29,16 @@ float floatOf(const ConfigurationData& data, uint8_t channel, ConfigurationKey k
 
 }  // namespace
 
-bool isAlarmLevelKey(ConfigurationKey key) {
-    return std::find(alarmLevelKeys.begin(), alarmLevelKeys.end(), key) != alarmLevelKeys.end();
-}
-
-bool isAlarmUnitKey(ConfigurationKey key) {
-    return std::find(alarmUnitKeys.begin(), alarmUnitKeys.end(), key) != alarmUnitKeys.end();
-}
-
 bool GasFeatures::valid() const {
     return unit >= 0 && unit < noUnit && std::isfinite(lowerExplosiveLimit) && std::isfinite(molarMass);
 }
 
 GasFeatures GasFeatures::of(const ConfigurationData& data, uint8_t channel) {
     GasFeatures gas;
-    const Value* unit = data.find(channel, unitKey);
+    const Value* unit = data.find(channel, keyWithRole(Role::MeasuringUnit));
     if (unit != nullptr && isSet(*unit)) gas.unit = std::get<int32_t>(*unit);
-    gas.lowerExplosiveLimit = floatOf(data, channel, lowerExplosiveLimitKey);
-    gas.molarMass = floatOf(data, channel, molarMassKey);
+    gas.lowerExplosiveLimit = floatOf(data, channel, keyWithRole(Role::LowerExplosiveLimit));
+    gas.molarMass = floatOf(data, channel, keyWithRole(Role::MolarMass));
     return gas;
 }
 

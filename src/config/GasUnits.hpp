@@ -32,15 +32,6 @@ inline constexpr std::array<UnitInfo, 11> unitTable{{
 }};
 constexpr uint8_t noUnit = 11;
 
-// Keys of the gas features and of the converted alarm levels.
-constexpr ConfigurationKey unitKey = 41;
-constexpr ConfigurationKey lowerExplosiveLimitKey = 84;
-constexpr ConfigurationKey molarMassKey = 85;
-inline constexpr std::array<ConfigurationKey, 7> alarmLevelKeys{42, 48, 54, 60, 66, 72, 78};
-inline constexpr std::array<ConfigurationKey, 7> alarmUnitKeys{43, 49, 55, 61, 67, 73, 79};
-bool isAlarmLevelKey(ConfigurationKey key);
-bool isAlarmUnitKey(ConfigurationKey key);
-
 // What a conversion needs to know about a channel's gas.
 struct GasFeatures {
     int32_t unit = unsetSigned;
@@ -49,6 +40,7 @@ struct GasFeatures {
 
     // The unit is a known one and both floats are finite.
     bool valid() const;
+    // The values of the keys with the gas feature roles of the key table.
     static GasFeatures of(const ConfigurationData& data, uint8_t channel);
 };
 

@@ -9,7 +9,8 @@
 #include "config/ConfigurationConverter.hpp"
 #include "config/ConfigurationDocument.hpp"
 #include "config/ConfigurationRequestParser.hpp"
-#include "config/DocumentPaths.hpp"
+#include "config/DocumentShape.hpp"
+#include "config/KeyTable.hpp"
 #include "core/Error.hpp"
 
 using namespace devlib_instr;
@@ -85,15 +86,24 @@ const std::string v = R"("version":"1.0.6")";
 
 }  // namespace
 
-TEST(DocumentPathTable, EveryKeyHasOnePathAndPathsAreUnique) {
-    std::map<ConfigurationKey, int> keys;
-    for (const DocumentPath& path : documentPaths()) {
-        ++keys[path.key];
-        EXPECT_EQ(findPath(path.root, path.members), &path);
+// The parser finds a leaf by its path and walks members above leaves: a path may name one key
+// only, and no leaf may stand where another key's path goes on below it.
+TEST(KeyTableTest, DocumentPathsAreUniqueLeaves) {
+    std::vector<ConfigurationKey> withoutPath;
+    for (const KeyRow& row : keyTable()) {
+        if (row.document.root == DocumentRoot::None) {
+            withoutPath.push_back(row.key);
+            continue;
+        }
+        EXPECT_EQ(findPath(row.document.root, row.document.path), &row) << int(row.key);
+        for (const KeyRow& other : keyTable()) {
+            if (&other == &row) continue;
+            EXPECT_FALSE(isPathOrAbove(row, other.document.root, other.document.path)) << int(row.key);
+        }
     }
-    for (int key = 1; key <= 83; ++key) EXPECT_EQ(keys[static_cast<ConfigurationKey>(key)], key == 30 ? 0 : 1) << key;
-    EXPECT_EQ(pathOfKey(42 + 6 * 6 + 5)->members, (std::vector<std::string>{"alarms", "upper_a3", "is_enabled"}));
-    EXPECT_EQ(pathOfKey(84), nullptr);
+    EXPECT_EQ(withoutPath, (std::vector<ConfigurationKey>{30, 84, 85}));
+    EXPECT_EQ(nodePath(*keyRow(83), 2), "channels.2.alarms.upper_a3.is_enabled");
+    EXPECT_EQ(nodePath(*keyRow(36), 0), "sensors.0.part_number");
     EXPECT_EQ(channelsOfSensorSlot(0), (std::vector<uint8_t>{4, 5}));
     EXPECT_EQ(channelsOfSensorSlot(3), (std::vector<uint8_t>{2, 3}));
 }
@@ -153,7 +163,7 @@ TEST(RequestParsing, WriteValuesAreConverted) {
         true, data));
     EXPECT_EQ(*data.find(255, 10), Value(int32_t{2}));
     EXPECT_EQ(*data.find(255, 8), Value(int32_t{1}));
-    EXPECT_FALSE(data.contains(255, 9));
+    EXPECT_EQ(data.find(255, 9), nullptr);
     EXPECT_EQ(*data.find(255, 4), Value(uint32_t{3}));
     EXPECT_EQ(*data.find(1, 66), Value(12.5f));
     EXPECT_EQ(*data.find(1, 70), Value(int32_t{1}));

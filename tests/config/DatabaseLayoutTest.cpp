@@ -5,7 +5,6 @@
 #include "config/ChannelMap.hpp"
 #include "config/DatabaseLayout.hpp"
 #include "config/KeyTable.hpp"
-#include "config/SectionCache.hpp"
 #include "core/Error.hpp"
 
 using namespace devlib_instr;
@@ -81,22 +80,6 @@ TEST(SectionTable, ValueKindWidths) {
     const std::vector<std::pair<uint8_t, uint32_t>> widths{{0, 0}, {1, 4}, {2, 1}, {3, 2}, {4, 4},  {5, 1},
                                                            {6, 2}, {7, 4}, {8, 4}, {9, 7}, {10, 0}, {255, 0}};
     for (const auto& [kind, width] : widths) EXPECT_EQ(valueKindWidth(kind), width) << int(kind);
-}
-
-TEST(SectionCacheTest, UnreadSectionsAreFullSizeFfImages) {
-    SectionCache cache;
-    EXPECT_EQ(cache.catExSensorRecord(), std::vector<uint8_t>(1536, 0xFF));
-    EXPECT_EQ(cache.irChannelConfiguration(1).size(), 256u);
-    EXPECT_TRUE(cache.contains(0x14000000));
-    EXPECT_EQ(cache.ecSensorRecord(5).size(), 768u);
-    EXPECT_EQ(messageOf([&] { cache.ecChannelConfiguration(6); }), u"EC channel is out of range");
-    EXPECT_EQ(messageOf([&] { cache.irSensorRecord(2); }), u"IR channel is out of range");
-    const SectionCache::Image& image = cache.irSensorDataSet();
-    EXPECT_EQ(cache.addressOf(image.data() + 35), 0x17000023u);
-    uint8_t elsewhere = 0;
-    EXPECT_EQ(cache.addressOf(&elsewhere), 0u);
-    cache.clear();
-    EXPECT_FALSE(cache.contains(0x14000000));
 }
 
 TEST(ChannelMapTest, KindsClassesAndDisplayIndices) {
@@ -184,12 +167,14 @@ TEST(KeyLocations, ChannelKeysFollowTheSensorKind) {
                                            {&catEx, 66, 4, 0x1300001C},
                                            {&catEx, 85, 4, 0x190001A0},
                                            {&catEx, 36, 4, 0x19000000},
-                                           {&ir, 54, 0, noAddress}}) {
-        EXPECT_EQ(locateKey(c.key, c.channel, *c.map).address, c.address) << int(c.key) << "/" << int(c.channel);
+                                           {&ir, 54, 0, noAddress},
+                                           {&ir, 72, 5, 0x14000024},
+                                           {&ir, 72, 0, 0x0D000018},
+                                           {&ir, 72, 2, noAddress}}) {
+        const Location location = locateKey(c.key, c.channel, *c.map);
+        EXPECT_EQ(location.address, c.address) << int(c.key) << "/" << int(c.channel);
+        EXPECT_EQ(location.kind, keyRow(c.key)->field.kind) << int(c.key);
     }
-    const KeyLocation list = locateKey(72, std::vector<uint8_t>{5, 0, 2}, ir);
-    EXPECT_EQ(list.addresses, (std::vector<uint32_t>{0x14000024, 0x0D000018, noAddress}));
-    EXPECT_EQ(list.kinds, (std::vector<uint8_t>{1, 1, 1}));
 }
 
 TEST(KeyLocations, ChannelsOutOfRange) {

@@ -11,11 +11,11 @@ using namespace devlib_instr;
 namespace {
 
 Value decode(ConfigurationKey key, std::vector<uint8_t> bytes) {
-    return decodeField(key, *fieldOf(key), bytes.data());
+    return decodeField(key, keyRow(key)->field, bytes.data());
 }
 
 std::vector<uint8_t> encode(ConfigurationKey key, const Value& value, std::vector<uint8_t> bytes) {
-    encodeField(*fieldOf(key), value, bytes.data());
+    encodeField(keyRow(key)->field, value, bytes.data());
     return bytes;
 }
 
