@@ -66,10 +66,10 @@ ConfigurationConverter::ConfigurationConverter(std::shared_ptr<ConfigurationData
     : communicator_(std::move(communicator)) {}
 
 std::string ConfigurationConverter::read(std::string_view request, uint32_t option) {
+    communicator_->clear();  // every operation starts from the device's current contents
     ConfigurationData values;
     if (!parseConfigurationRequest(request, false, values))
         throw configError(ErrorCode::ConversionFailed, msg::convertingReadFailed);
-    communicator_->clear();
     if (!communicator_->readValues(values.keys(), values)) throw configFailure(msg::readingDatabaseFailed);
     fillChannelMapKeys(values);
     const ConfigurationData gas = readGasFeatures(values);
@@ -80,11 +80,11 @@ std::string ConfigurationConverter::read(std::string_view request, uint32_t opti
 }
 
 void ConfigurationConverter::write(std::string_view document) {
+    communicator_->clear();  // the device's current contents, nothing left from an earlier write
     ConfigurationData values;
     if (!parseConfigurationRequest(document, true, values))
         throw configError(ErrorCode::ConversionFailed, msg::convertingWriteFailed);
     // Every section to be written is read first, so that the bytes no key names stay as they are.
-    communicator_->clear();
     ConfigurationData current;
     if (!communicator_->readValues(values.keys(), current)) throw configFailure(msg::readingDatabaseFailed);
     const ConfigurationData gas = readGasFeatures(values);

@@ -14,7 +14,8 @@ public:
     // Stores one value per requested (channel, key) in `result`; keys without a location on a
     // channel are stored unset. True when every value could be stored.
     virtual bool readValues(const ConfigurationRequest& request, ConfigurationData& result) = 0;
-    // Writes the set values; true only when the whole write sequence completed.
+    // Writes the set values: true when the whole write sequence completed; a write that stops
+    // raises its cause.
     virtual bool writeValues(const ConfigurationData& values) = 0;
     // Drops the collected sections and every cached section image.
     virtual void clear() = 0;

@@ -12,6 +12,7 @@
 #include "comm/Responses.hpp"
 #include "config/ConfigError.hpp"
 #include "config/ValueCodec.hpp"
+#include "core/CaughtException.hpp"
 #include "core/MessageCatalogue.hpp"
 #include "core/TextConversion.hpp"
 #include "device/DeviceState.hpp"
@@ -31,10 +32,10 @@ void removeSections(std::set<SectionInfo>& sections, Predicate drop) {
     std::erase_if(sections, [&](const SectionInfo& info) { return drop(info.address); });
 }
 
-std::u16string exceptionText(const std::exception& e) {
-    if (const auto* error = dynamic_cast<const Error*>(&e)) return error->message;
-    return widen(e.what());
-}
+// A stopped write passes on its cause as the library's Error: the library's own errors as they
+// are, the message handler's failures with their text.
+constexpr FailureWording writeFailure{ErrorCategory::InstrContainerWriter, ErrorCode::OperationFailed, u"", u"",
+                                      msg::unknownExceptionWritingConfiguration};
 
 }  // namespace
 
@@ -44,6 +45,7 @@ ConfigurationDatabaseCommunicatorPrivate::ConfigurationDatabaseCommunicatorPriva
 void ConfigurationDatabaseCommunicatorPrivate::clear() {
     sections_.clear();
     cache_.clear();
+    leftSwitchedOff_ = false;
 }
 
 void ConfigurationDatabaseCommunicatorPrivate::log(LogLevel level, std::u16string_view text) const {
@@ -96,9 +98,15 @@ uint32_t ConfigurationDatabaseCommunicatorPrivate::readMemory(uint32_t address, 
 void ConfigurationDatabaseCommunicatorPrivate::writeMemoryBlock(uint32_t address, const uint8_t* data,
                                                                 uint32_t length) {
     log(LogLevel::Debug, widen(fmt::format(msg::writingBytesFormat, length, address)));
-    WriteMemoryResponse response;
-    device_->exchange(WriteMemoryRequest(address, data, length), response);
-    if (response.status == 0)
+    // A block the device refuses, leaves unanswered or acknowledges with status 0 is not written.
+    bool written = false;
+    try {
+        WriteMemoryResponse response;
+        device_->exchange(WriteMemoryRequest(address, data, length), response);
+        written = response.status != 0;
+    } catch (const FirmwareMessageHandler::FirmwareMessageException&) {
+    }
+    if (!written)
         throw Error(ErrorCategory::InstrContainer, ErrorCode::DatabaseWriteFailed,
                     widen(fmt::format(msg::writingBytesFailedFormat, length, address)));
 }
@@ -186,9 +194,10 @@ bool ConfigurationDatabaseCommunicatorPrivate::writeValues(const ConfigurationDa
         return true;
     } catch (const CommInterface::CommError&) {
         throw;  // the serial link itself failed: the caller reports it as such
-    } catch (const std::exception& e) {
-        log(LogLevel::Error, msg::writeErrorPrefix + exceptionText(e));
-        throw;
+    } catch (...) {
+        const Error cause = describeCaughtException(writeFailure).error;
+        log(LogLevel::Error, msg::writeErrorPrefix + cause.message);
+        throw cause;
     }
 }
 
@@ -197,6 +206,7 @@ void ConfigurationDatabaseCommunicatorPrivate::runWriteSequence(const Configurat
     const ExchangePolicy& policy = device_->context()->exchangePolicy();
     const int32_t state = device_->readDeviceState();
     const bool switchOnAfterwards = state != deviceState::keptOff && state != deviceState::switchedOff;
+    leftSwitchedOff_ = switchOnAfterwards;  // until the switch-on below has succeeded
     device_->switchOff();
     if (!device_->waitForState(deviceState::switchedOff, policy.stateWaitTimeoutMs, true))
         throw configFailure(msg::unableToSwitchOff);
@@ -231,6 +241,7 @@ void ConfigurationDatabaseCommunicatorPrivate::runWriteSequence(const Configurat
         device_->switchOn();
         if (!device_->waitForState(deviceState::ready, policy.stateWaitTimeoutMs, true))
             throw configFailure(msg::unableToSwitchOn);
+        leftSwitchedOff_ = false;
     }
     log(LogLevel::Info, msg::writingDatabaseSuccessful);
 }

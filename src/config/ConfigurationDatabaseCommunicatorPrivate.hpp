@@ -22,11 +22,15 @@ public:
     explicit ConfigurationDatabaseCommunicatorPrivate(DeviceGuard device);
 
     bool readValues(const ConfigurationRequest& request, ConfigurationData& result) override;
-    // Failures after the start are logged ("An error occurred while writing the database: ...")
-    // and passed on to the caller, which records them: a write that stopped never reports success.
+    // A failure after the start is logged once ("An error occurred while writing the database: ...")
+    // and raised as the library's Error carrying the cause (a serial-link CommError passes as it is):
+    // a write that stopped never reports success. Nothing is rolled back.
     bool writeValues(const ConfigurationData& values) override;
+    // Also forgets how the last write ended.
     void clear() override;
     const ChannelMap& channelMap() const override { return channelMap_; }
+    // True when the last write switched the device off and stopped before switching it on again.
+    bool leftSwitchedOff() const { return leftSwitchedOff_; }
 
     bool sayHello();
     // Reads `length` bytes into out[0 .. length); returns the number of bytes the device sent.
@@ -50,6 +54,7 @@ private:
     ChannelMap channelMap_;
     SectionSet sections_;
     SectionCache cache_;
+    bool leftSwitchedOff_ = false;
 };
 
 }  // namespace devlib_instr

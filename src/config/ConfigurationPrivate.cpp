@@ -3,16 +3,25 @@
 #include <nlohmann/json.hpp>
 #include <utility>
 
+#include "config/ConfigError.hpp"
 #include "core/MessageCatalogue.hpp"
 #include "core/TextConversion.hpp"
-#include "torvik/uart_interface.hpp"
 
 namespace devlib_instr {
 
 namespace {
+
 ContextGuard contextOf(const DeviceGuard& device) {
     return device ? device->context() : ContextGuard();
 }
+
+constexpr FailureWording readWording{ErrorCategory::InstrContainerWriter, ErrorCode::OperationFailed,
+                                     msg::commErrorReadingConfiguration, msg::exceptionReadingConfiguration,
+                                     msg::unknownExceptionReadingConfiguration};
+constexpr FailureWording writeWording{ErrorCategory::InstrContainerWriter, ErrorCode::OperationFailed,
+                                      msg::commErrorWritingConfiguration, msg::exceptionWritingConfiguration,
+                                      msg::unknownExceptionWritingConfiguration};
+
 }  // namespace
 
 ConfigurationPrivate::ConfigurationPrivate(DeviceGuard device)
@@ -21,9 +30,13 @@ ConfigurationPrivate::ConfigurationPrivate(DeviceGuard device)
       communicator_(std::make_shared<ConfigurationDatabaseCommunicatorPrivate>(device_)),
       converter_(communicator_) {}
 
-void ConfigurationPrivate::fail(ErrorCode code, std::u16string text) {
-    if (context_) context_->log(LogLevel::Error, text);
-    errors_.emplace_back(ErrorCategory::InstrContainerWriter, code, std::move(text));
+void ConfigurationPrivate::keep(const CaughtException& caught) {
+    if (caught.worded) log(LogLevel::Error, caught.error.message);
+    errors_.push_back(caught.error);
+}
+
+void ConfigurationPrivate::log(LogLevel level, std::u16string_view text) const {
+    if (context_) context_->log(level, text);
 }
 
 bool ConfigurationPrivate::read(std::string_view request, uint32_t option, std::string& result) {
@@ -31,14 +44,8 @@ bool ConfigurationPrivate::read(std::string_view request, uint32_t option, std::
     try {
         result = converter_.read(request, option);
         return true;
-    } catch (const Error& e) {
-        errors_.push_back(e);
-    } catch (const CommInterface::CommError& e) {
-        fail(ErrorCode::OperationFailed, msg::commErrorReadingConfiguration + widen(std::to_string(e.code)));
-    } catch (const std::exception& e) {
-        fail(ErrorCode::OperationFailed, msg::exceptionReadingConfiguration + widen(e.what()));
     } catch (...) {
-        fail(ErrorCode::OperationFailed, msg::unknownExceptionReadingConfiguration);
+        keep(describeCaughtException(readWording));
     }
     return false;
 }
@@ -48,16 +55,16 @@ bool ConfigurationPrivate::write(std::string_view document) {
     try {
         converter_.write(document);
         return true;
-    } catch (const Error& e) {
-        errors_.push_back(e);
-    } catch (const CommInterface::CommError& e) {
-        fail(ErrorCode::OperationFailed, msg::commErrorWritingConfiguration + widen(std::to_string(e.code)));
     } catch (const nlohmann::json::exception& e) {
-        fail(ErrorCode::ConversionFailed, msg::exceptionParsingJson + widen(e.what()));
-    } catch (const std::exception& e) {
-        fail(ErrorCode::OperationFailed, msg::exceptionWritingConfiguration + widen(e.what()));
+        // A request the JSON library cannot read has a row of its own.
+        keep({configError(ErrorCode::ConversionFailed, msg::exceptionParsingJson + widen(e.what())), true});
     } catch (...) {
-        fail(ErrorCode::OperationFailed, msg::unknownExceptionWritingConfiguration);
+        keep(describeCaughtException(writeWording));
+    }
+    // After the cause: what the stopped write left on the device, for whoever has to deal with it.
+    if (communicator_->leftSwitchedOff()) {
+        log(LogLevel::Warn, msg::writeStoppedDeviceOff);
+        errors_.push_back(configFailure(msg::writeStoppedDeviceOff));
     }
     return false;
 }

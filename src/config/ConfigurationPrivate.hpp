@@ -10,6 +10,7 @@
 
 #include "config/ConfigurationConverter.hpp"
 #include "config/ConfigurationDatabaseCommunicatorPrivate.hpp"
+#include "core/CaughtException.hpp"
 #include "core/Context.hpp"
 #include "core/Error.hpp"
 #include "device/Device.hpp"
@@ -28,8 +29,9 @@ public:
     ConfigurationDatabaseCommunicatorPrivate& communicator() { return *communicator_; }
 
 private:
-    // Keeps a failure built here and logs its text at ERROR.
-    void fail(ErrorCode code, std::u16string text);
+    // Keeps a caught failure; one worded here is also logged at ERROR.
+    void keep(const CaughtException& caught);
+    void log(LogLevel level, std::u16string_view text) const;
 
     DeviceGuard device_;
     ContextGuard context_;

@@ -87,6 +87,14 @@ public:
         return false;
     }
 
+    std::vector<std::u16string> lines(int32_t level) const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        std::vector<std::u16string> found;
+        for (const auto& [lineLevel, line] : lines_)
+            if (lineLevel == level) found.push_back(line);
+        return found;
+    }
+
 private:
     mutable std::mutex mutex_;
     std::vector<std::pair<int32_t, std::u16string>> lines_;

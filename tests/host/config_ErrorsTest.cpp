@@ -88,28 +88,58 @@ TEST_F(ConfigHost, ClosedDeviceIsNotConnected) {
     EXPECT_EQ(errors(), (std::vector<Record>{{5, 9, u"Device is not connected or serial port is not defined"}}));
 }
 
-// A host that waits only briefly for replies.
-class ImpatientConfigHost : public ConfigHost {
-protected:
-    ImpatientConfigHost() : ConfigHost(host_test::shortReplies) {}
+// A write that stops: the cause first, then, when the device was switched off for the write, what
+// a technician has to do about it. The cause is logged once at ERROR.
+struct StoppedWrite {
+    const char* name;
+    torvik::sim::Faults faults;
+    Record cause;
+    bool leftOff;
 };
 
-// The detector stops answering its writes.
-TEST_F(ImpatientConfigHost, DeviceThatStopsAnsweringMidWriteIsReported) {
-    sim.setFaults({.silentFor = "AW"});
+class ConfigWriteStops : public ConfigHost, public testing::WithParamInterface<StoppedWrite> {
+protected:
+    ConfigWriteStops() : ConfigHost(host_test::shortReplies) {}
+};
+
+TEST_P(ConfigWriteStops, CauseAndDeviceStateAreReported) {
+    const StoppedWrite& c = GetParam();
+    sim.setLineOptions({.echo = true});  // the line on which the detector's standard error replies arrive whole
+    sim.setFaults(c.faults);
     const Outcome outcome = write("{" + version + R"(,"device":{"switch_off":"allowed"}})");
     EXPECT_FALSE(outcome.ok);
-    EXPECT_EQ(
-        errors(),
-        (std::vector<Record>{{5, 19, u"Caught an exception while writing the configuration. Unknown exception"}}));
-    EXPECT_TRUE(logged(3, u"An error occurred while writing the database: Unknown exception"));
+    std::vector<Record> expected{c.cause};
+    if (c.leftOff)
+        expected.push_back({5, 19,
+                            u"The write stopped with the device switched off; sections written before stay written. "
+                            u"Switch the device on and write the configuration again."});
+    EXPECT_EQ(errors(), expected);
+    EXPECT_EQ(log.lines(3),
+              std::vector<std::u16string>{u"An error occurred while writing the database: " + c.cause.message});
     const std::vector<std::string> codes = commands();
-    EXPECT_EQ(std::count(codes.begin(), codes.end(), "AM"), 0);  // stopped before the switch-on
-    sim.withModel([](torvik::sim::DetectorModel& model) {
-        EXPECT_EQ(model.database.u8(torvik::sim::db::kDeviceConfig + 38), 0x02);
-        EXPECT_TRUE(model.database.isSealed(torvik::sim::db::kDeviceConfig));
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), "AM"), 0);
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), "AO"), c.leftOff ? 1 : 0);
+    sim.withModel([&](torvik::sim::DetectorModel& model) {
+        EXPECT_EQ(model.state.current(), c.leftOff ? torvik::sim::kStateOff : torvik::sim::kStateOn);
+        EXPECT_EQ(model.database.u8(torvik::sim::db::kDeviceConfig + 38), 0x02);  // nothing written
     });
+    // What the second record asks for: the device switched on, the document written again.
     sim.setFaults({});
-    EXPECT_TRUE(read("{" + version + R"(,"device":{"switch_off":null}})").ok);
-    EXPECT_TRUE(errors().empty());
+    sim.withModel([](torvik::sim::DetectorModel& model) { model.state.force(torvik::sim::kStateOn); });
+    EXPECT_TRUE(write("{" + version + R"(,"device":{"switch_off":"allowed"}})").ok);
+    sim.withModel([](torvik::sim::DetectorModel& model) {
+        EXPECT_EQ(model.state.current(), torvik::sim::kStateOn);
+        EXPECT_EQ(model.database.u8(torvik::sim::db::kDeviceConfig + 38), 0x00);
+    });
 }
+
+const Record blockNotWritten{4, 4, u"Writing {256} byte(s) to database failed at address 67108864"};
+const Record illegalCommand{5, 19, u"Received a standard error response from device. Illegal command. (1)"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ConfigWriteStops,
+    testing::Values(StoppedWrite{"BlockUnanswered", {.silentFor = "AW"}, blockNotWritten, true},
+                    StoppedWrite{"BlockRefused", {.standardErrorFor = "AW"}, blockNotWritten, true},
+                    StoppedWrite{"ConnectRefused", {.standardErrorFor = "AC"}, illegalCommand, true},
+                    StoppedWrite{"StateUnreadable", {.standardErrorFor = "AI"}, illegalCommand, false}),
+    [](const testing::TestParamInfo<StoppedWrite>& info) { return std::string(info.param.name); });
