@@ -183,8 +183,9 @@ private:
 bool parseConfigurationRequest(std::string_view text, bool withValues, ConfigurationData& out) {
     const json root = json::parse(text.begin(), text.end());
     if (!root.is_object() || root.empty()) throw configError(ErrorCode::ConversionFailed, msg::jsonCannotBeParsed);
-    auto version = root.find("version");
-    if (version == root.end() || version->get<std::string>() != documentVersion) return false;
+    // Read as a string: a missing or non-string "version" raises the JSON library's type error.
+    const auto version = root.find("version");
+    if ((version != root.end() ? *version : json()).get<std::string>() != documentVersion) return false;
     RequestWalker(withValues, out).walkRoot(root);
     return true;
 }

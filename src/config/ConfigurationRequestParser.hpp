@@ -2,8 +2,8 @@
 // the request is a write.
 //
 // How a request is walked (the choices a host relies on):
-// - The root must be a non-empty object with "version" "1.0.6"; "$schema" is ignored, so a response
-//   document can be sent back as a write request unchanged.
+// - The root must be a non-empty object whose "version" is the string "1.0.6"; "$schema" is
+//   ignored, so a response document can be sent back as a write request unchanged.
 // - Below "device", "channels"/n and "sensors"/s every member must be a known path; intermediate
 //   members are objects (arrays are refused as a wrong data type).
 // - In a read request a leaf may be null or a value of the leaf's JSON type (its value is not
@@ -23,9 +23,9 @@
 
 namespace devlib_instr {
 
-// False when the request's "version" is missing or not "1.0.6". Raises the JSON library's errors
-// for text that is not JSON and for a version that is not a string, and the library's Error for
-// empty requests, unknown paths and wrong data types.
+// False when the request's "version" is not "1.0.6". Raises the JSON library's errors for text
+// that is not JSON and for a "version" that is missing or not a string, and the library's Error
+// for empty requests, unknown paths and wrong data types.
 bool parseConfigurationRequest(std::string_view text, bool withValues, ConfigurationData& out);
 
 }  // namespace devlib_instr

@@ -133,9 +133,9 @@ TEST(RequestParsing, MessagesForBadRequests) {
               u"Invalid data type in JSON for node path: channels.0.calibration_interval.duration");
     EXPECT_THROW(parseError("{not json"), json::parse_error);
     EXPECT_THROW(parseError(R"({"version":106})"), json::type_error);
+    EXPECT_THROW(parseError(R"({"device":null})"), json::type_error);
     ConfigurationData data;
     EXPECT_FALSE(parseConfigurationRequest(R"({"version":"1.0.5","device":null})", false, data));
-    EXPECT_FALSE(parseConfigurationRequest(R"({"device":null})", false, data));
 }
 
 TEST(RequestParsing, ReadRequestsNameKeysAndNullsExpand) {

@@ -32,6 +32,14 @@ std::vector<BadRequest> badRequests() {
         {"WrongType", "{" + version + R"(,"device":{"life_signal":{"use_led":"yes"}}})", {5, 1, type}, {5, 1, type}},
         {"EmptyObject", "{}", {5, 18, u"JSON data can not be parsed"}, {5, 18, u"JSON data can not be parsed"}},
         {"NotJson", "version 1.0.6", {5, 19, readPrefix}, {5, 18, writePrefix}},
+        {"NoVersion",
+         R"({"device":null})",
+         {5, 19, readPrefix + u"[json.exception.type_error.302] type must be string, but is null"},
+         {5, 18, writePrefix + u"[json.exception.type_error.302] type must be string, but is null"}},
+        {"NumberVersion",
+         R"({"version":106,"device":null})",
+         {5, 19, readPrefix + u"[json.exception.type_error.302] type must be string, but is number"},
+         {5, 18, writePrefix + u"[json.exception.type_error.302] type must be string, but is number"}},
     };
 }
 
