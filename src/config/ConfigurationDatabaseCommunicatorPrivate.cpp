@@ -74,25 +74,18 @@ bool ConfigurationDatabaseCommunicatorPrivate::sayHello() {
     return true;
 }
 
-uint32_t ConfigurationDatabaseCommunicatorPrivate::readMemory(uint32_t address, uint8_t* out, uint32_t length) {
-    if (length <= blockSize) {
-        log(LogLevel::Debug, widen(fmt::format(msg::readingBytesFormat, length, address)));
-        ReadMemoryResponse response;
-        device_->exchange(ReadMemoryRequest(address, static_cast<uint16_t>(length)), response);
-        const auto received = static_cast<uint32_t>(std::min<size_t>(response.data.size(), length));
-        std::memcpy(out, response.data.data(), received);
-        return received;
-    }
-    if (length % blockSize != 0) throw configError(ErrorCode::InvalidArgument, msg::readBlockSizeInvalid);
+void ConfigurationDatabaseCommunicatorPrivate::readMemory(uint32_t address, uint8_t* out, uint32_t length) {
+    if (length > blockSize && length % blockSize != 0)
+        throw configError(ErrorCode::InvalidArgument, msg::readBlockSizeInvalid);
     for (uint32_t offset = 0; offset < length; offset += blockSize) {
-        log(LogLevel::Debug, widen(fmt::format(msg::readingBytesFormat, blockSize, address + offset)));
+        const uint32_t block = std::min(blockSize, length - offset);
+        log(LogLevel::Debug, widen(fmt::format(msg::readingBytesFormat, block, address + offset)));
         ReadMemoryResponse response;
-        device_->exchange(ReadMemoryRequest(address + offset, static_cast<uint16_t>(blockSize)), response);
-        if (response.data.size() != blockSize)
-            throw configError(ErrorCode::InvalidArgument, msg::responseDataSizeInvalid);
-        std::memcpy(out + offset, response.data.data(), blockSize);
+        device_->exchange(ReadMemoryRequest(address + offset, static_cast<uint16_t>(block)), response);
+        // A shorter reply would leave zeros in the image, which a write would seal and store.
+        if (response.data.size() != block) throw configError(ErrorCode::InvalidArgument, msg::responseDataSizeInvalid);
+        std::memcpy(out + offset, response.data.data(), block);
     }
-    return length;
 }
 
 void ConfigurationDatabaseCommunicatorPrivate::writeMemoryBlock(uint32_t address, const uint8_t* data,
@@ -157,14 +150,13 @@ bool ConfigurationDatabaseCommunicatorPrivate::readValues(const ConfigurationReq
                 result.invalidate(channel, key);
                 continue;
             }
-            if (!extractValue(location, key, channel, result))
-                throw configFailure(msg::readOfDatabaseFailedForKey + widen(std::to_string(key)));
+            extractValue(location, key, channel, result);
         }
     }
     return true;
 }
 
-bool ConfigurationDatabaseCommunicatorPrivate::extractValue(const Location& location, ConfigurationKey key,
+void ConfigurationDatabaseCommunicatorPrivate::extractValue(const Location& location, ConfigurationKey key,
                                                             uint8_t channel, ConfigurationData& result) {
     const uint32_t width = valueKindWidth(location.kind);
     const SectionInfo* info = findSection(location.address, width);
@@ -180,11 +172,10 @@ bool ConfigurationDatabaseCommunicatorPrivate::extractValue(const Location& loca
     const SectionCache::Image* image = cache_.find(info->address);
     if (image != nullptr && offset + width <= image->size()) {
         std::copy_n(image->begin() + offset, width, bytes.begin());
-    } else if (readMemory(location.address, bytes.data(), width) != width) {
-        return false;
+    } else {
+        readMemory(location.address, bytes.data(), width);
     }
     result.set(channel, key, decodeField(key, row->field, bytes.data()));
-    return true;
 }
 
 bool ConfigurationDatabaseCommunicatorPrivate::writeValues(const ConfigurationData& values) {

@@ -33,8 +33,9 @@ public:
     bool leftSwitchedOff() const { return leftSwitchedOff_; }
 
     bool sayHello();
-    // Reads `length` bytes into out[0 .. length); returns the number of bytes the device sent.
-    uint32_t readMemory(uint32_t address, uint8_t* out, uint32_t length);
+    // Reads `length` bytes into out[0 .. length) with requests of at most 256 bytes; a reply that
+    // does not carry exactly the bytes asked for is "Response data size is invalid".
+    void readMemory(uint32_t address, uint8_t* out, uint32_t length);
     void writeMemoryBlock(uint32_t address, const uint8_t* data, uint32_t length);
 
 private:
@@ -45,7 +46,7 @@ private:
     void readSection(uint32_t address, uint32_t length);
     void collectSections(const ConfigurationRequest& request);
     void readSections(const SectionSet& sections, bool bulkRead);
-    bool extractValue(const Location& location, ConfigurationKey key, uint8_t channel, ConfigurationData& result);
+    void extractValue(const Location& location, ConfigurationKey key, uint8_t channel, ConfigurationData& result);
     void runWriteSequence(const ConfigurationData& values);
     void applyValues(const ConfigurationData& values);
     void writeSections(const SectionSet& sections);

@@ -6,6 +6,7 @@
 
 #include "config/ConfigurationDatabaseCommunicatorPrivate.hpp"
 #include "device/DeviceTestSupport.hpp"
+#include "sim/FrameCodec.hpp"
 
 using namespace devlib_instr;
 
@@ -30,13 +31,30 @@ struct CommunicatorTest : testing::Test {
 
 TEST_F(CommunicatorTest, ReadsInBlocksOf256Bytes) {
     std::vector<uint8_t> image(512);
-    EXPECT_EQ(communicator.readMemory(0x17000000, image.data(), 512), 512u);
+    communicator.readMemory(0x17000000, image.data(), 512);
     simulated.sim.withModel(
         [&](torvik::sim::DetectorModel& model) { EXPECT_EQ(image, model.database.section(0x17000000)); });
     EXPECT_EQ(simulated.sim.requests().size(), 2u);
     const Error error = failureOf([&] { communicator.readMemory(0x17000000, image.data(), 300); });
     EXPECT_EQ(error.code, 1u);
     EXPECT_EQ(error.message, u"Read block size is invalid");
+}
+
+// Every reply must carry the bytes asked for, in bulk reads and in reads of one value alike.
+TEST_F(CommunicatorTest, ShorterRepliesAreRefused) {
+    struct Case {
+        uint32_t address, asked, carried;
+    };
+    for (const Case& c : std::vector<Case>{{0x04000000, 256, 4}, {0x0C000024, 4, 2}, {0x17000000, 512, 255}}) {
+        const std::string payload = torvik::sim::toHex(c.address, 4) + torvik::sim::toHex(c.carried, 2) +
+                                    torvik::sim::toHex(torvik::sim::Bytes(c.carried, 0x11));
+        simulated.sim.setFaults({.rawReplyFor = "AR", .rawReply = torvik::sim::encodeFrame("ar", payload)});
+        std::vector<uint8_t> image(c.asked);
+        const Error error = failureOf([&] { communicator.readMemory(c.address, image.data(), c.asked); });
+        EXPECT_EQ(error.category, 5u) << c.asked;
+        EXPECT_EQ(error.code, 1u) << c.asked;
+        EXPECT_EQ(error.message, u"Response data size is invalid") << c.asked;
+    }
 }
 
 TEST_F(CommunicatorTest, MolarMassOfAnIrSensorIsReadDirectly) {
