@@ -44,6 +44,8 @@ void convertAlarmLevels(ConfigurationData& values, const ConfigurationData& gas,
             if (!hasRole(key, Role::AlarmLevel) || !isSet(value)) continue;
             const float level = std::get<float>(value);
             value = toUnit ? ppmToUnit(level, features) : unitToPpm(level, features);
+            // A level that is infinite in ppm cannot be stored: refused before the device is touched.
+            if (!toUnit && !isSet(value)) throw invalidDataType(nodePath(*keyRow(key), channel));
         }
     }
 }

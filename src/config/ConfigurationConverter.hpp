@@ -35,7 +35,9 @@ private:
 
 // Steps of the conversion, open for tests.
 namespace conversion {
-// Converts every set alarm level of channels 0 ... 5, from ppm (toUnit) or to ppm.
+// Converts every set alarm level of channels 0 ... 5, from ppm (toUnit) or to ppm. A level
+// that has no finite value in ppm is refused as a wrong data type; one that has none in the
+// channel's unit becomes unset.
 void convertAlarmLevels(ConfigurationData& values, const ConfigurationData& gas, bool toUnit);
 // Requested keys that are still unset get the document's fixed values; alarm units become the
 // channel's measuring unit where it is known.

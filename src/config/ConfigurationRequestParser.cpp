@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
+#include <limits>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -22,10 +24,6 @@ using json = nlohmann::json;
 
 Error invalidKey(const std::string& path) {
     return configError(ErrorCode::InvalidArgument, msg::invalidKeyForPath + widen(path));
-}
-
-Error invalidType(const std::string& path) {
-    return configError(ErrorCode::InvalidArgument, msg::invalidTypeForPath + widen(path));
 }
 
 // A decimal member name below "channels" or "sensors".
@@ -97,7 +95,7 @@ private:
             for (uint8_t number = 0; number < count; ++number) requestAll(root, channelsOf(root, number), "");
             return;
         }
-        if (!node.is_object()) throw invalidType(nodePath);
+        if (!node.is_object()) throw invalidDataType(nodePath);
         const uint32_t limit = root == DocumentRoot::Sensors ? sensorSlotCount - 1 : deviceChannel - 1;
         for (const auto& [name, value] : node.items()) {
             const std::string memberPath = nodePath + "." + name;
@@ -114,7 +112,7 @@ private:
             if (!withValues_) requestAll(root, channels, path);
             return;
         }
-        if (!node.is_object()) throw invalidType(nodePath);
+        if (!node.is_object()) throw invalidDataType(nodePath);
         for (const auto& [name, value] : node.items()) {
             const std::string memberPath = nodePath + "." + name;
             const std::string below = path.empty() ? name : path + "." + name;
@@ -135,7 +133,7 @@ private:
             if (!withValues_) request(leaf.key, channels);
             return;
         }
-        if (!hasType(value, leaf.document.type)) throw invalidType(nodePath);
+        if (!hasType(value, leaf.document.type)) throw invalidDataType(nodePath);
         if (!withValues_) {
             request(leaf.key, channels);
             return;
@@ -151,16 +149,21 @@ private:
             const TextList texts = leaf.document.texts;
             if (texts.empty()) return makeText(text);
             auto it = std::find(texts.begin(), texts.end(), text);
-            if (it == texts.end()) throw invalidType(nodePath);
+            if (it == texts.end()) throw invalidDataType(nodePath);
             return static_cast<int32_t>(it - texts.begin());
         }
-        if (leaf.valueClass == ValueClass::Float) return value.get<float>();
-        if (!value.is_number_integer()) throw invalidType(nodePath);
+        if (leaf.valueClass == ValueClass::Float) {
+            // Beyond the float range the value would become infinite, which no field holds.
+            const double number = value.get<double>();
+            if (!(std::abs(number) <= std::numeric_limits<float>::max())) throw invalidDataType(nodePath);
+            return static_cast<float>(number);
+        }
+        if (!value.is_number_integer()) throw invalidDataType(nodePath);
         // Every integer field of the database is unsigned.
         const bool isUnsigned = leaf.valueClass == ValueClass::Unsigned || leaf.field.kind != 0;
         const bool inRange = value.is_number_unsigned() ? value.get<uint64_t>() <= fieldLimit(leaf)
                                                         : !isUnsigned && value.get<int64_t>() > -int64_t{unsetSigned};
-        if (!inRange) throw invalidType(nodePath);
+        if (!inRange) throw invalidDataType(nodePath);
         if (leaf.valueClass == ValueClass::Unsigned) return value.get<uint32_t>();
         return value.get<int32_t>();
     }
@@ -179,6 +182,10 @@ private:
 };
 
 }  // namespace
+
+Error invalidDataType(const std::string& nodePath) {
+    return configError(ErrorCode::InvalidArgument, msg::invalidTypeForPath + widen(nodePath));
+}
 
 bool parseConfigurationRequest(std::string_view text, bool withValues, ConfigurationData& out) {
     const json root = json::parse(text.begin(), text.end());

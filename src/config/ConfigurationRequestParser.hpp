@@ -10,16 +10,19 @@
 //   used), and a null member above the leaves asks for every leaf below it ({"device": null},
 //   {"channels": {"0": null}}, {"channels": null}).
 // - In a write request null members are skipped; numbers must be integers for integer keys, not
-//   negative for unsigned keys and fit the key's database field; texts of enumerated keys must be
-//   one of the key's value texts. Anything else is a wrong data type.
+//   negative for unsigned keys and fit the key's database field, floats must lie within the range
+//   of a 32-bit float; texts of enumerated keys must be one of the key's value texts. Anything
+//   else is a wrong data type.
 // - "channels"/n takes any decimal n up to 254 (channels above 5 are refused when the database is
 //   read); "sensors"/s follows the response's slot list (slot 0 channels 4 and 5, slot 1 channel 0,
 //   slot 2 channel 1, slot 3 channels 2 and 3), so what a host reads is what it gets.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "config/ConfigurationData.hpp"
+#include "core/Error.hpp"
 
 namespace devlib_instr {
 
@@ -27,5 +30,9 @@ namespace devlib_instr {
 // that is not JSON and for a "version" that is missing or not a string, and the library's Error
 // for empty requests, unknown paths and wrong data types.
 bool parseConfigurationRequest(std::string_view text, bool withValues, ConfigurationData& out);
+
+// "Invalid data type in JSON for node path: " and the path (category 5, code 1): a value that the
+// key's field cannot hold.
+Error invalidDataType(const std::string& nodePath);
 
 }  // namespace devlib_instr

@@ -131,6 +131,8 @@ TEST(RequestParsing, MessagesForBadRequests) {
               u"Invalid data type in JSON for node path: device.bumptest_interval.warning_period");
     EXPECT_EQ(parseError("{" + v + R"(,"channels":{"0":{"calibration_interval":{"duration":1.5}}}})", true),
               u"Invalid data type in JSON for node path: channels.0.calibration_interval.duration");
+    EXPECT_EQ(parseError("{" + v + R"(,"channels":{"0":{"alarms":{"upper_a1":{"level":-1e39}}}}})", true),
+              u"Invalid data type in JSON for node path: channels.0.alarms.upper_a1.level");
     EXPECT_THROW(parseError("{not json"), json::parse_error);
     EXPECT_THROW(parseError(R"({"version":106})"), json::type_error);
     EXPECT_THROW(parseError(R"({"device":null})"), json::type_error);
@@ -221,6 +223,17 @@ TEST_F(ConverterTest, WriteConvertsLevelsBackToPpm) {
     EXPECT_FLOAT_EQ(std::get<float>(*fake->written.find(4, 66)), 4400.0f);
     EXPECT_EQ(*fake->written.find(255, 10), Value(int32_t{0}));
     EXPECT_THROW(converter.write(R"({"version":"2.0.0","device":null})"), Error);
+}
+
+TEST_F(ConverterTest, LevelWithoutAFiniteValueInPpmIsNeverHandedToTheDatabase) {
+    try {
+        converter.write("{" + v + R"(,"channels":{"4":{"alarms":{"upper_a1":{"level":3e38}}}}})");
+        FAIL();
+    } catch (const Error& e) {
+        EXPECT_EQ(e.code, 1u);
+        EXPECT_EQ(e.message, u"Invalid data type in JSON for node path: channels.4.alarms.upper_a1.level");
+    }
+    EXPECT_TRUE(fake->written.channels().empty());
 }
 
 TEST_F(ConverterTest, FingerprintFollowsTheValues) {

@@ -9,6 +9,26 @@
 using namespace config_host;
 namespace db = torvik::sim::db;
 
+namespace {
+
+struct Unwritable {
+    const char* name;
+    std::string channels;  // the "channels" member of the write
+    std::u16string path;
+    bool refusedBeforeAnyExchange;  // false: only the channel's unit shows that the value cannot be stored
+};
+
+const Unwritable unwritable[] = {
+    {"LevelBeyondFloat", R"({"0":{"alarms":{"upper_a1":{"level":1e39}}}})", u"channels.0.alarms.upper_a1.level", true},
+    {"NegativeLevelBeyondFloat", R"({"0":{"alarms":{"lower_a1":{"level":-1e39}}}})",
+     u"channels.0.alarms.lower_a1.level", true},
+    // 3e38 %{lel} of methane (LEL 44000 ppm) is 1.3e41 ppm, beyond a 32-bit float.
+    {"LevelInfiniteInPpm", R"({"4":{"alarms":{"upper_a2":{"level":3e38}}}})", u"channels.4.alarms.upper_a2.level",
+     false},
+};
+
+}  // namespace
+
 TEST_F(ConfigHost, ShortMemoryRepliesAreRefusedBeforeAnythingIsWritten) {
     // Every "AR" is answered with 4 data bytes, whatever length was asked for.
     const std::string payload = torvik::sim::toHex(db::kDeviceConfig, 4) + torvik::sim::toHex(4, 2) + "00000000";
@@ -27,4 +47,19 @@ TEST_F(ConfigHost, ShortMemoryRepliesAreRefusedBeforeAnythingIsWritten) {
     const torvik::sim::DatabaseImage after = database();
     for (const torvik::sim::DatabaseSection& row : torvik::sim::kDatabaseSections)
         EXPECT_EQ(after.section(row.address), before.section(row.address)) << std::hex << row.address;
+}
+
+TEST_F(ConfigHost, ValuesTheDatabaseCannotHoldNeverSwitchTheDeviceOff) {
+    for (const Unwritable& value : unwritable) {
+        SCOPED_TRACE(value.name);
+        const size_t sent = sim.requests().size();
+        EXPECT_FALSE(write("{" + version + R"(,"channels":)" + value.channels + "}").ok);
+        EXPECT_EQ(errors(), (std::vector<Record>{{5, 1, u"Invalid data type in JSON for node path: " + value.path}}));
+        const std::vector<std::string> codes = commands();
+        EXPECT_EQ(std::count(codes.begin() + static_cast<std::ptrdiff_t>(sent), codes.end(), "AO"), 0);
+        if (value.refusedBeforeAnyExchange) {
+            EXPECT_EQ(codes.size(), sent);
+        }
+    }
+    sim.withModel([](torvik::sim::DetectorModel& model) { EXPECT_EQ(model.state.current(), torvik::sim::kStateOn); });
 }
