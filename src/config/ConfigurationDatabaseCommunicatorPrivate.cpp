@@ -202,12 +202,9 @@ void ConfigurationDatabaseCommunicatorPrivate::runWriteSequence(const Configurat
     if (!device_->waitForState(deviceState::switchedOff, policy.stateWaitTimeoutMs, true))
         throw configFailure(msg::unableToSwitchOff);
 
-    // Only keys the write can encode decide which sections are written.
-    ConfigurationRequest writable;
-    for (const auto& [channel, keys] : values.keys())
-        for (ConfigurationKey key : keys)
-            if (const KeyRow* row = keyRow(key); row != nullptr && row->writable) writable[channel].insert(key);
-    collectSections(writable);
+    // Every requested key names its sections, read-only ones too: a section is written whole and
+    // sealed anew, so a stored checksum that was wrong is put right.
+    collectSections(values.keys());
     SectionSet written = sections_;
     SectionSet toRead = sections_;
     removeSections(toRead,

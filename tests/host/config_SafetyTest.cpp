@@ -63,3 +63,20 @@ TEST_F(ConfigHost, ValuesTheDatabaseCannotHoldNeverSwitchTheDeviceOff) {
     }
     sim.withModel([](torvik::sim::DetectorModel& model) { EXPECT_EQ(model.state.current(), torvik::sim::kStateOn); });
 }
+
+// A section is written whole, so every section a write names is sealed anew, also when the write
+// only names values it cannot change there.
+TEST_F(ConfigHost, WriteResealsTheSectionsOfReadOnlyValues) {
+    const uint32_t ec0 = db::ecChannelConfig(0);
+    sim.withModel([&](torvik::sim::DetectorModel& model) { model.database.setU8(ec0 + 200, 0x5A); });
+    torvik::sim::DatabaseImage expected = database();
+    ASSERT_FALSE(expected.isSealed(ec0));
+    expected.seal(ec0);
+
+    const Outcome outcome = write("{" + version + R"(,"channels":{"0":{"measure_gas":{"name":"XY"}}}})");
+    ASSERT_TRUE(outcome.ok) << narrow(errorsText());
+    EXPECT_TRUE(logged(2, u"The feature 40 is not yet supported"));
+    const torvik::sim::DatabaseImage actual = database();
+    for (const torvik::sim::DatabaseSection& row : torvik::sim::kDatabaseSections)
+        EXPECT_EQ(actual.section(row.address), expected.section(row.address)) << std::hex << row.address;
+}
