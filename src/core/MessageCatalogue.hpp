@@ -124,7 +124,9 @@ inline constexpr char16_t sectionDataSizeNotMultiple[] = u"Section data size is 
 inline constexpr char16_t unableToSwitchOff[] = u"Unable to switch off device";
 inline constexpr char16_t unableToSwitchOn[] = u"Unable to switch on device";
 inline constexpr char16_t writeErrorPrefix[] = u"An error occurred while writing the database: ";
-inline constexpr char16_t writeStoppedDeviceOff[] = u"The write stopped with the device switched off; sections written before stay written. Switch the device on and write the configuration again.";
+inline constexpr char16_t writeStoppedDeviceOff[] =
+    u"The write stopped with the device switched off; sections written before stay written. "
+    u"Switch the device on and write the configuration again.";
 inline constexpr char16_t sayingHallo[] = u"Saying hallo to device...";
 inline constexpr char16_t partNumberPrefix[] = u"Part number: ";
 inline constexpr char16_t serialNumberInfix[] = u". Serial number ";
