@@ -46,18 +46,38 @@ std::u16string widen(std::string_view narrow) {
     return wide;
 }
 
-std::u16string widen(const char* narrow) { return narrow == nullptr ? std::u16string() : widen(std::string_view(narrow)); }
+std::u16string widen(const char* narrow) {
+    return narrow == nullptr ? std::u16string() : widen(std::string_view(narrow));
+}
 
 namespace {
 
-[[noreturn]] void badConversion() { throw std::range_error("bad conversion"); }
+[[noreturn]] void badConversion() {
+    throw std::range_error("bad conversion");
+}
 
 // Number of continuation bytes after a lead byte, and the lead byte's payload bits.
 bool decodeLead(unsigned char lead, int& continuation, char32_t& value) {
-    if (lead < 0x80) { continuation = 0; value = lead; return true; }
-    if ((lead & 0xE0) == 0xC0) { continuation = 1; value = lead & 0x1F; return true; }
-    if ((lead & 0xF0) == 0xE0) { continuation = 2; value = lead & 0x0F; return true; }
-    if ((lead & 0xF8) == 0xF0) { continuation = 3; value = lead & 0x07; return true; }
+    if (lead < 0x80) {
+        continuation = 0;
+        value = lead;
+        return true;
+    }
+    if ((lead & 0xE0) == 0xC0) {
+        continuation = 1;
+        value = lead & 0x1F;
+        return true;
+    }
+    if ((lead & 0xF0) == 0xE0) {
+        continuation = 2;
+        value = lead & 0x0F;
+        return true;
+    }
+    if ((lead & 0xF8) == 0xF0) {
+        continuation = 3;
+        value = lead & 0x07;
+        return true;
+    }
     return false;
 }
 
@@ -85,19 +105,52 @@ std::u16string utf8ToUtf16(std::string_view text) {
     return out;
 }
 
+namespace {
+
+constexpr char32_t replacementCharacter = 0xFFFD;
+
+bool isHighSurrogate(char16_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool isLowSurrogate(char16_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+void appendUtf8(std::string& out, char32_t value) {
+    if (value < 0x80) {
+        out.push_back(static_cast<char>(value));
+    } else if (value < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (value >> 6)));
+        out.push_back(static_cast<char>(0x80 | (value & 0x3F)));
+    } else if (value < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (value >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((value >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (value & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (value >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((value >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((value >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (value & 0x3F)));
+    }
+}
+
+}  // namespace
+
+// A surrogate pair becomes its code point's four bytes. Each surrogate written on its own would
+// give bytes no UTF-8 reader (the JSON library of the archive's metadata, the file system) accepts,
+// so a lone surrogate becomes U+FFFD instead: the output is always valid UTF-8.
 std::string toUtf8(std::u16string_view wide) {
     std::string out;
     out.reserve(wide.size());
-    for (char16_t unit : wide) {
-        if (unit < 0x80) {
-            out.push_back(static_cast<char>(unit));
-        } else if (unit < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (unit >> 6)));
-            out.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
+    for (size_t i = 0; i < wide.size(); ++i) {
+        const char16_t unit = wide[i];
+        if (isHighSurrogate(unit) && i + 1 < wide.size() && isLowSurrogate(wide[i + 1])) {
+            appendUtf8(out, 0x10000 + ((char32_t{unit} - 0xD800) << 10) + (char32_t{wide[i + 1]} - 0xDC00));
+            ++i;
+        } else if (isHighSurrogate(unit) || isLowSurrogate(unit)) {
+            appendUtf8(out, replacementCharacter);
         } else {
-            out.push_back(static_cast<char>(0xE0 | (unit >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((unit >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
+            appendUtf8(out, unit);
         }
     }
     return out;

@@ -14,7 +14,8 @@ std::u16string widen(const char* narrow);
 // "bad conversion".
 std::u16string utf8ToUtf16(std::string_view text);
 
-// UTF-16 to UTF-8 one unit at a time (a lone surrogate gives 3 bytes); never fails.
+// UTF-16 to UTF-8: surrogate pairs are combined, a lone surrogate becomes U+FFFD; never fails and
+// always gives valid UTF-8.
 std::string toUtf8(std::u16string_view wide);
 
 }  // namespace devlib_instr

@@ -1,4 +1,4 @@
-// The text conversions: UTF-8 in (strict), UTF-8 out (unit by unit), and locale widening.
+// The text conversions: UTF-8 in (strict), UTF-8 out (always valid), and locale widening.
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -17,15 +17,18 @@ struct Utf8Case {
 
 class Utf8Decoding : public testing::TestWithParam<Utf8Case> {};
 
-TEST_P(Utf8Decoding, GivesUtf16) { EXPECT_EQ(utf8ToUtf16(GetParam().utf8), GetParam().utf16); }
+TEST_P(Utf8Decoding, GivesUtf16) {
+    EXPECT_EQ(utf8ToUtf16(GetParam().utf8), GetParam().utf16);
+}
 
-INSTANTIATE_TEST_SUITE_P(
-    Valid, Utf8Decoding,
-    testing::Values(Utf8Case{"", u""}, Utf8Case{"ppm", u"ppm"}, Utf8Case{std::string("a\0b", 3), std::u16string(u"a\0b", 3)},
-                    Utf8Case{"\xC3\xA4", u"\u00E4"}, Utf8Case{"\xE2\x82\xAC", u"\u20AC"},
-                    Utf8Case{"\xEF\xBF\xBF", u"\uFFFF"},
-                    Utf8Case{"\xF0\x9F\x98\x80", u"\U0001F600"},  // non-BMP: a surrogate pair
-                    Utf8Case{"\xF4\x8F\xBF\xBF", u"\U0010FFFF"}, Utf8Case{"x\xF0\x90\x80\x80y", u"x\U00010000y"}));
+INSTANTIATE_TEST_SUITE_P(Valid, Utf8Decoding,
+                         testing::Values(Utf8Case{"", u""}, Utf8Case{"ppm", u"ppm"},
+                                         Utf8Case{std::string("a\0b", 3), std::u16string(u"a\0b", 3)},
+                                         Utf8Case{"\xC3\xA4", u"\u00E4"}, Utf8Case{"\xE2\x82\xAC", u"\u20AC"},
+                                         Utf8Case{"\xEF\xBF\xBF", u"\uFFFF"},
+                                         Utf8Case{"\xF0\x9F\x98\x80", u"\U0001F600"},  // non-BMP: a surrogate pair
+                                         Utf8Case{"\xF4\x8F\xBF\xBF", u"\U0010FFFF"},
+                                         Utf8Case{"x\xF0\x90\x80\x80y", u"x\U00010000y"}));
 
 class MalformedUtf8 : public testing::TestWithParam<std::string> {};
 
@@ -49,12 +52,27 @@ INSTANTIATE_TEST_SUITE_P(Cases, MalformedUtf8,
                                          "\xF4\x90\x80\x80",  // above U+10FFFF
                                          "\xF8\x88\x80\x80\x80", "\xFF"));
 
-TEST(TextConversion, ToUtf8WritesEachUnitOnItsOwn) {
-    EXPECT_EQ(toUtf8(u"\u00E4"), "\xC3\xA4");
-    EXPECT_EQ(toUtf8(u"\u20AC"), "\xE2\x82\xAC");
-    EXPECT_EQ(toUtf8(u"A\u007F\u0080\u07FF\u0800"), "A\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80");
-    EXPECT_EQ(toUtf8(u"\U0001F600"), "\xED\xA0\xBD\xED\xB8\x80");  // surrogates, three bytes each
-    EXPECT_EQ(toUtf8(std::u16string(1, u'\xDC00')), "\xED\xB0\x80");
+class Utf8Encoding : public testing::TestWithParam<Utf8Case> {};
+
+TEST_P(Utf8Encoding, GivesValidUtf8) {
+    EXPECT_EQ(toUtf8(GetParam().utf16), GetParam().utf8);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Utf8Encoding,
+    testing::Values(Utf8Case{"", u""}, Utf8Case{"A\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80", u"A\u007F\u0080\u07FF\u0800"},
+                    Utf8Case{"\xE2\x82\xAC\xEF\xBF\xBF", u"\u20AC\uFFFF"},
+                    Utf8Case{"\xF0\x9F\x98\x80", u"\U0001F600"},  // a surrogate pair is one code point
+                    Utf8Case{"\xF4\x8F\xBF\xBF", u"\U0010FFFF"},
+                    // Lone surrogates, at the end, reversed or followed by another unit: U+FFFD each.
+                    Utf8Case{"a\xEF\xBF\xBD", std::u16string(u"a") + char16_t(0xD83D)},
+                    Utf8Case{"\xEF\xBF\xBDz", std::u16string(1, char16_t(0xDC00)) + u"z"},
+                    Utf8Case{"\xEF\xBF\xBD\xEF\xBF\xBD", std::u16string{char16_t(0xDE00), char16_t(0xD83D)}},
+                    Utf8Case{"\xEF\xBF\xBDx", std::u16string{char16_t(0xD83D), u'x'}}));
+
+TEST(TextConversion, Utf8RoundTripKeepsEveryCodePoint) {
+    const std::u16string text = u"Gateway \u00C5 \U0001F69B \u20AC";
+    EXPECT_EQ(utf8ToUtf16(toUtf8(text)), text);
 }
 
 TEST(TextConversion, WidenInTheCLocaleKeepsEveryByte) {

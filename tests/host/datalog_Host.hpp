@@ -113,6 +113,11 @@ protected:
         });
         return bytes;
     }
+    uint32_t sectionPageCount(int section) {
+        uint32_t pages = 0;
+        sim.withModel([&](torvik::sim::DetectorModel& model) { pages = model.datalog.pageCount(section); });
+        return pages;
+    }
     std::vector<uint32_t> readPointers() {
         std::vector<uint32_t> pointers;
         sim.withModel([&](torvik::sim::DetectorModel& model) {

@@ -134,15 +134,23 @@ TEST_F(DatalogHost, SessionOnlyProgressRunsFromATenthToOne) {
     EXPECT_TRUE(logged(1, u"Re-triggering maintenance mode."));
 }
 
-TEST_F(DatalogHost, GatewayTextsReachTheMetadata) {
+// Texts outside the Basic Multilingual Plane (surrogate pairs) in the gateway texts and in the
+// path reach the archive as UTF-8, and the new data is read and marked as read.
+TEST_F(DatalogHost, TextsOutsideTheBasicPlaneReachTheArchive) {
     api->gdcDatalogReaderSetTexts(reader, hostText(u"Fleet Station"), nullptr);  // ignored: one text missing
-    api->gdcDatalogReaderSetTexts(reader, hostText(u"Gateway \u00C5"), hostText(u"7.1"));
-    select({0, 1, 2});
+    api->gdcDatalogReaderSetTexts(reader, hostText(u"Gateway \u00C5 \U0001F69B"), hostText(u"7.1"));
+    const std::string stem = path.substr(0, path.size() - 4);  // ASCII, without ".zip"
+    path = stem + "-\xF0\x9F\x9A\x9B.zip";
+    api->gdcDatalogReaderSetOutputPath(reader, hostText(wide(stem) + u"-\U0001F69B.zip"));
+    const uint32_t measurementPages = sectionPageCount(0);
+
     runToEnd();
+    EXPECT_TRUE(api->gdcDatalogReaderSucceeded(reader)) << narrow(errors().empty() ? u"" : errors()[0].message);
     const auto archive = readZip(path);
-    ASSERT_FALSE(archive.entries.empty());
+    ASSERT_TRUE(archive.opened);
     const auto document = nlohmann::json::parse(archive.entries.back().data);
-    EXPECT_EQ(document["gateway"], (nlohmann::json{{"name", "Gateway \xC3\x85"}, {"version", "7.1"}}));
+    EXPECT_EQ(document["gateway"], (nlohmann::json{{"name", "Gateway \xC3\x85 \xF0\x9F\x9A\x9B"}, {"version", "7.1"}}));
+    EXPECT_EQ(readPointers()[0], measurementPages);
 }
 
 TEST_F(DatalogHost, AbortDuringASectionLeavesNothing) {
