@@ -14,7 +14,7 @@ constexpr size_t kDeviceStateOffset = 88;
 constexpr uint32_t kMaintenanceFlag = 0x00000001;  // bit of the first record word
 constexpr std::string_view kFootprintQuery = "17008100";
 constexpr size_t kMaxMemoryTransfer = 256;
-constexpr size_t kHostSubstitutionLimit = 1024;  // the host decodes "2" only below this length
+constexpr size_t kHostSubstitutionLimit = 1024;  // some hosts decode "2" only below this length
 
 [[noreturn]] void refuse(uint8_t code) {
     throw CommandRefused{code};

@@ -33,7 +33,8 @@ struct DeviceClock {
 };
 
 // How "dm"/"dn" replies carry their pages: Auto uses the substitution encoding "2" while the
-// payload stays below the 1024 characters up to which the host decodes it, else hex "0".
+// payload stays below 1024 characters (the most some hosts decode), else hex "0"; Substitution
+// sends "2" at any length.
 enum class DatalogEncoding { Auto, Hex, Substitution };
 
 struct DatalogOptions {

@@ -14,8 +14,6 @@ namespace {
 
 constexpr char hexEncoding = '0';
 constexpr char substitutionEncoding = '2';
-// Longer payloads carry only the header: their raw part is not decoded.
-constexpr size_t substitutionPayloadLimit = 1024;
 constexpr size_t headerDigits = 4;
 constexpr size_t substitutionBlockSize = 253;
 constexpr uint8_t substitutedValues[] = {0x00, 0x0D};
@@ -30,8 +28,10 @@ std::vector<uint8_t> decodePages(const std::string& payload) {
         return bytes;
     }
     if (text[0] != substitutionEncoding) throw replyOutOfRange(msg::unknownPayloadEncoding);
+    // The whole raw part is decoded, however long the payload: pages that were sent must never be
+    // dropped, or the reader would mark data as read that it never stored.
     hexDecode(text.substr(1, headerDigits), bytes);
-    if (text.size() < substitutionPayloadLimit && text.size() > 1 + headerDigits) {
+    if (text.size() > 1 + headerDigits) {
         std::vector<uint8_t> raw(text.begin() + 1 + headerDigits, text.end());
         raw.resize(decodeSubstitution(raw.data(), raw.size()));
         bytes.insert(bytes.end(), raw.begin(), raw.end());

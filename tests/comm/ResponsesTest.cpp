@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <stdexcept>
 
@@ -338,11 +339,23 @@ TEST(Responses, SubstitutionBlocksHold253Bytes) {
     EXPECT_EQ(out, expected);
 }
 
-TEST(Responses, LongSubstitutionPayloadCarriesOnlyItsHeader) {
+TEST(Responses, LongSubstitutionPayloadIsDecodedWhole) {
+    // Five blocks of 1020 data bytes in all (a payload of 1035 characters): 255 pages of 4 bytes,
+    // each block ending in its key for 0x00.
+    std::string raw;
+    std::vector<uint8_t> expected;
+    for (size_t left = 1020; left > 0;) {
+        const size_t n = std::min<size_t>(left, 253);
+        raw.append("\x01\x02").append(n - 1, 'x').append("\x01");
+        expected.insert(expected.end(), n - 1, 'x');
+        expected.push_back(0x00);
+        left -= n;
+    }
     GdcDatalogReadNewResponse response(pagesOf(4));
-    receive(response, "20900" + std::string(1019, 'x'));  // 1024 characters
+    receive(response, "20900" + raw);
     EXPECT_EQ(response.pageHeader, 9u);
-    EXPECT_EQ(response.pageCount, 0u);
+    EXPECT_EQ(response.pageCount, 255u);
+    EXPECT_EQ(response.pageData, expected);
 }
 
 TEST(Responses, PageReplyEncodingFailures) {

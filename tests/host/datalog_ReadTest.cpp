@@ -8,6 +8,7 @@
 namespace datalog_host {
 namespace {
 
+using torvik::sim::DatalogEncoding;
 using torvik_test::readZip;
 
 const char* const entryNames[] = {"measurement.ddl", "event.ddl", "control.ddl", "session.ddl", "debug.ddl"};
@@ -19,6 +20,7 @@ struct SelectionCase {
     std::vector<int> sections;        // stored, in order
     std::vector<bool> fromBeginning;  // per stored section
     std::vector<std::string> moves;   // read-pointer requests, in order
+    DatalogEncoding encoding = DatalogEncoding::Auto;
 };
 
 // "2024-05-01T10:00:00" followed by the zone suffix (std::regex trips GCC 12's sanitizer build).
@@ -40,6 +42,7 @@ TEST_P(DatalogSelection, ArchiveHoldsTheSectionsAndTheMetadata) {
     const SelectionCase& c = GetParam();
     ScopedEnvironment zone("TZ", "Europe/Berlin");
     ScopedEnvironment offset("PELLO_TZ_OFFSET_SEC", "-3600");
+    sim.withModel([&](torvik::sim::DetectorModel& model) { model.datalogOptions.encoding = c.encoding; });
     const std::vector<uint32_t> pointersBefore = readPointers();
     std::vector<std::string> expectedData;
     std::vector<uint32_t> expectedOffsets;
@@ -120,7 +123,14 @@ INSTANTIATE_TEST_SUITE_P(
     Selections, DatalogSelection,
     testing::Values(SelectionCase{"NewData", {}, {0, 1, 3, 4}, {false, false, true, false}, {"DP0", "DP1", "DP4"}},
                     SelectionCase{"Everything", {3}, {0, 1, 3, 4}, {true, true, true, true}, {}},
-                    SelectionCase{"SessionOnly", {0, 1, 2}, {3}, {true}, {}}),
+                    SelectionCase{"SessionOnly", {0, 1, 2}, {3}, {true}, {}},
+                    // Replies of four pages substituted are over 1024 characters long.
+                    SelectionCase{"NewDataSubstituted",
+                                  {},
+                                  {0, 1, 3, 4},
+                                  {false, false, true, false},
+                                  {"DP0", "DP1", "DP4"},
+                                  DatalogEncoding::Substitution}),
     [](const testing::TestParamInfo<SelectionCase>& info) { return info.param.name; });
 
 TEST_F(DatalogHost, SessionOnlyProgressRunsFromATenthToOne) {
