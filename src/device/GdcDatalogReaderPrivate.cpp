@@ -3,7 +3,6 @@
 #include <fmt/format.h>
 #include <fmt/printf.h>
 
-#include <chrono>
 #include <string>
 #include <utility>
 
@@ -16,7 +15,6 @@
 #include "device/GdcDatalogArchiveWriter.hpp"
 #include "device/GsrTable.hpp"
 #include "device/IsoTime.hpp"
-#include "device/TimeZone.hpp"
 
 namespace devlib_instr {
 
@@ -211,8 +209,9 @@ void GdcDatalogReaderPrivate::sayHello(DatalogMetaData& metaData) {
     metaData.deviceSerialNumber = hello.serialNumber;
     metaData.deviceFirmwareVersion = hello.firmwareVersion;
     metaData.deviceDate = deviceTimeText(hello.deviceTime);
-    metaData.creationDate = isoTimeText(std::time(nullptr), TimeMode::Local, true);
-    const CurrentTimeZone zone = currentTimeZone(std::chrono::system_clock::now());
+    const std::time_t now = std::time(nullptr);
+    metaData.creationDate = isoTimeText(now, TimeMode::Local, true);
+    const CurrentTimeZone zone = hostTimeZone(now);
     metaData.creationTimezone = zone.name;
     metaData.creationDst = zone.daylightSaving ? "true" : "false";
     log(LogLevel::Debug, widen(fmt::format(msg::deviceAndHostTimeFormat, metaData.deviceDate, metaData.creationDate)));

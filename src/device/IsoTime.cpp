@@ -2,14 +2,20 @@
 
 #include <fmt/format.h>
 
-#include <charconv>
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
+#include <exception>
+#include <string_view>
+#include <utility>
 
 namespace devlib_instr {
 
 namespace {
+
+constexpr char offsetVariable[] = "PELLO_TZ_OFFSET_SEC";
+// No zone is a day or more away from UTC: a larger override is taken for garbage.
+constexpr int64_t largestOffset = 86399;
 
 // %F, %T and %z are not portable: the Windows C runtime lacks the first two and prints the zone's
 // name for %z. The zone suffix is therefore computed (zoneSuffix below).
@@ -19,25 +25,6 @@ std::string formatted(const std::tm& broken, const char* format) {
     char buffer[64];
     const size_t length = std::strftime(buffer, sizeof buffer, format, &broken);
     return std::string(buffer, length);
-}
-
-// The C library's thread-safe break-down of t (the two platforms spell it differently).
-std::tm brokenDown(std::time_t t, TimeMode mode) {
-    std::tm broken{};
-#ifdef _WIN32
-    if (mode == TimeMode::Local) {
-        localtime_s(&broken, &t);
-    } else {
-        gmtime_s(&broken, &t);
-    }
-#else
-    if (mode == TimeMode::Local) {
-        localtime_r(&t, &broken);
-    } else {
-        gmtime_r(&t, &broken);
-    }
-#endif
-    return broken;
 }
 
 std::string zoneSuffix(int64_t offset) {
@@ -55,22 +42,33 @@ int64_t utcOffset(const std::tm& broken, std::time_t t) {
     return asUtc - static_cast<int64_t>(t);
 }
 
+// The TZ text the C library follows, without the leading ':' of a file name; empty when TZ is
+// unset or holds anything but printable ASCII (which a POSIX rule or zone name always is, and
+// which the archive's JSON document can always carry).
+std::string tzText() {
+    const char* variable = std::getenv("TZ");
+    std::string_view text = variable != nullptr ? variable : "";
+    if (!text.empty() && text.front() == ':') text.remove_prefix(1);
+    const bool printable = std::all_of(text.begin(), text.end(), [](char c) { return c > ' ' && c < 0x7F; });
+    return printable ? std::string(text) : std::string();
+}
+
 }  // namespace
 
 std::optional<int64_t> overriddenZoneOffset() {
-    const char* text = std::getenv("PELLO_TZ_OFFSET_SEC");
+    const char* text = std::getenv(offsetVariable);
     if (text == nullptr || *text == '\0') return std::nullopt;
-    int64_t offset = 0;
-    if (std::from_chars(text, text + std::strlen(text), offset).ec != std::errc()) offset = 0;
-    return offset;
+    const long long offset = std::strtoll(text, nullptr, 10);  // 0 for text without a number
+    if (offset > largestOffset || offset < -largestOffset) return 0;
+    return static_cast<int64_t>(offset);
 }
 
 std::string isoTimeText(std::time_t t, TimeMode mode, bool addOffset) {
     if (const std::optional<int64_t> offset = overriddenZoneOffset()) {
         if (addOffset) t += static_cast<std::time_t>(*offset);
-        return formatted(brokenDown(t, TimeMode::Utc), plainFormat) + zoneSuffix(*offset);
+        return formatted(brokenDownTime(t, TimeMode::Utc), plainFormat) + zoneSuffix(*offset);
     }
-    const std::tm broken = brokenDown(t, mode);
+    const std::tm broken = brokenDownTime(t, mode);
     return formatted(broken, plainFormat) + zoneSuffix(utcOffset(broken, t));
 }
 
@@ -80,6 +78,27 @@ std::string deviceTimeText(std::tm deviceTime) {
     const std::time_t t = std::mktime(&converted);
     if (t == static_cast<std::time_t>(-1)) return formatted(deviceTime, plainFormat) + zoneSuffix(0);
     return isoTimeText(t, TimeMode::Local, false);
+}
+
+CurrentTimeZone hostTimeZone(std::time_t now) {
+    try {
+        return currentTimeZone(std::chrono::system_clock::from_time_t(now));
+    } catch (const std::exception&) {
+        // The platform does not know the zone; the C library still gives local times, and the
+        // archive names the zone those texts follow.
+    }
+    const std::tm local = brokenDownTime(now, TimeMode::Local);
+    std::string name = tzText();
+    if (name.empty()) name = fixedOffsetZoneName(utcOffset(local, now));
+    return {std::move(name), local.tm_isdst > 0};
+}
+
+std::string fixedOffsetZoneName(int64_t secondsEast) {
+    if (secondsEast == 0) return "Etc/GMT";
+    if (secondsEast % 3600 == 0) return fmt::format("Etc/GMT{:+}", -secondsEast / 3600);
+    std::string name("UTC");
+    name.append(zoneSuffix(secondsEast)).insert(6, ":");  // "UTC+05:30"
+    return name;
 }
 
 }  // namespace devlib_instr

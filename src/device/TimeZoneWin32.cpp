@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <ctime>
 #include <cwchar>
 #include <stdexcept>
 #include <string>
@@ -64,6 +65,12 @@ CurrentTimeZone currentTimeZone(std::chrono::system_clock::time_point now) {
     if (key[0] == L'\0') throw std::runtime_error(noCurrentZone);
     const std::string windowsName = toUtf8(std::u16string(key, key + std::wcslen(key)));
     return {ianaName(windowsName), daylightSavingAt(zone, systemTime(now))};
+}
+
+std::tm brokenDownTime(std::time_t t, TimeMode mode) {
+    std::tm broken{};
+    const errno_t result = mode == TimeMode::Local ? localtime_s(&broken, &t) : gmtime_s(&broken, &t);
+    return result == 0 ? broken : std::tm{};
 }
 
 }  // namespace devlib_instr

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <optional>
 #include <stdexcept>
+#include <string>
 
 #include "device/EnvironmentGuard.hpp"
 #include "device/IsoTime.hpp"
@@ -39,7 +41,14 @@ INSTANTIATE_TEST_SUITE_P(Offsets, OverriddenOffset,
                                          OffsetCase{"5400", false, "2024-05-01T10:00:00+0130"},
                                          OffsetCase{"-5400", true, "2024-05-01T08:30:00-0130"},
                                          OffsetCase{"0", true, "2024-05-01T10:00:00+0000"},
-                                         OffsetCase{"east", true, "2024-05-01T10:00:00+0000"}));
+                                         // Read like strtol: blanks, a sign, digits up to the rest.
+                                         OffsetCase{"+5400", true, "2024-05-01T11:30:00+0130"},
+                                         OffsetCase{" \t-3600", true, "2024-05-01T09:00:00-0100"},
+                                         OffsetCase{"3600abc", true, "2024-05-01T11:00:00+0100"},
+                                         OffsetCase{"east", true, "2024-05-01T10:00:00+0000"},
+                                         // Beyond a day from UTC, or beyond any number: 0.
+                                         OffsetCase{"86400", true, "2024-05-01T10:00:00+0000"},
+                                         OffsetCase{"-99999999999999999999", true, "2024-05-01T10:00:00+0000"}));
 
 TEST(IsoTime, WithoutOverrideLocalAndUtcModes) {
     EnvironmentGuard offset("PELLO_TZ_OFFSET_SEC", "");  // empty counts as unset
@@ -89,6 +98,48 @@ TEST(CurrentTimeZone, UnknownZoneIsAClearError) {
     } catch (const std::runtime_error& e) {
         EXPECT_STREQ(e.what(), "zoned_time constructed with a time zone pointer == nullptr");
     }
+}
+
+struct ZoneCase {
+    const char* name;
+    std::optional<std::string> tz;
+    std::string expectedName;
+    bool summerDaylightSaving;
+};
+
+void PrintTo(const ZoneCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class HostTimeZone : public testing::TestWithParam<ZoneCase> {};
+
+// The zone never fails: the database's name when it knows the zone, else the TZ text, else a
+// fixed offset; daylight saving in winter is off everywhere here.
+TEST_P(HostTimeZone, IsNamedAndKnowsDaylightSaving) {
+    const ZoneCase& c = GetParam();
+    EnvironmentGuard zone("TZ", c.tz);
+    const CurrentTimeZone summer = hostTimeZone(mayFirst10Utc);
+    EXPECT_EQ(summer.name, c.expectedName);
+    EXPECT_EQ(summer.daylightSaving, c.summerDaylightSaving);
+    EXPECT_FALSE(hostTimeZone(mayFirst10Utc - 120 * 86400).daylightSaving);
+}
+
+INSTANTIATE_TEST_SUITE_P(Zones, HostTimeZone,
+                         testing::Values(ZoneCase{"DatabaseZone", ":Europe/Berlin", "Europe/Berlin", true},
+                                         ZoneCase{"PosixRule", "CET-1CEST,M3.5.0,M10.5.0/3",
+                                                  "CET-1CEST,M3.5.0,M10.5.0/3", true},
+                                         ZoneCase{"UnknownName", "Nowhere/Atlantis", "Nowhere/Atlantis", false},
+                                         ZoneCase{"EmptyTzIsUtc", "", "Etc/UTC", false},
+                                         // Not printable (not even UTF-8): the offset the C library took, UTC.
+                                         ZoneCase{"UnprintableTz", "Zone\xFF", "Etc/GMT", false}),
+                         [](const testing::TestParamInfo<ZoneCase>& info) { return info.param.name; });
+
+TEST(FixedOffsetZone, UsesTheIanaSignOrTheOffsetItself) {
+    EXPECT_EQ(fixedOffsetZoneName(0), "Etc/GMT");
+    EXPECT_EQ(fixedOffsetZoneName(3600), "Etc/GMT-1");
+    EXPECT_EQ(fixedOffsetZoneName(-5 * 3600), "Etc/GMT+5");
+    EXPECT_EQ(fixedOffsetZoneName(19800), "UTC+05:30");
+    EXPECT_EQ(fixedOffsetZoneName(-9000), "UTC-02:30");
 }
 
 }  // namespace

@@ -210,15 +210,50 @@ TEST_F(DatalogHost, StartNeedsAPathAndAnOpenDevice) {
     EXPECT_TRUE(logged(3, u"Device or the output file path is not defined"));
 }
 
-TEST_F(DatalogHost, MissingTimeZoneIsAnErrorRecordAndNoFile) {
-    ScopedEnvironment zone("TZ", "Nowhere/Atlantis");
+struct ZoneCase {
+    const char* name;
+    const char* tz;
+    std::optional<std::string> offset;  // PELLO_TZ_OFFSET_SEC
+    const char* expectedZone;
+    const char* deviceDate;
+    const char* winterSuffix;  // of the creation date, when the zone keeps standard time
+    const char* summerSuffix;  // when it keeps daylight-saving time
+};
+
+void PrintTo(const ZoneCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class DatalogZone : public DatalogHost, public testing::WithParamInterface<ZoneCase> {};
+
+// The time steps never fail a read: a zone the database does not know is named by TZ and its
+// times come from the C library.
+TEST_P(DatalogZone, NamesTheZoneAndDatesTheArchive) {
+    const ZoneCase& c = GetParam();
+    ScopedEnvironment zone("TZ", c.tz);
+    ScopedEnvironment offset("PELLO_TZ_OFFSET_SEC", c.offset);
     select({0, 1, 2});
     runToEnd();
-    EXPECT_EQ(errors(), (std::vector<Record>{{3, 19,
-                                              u"Caught an exception while reading the GDC datalog. zoned_time "
-                                              u"constructed with a time zone pointer == nullptr"}}));
-    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_TRUE(api->gdcDatalogReaderSucceeded(reader)) << narrow(errors().empty() ? u"" : errors()[0].message);
+    const auto archive = readZip(path);
+    ASSERT_FALSE(archive.entries.empty());
+    const auto document = nlohmann::json::parse(archive.entries.back().data);
+    const auto& file = document["file"];
+    EXPECT_EQ(file["fileCreationTimezone"], c.expectedZone);
+    EXPECT_EQ(document["device"]["deviceDateISO8601"], c.deviceDate);
+    const bool summer = file["fileCreationDST"] == "true";
+    EXPECT_TRUE(isIsoTimeWithSuffix(file["fileCreationDateISO8601"].get<std::string>(),
+                                    summer ? c.summerSuffix : c.winterSuffix))
+        << file["fileCreationDateISO8601"] << " " << file["fileCreationDST"];
 }
+
+INSTANTIATE_TEST_SUITE_P(Zones, DatalogZone,
+                         testing::Values(ZoneCase{"PosixRule", "CET-1CEST,M3.5.0,M10.5.0/3", std::nullopt,
+                                                  "CET-1CEST,M3.5.0,M10.5.0/3", "2026-03-14T09:26:53+0100", "+0100",
+                                                  "+0200"},
+                                         ZoneCase{"SignedOffset", "Europe/Berlin", " +5400", "Europe/Berlin",
+                                                  "2026-03-14T08:26:53+0130", "+0130", "+0130"}),
+                         [](const testing::TestParamInfo<ZoneCase>& info) { return info.param.name; });
 
 // A host that waits only briefly for replies.
 class ImpatientDatalogHost : public DatalogHost {
