@@ -88,10 +88,10 @@ inline constexpr char16_t retriggeringMaintenance[] = u"Re-triggering maintenanc
 inline constexpr char16_t sayingHello[] = u"Saying hello to device.";
 inline constexpr char16_t exchangingFootprint[] =
     u"Exchanging footprint with device, to generate device GSR-ID from response.";
-inline constexpr char readingAllFormat[] = "Reading _all_ GDC datalog data for section %d from device.";
-inline constexpr char readingNewFormat[] = "Reading _new_ GDC datalog data for section %d from device.";
-inline constexpr char movingReadPointerFormat[] = "Moving read pointer of GDC datalog for section %d.";
-inline constexpr char receivedPagesFormat[] = "Received %d page(s) for section %d from device.";
+inline constexpr char readingAllFormat[] = "Reading _all_ GDC datalog data for section {} from device.";
+inline constexpr char readingNewFormat[] = "Reading _new_ GDC datalog data for section {} from device.";
+inline constexpr char movingReadPointerFormat[] = "Moving read pointer of GDC datalog for section {}.";
+inline constexpr char receivedPagesFormat[] = "Received {} page(s) for section {} from device.";
 inline constexpr char16_t creatingSoftware[] = u"Torvik Device Library";
 inline constexpr char16_t unknownText[] = u"Unknown";
 inline constexpr char libraryVersionFormat[] = "{:02}.{:02}.{:02}";

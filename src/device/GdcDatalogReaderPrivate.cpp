@@ -1,7 +1,6 @@
 #include "device/GdcDatalogReaderPrivate.hpp"
 
 #include <fmt/format.h>
-#include <fmt/printf.h>
 
 #include <string>
 #include <utility>
@@ -9,6 +8,7 @@
 #include "comm/FirmwareMessageHandler.hpp"
 #include "comm/Requests.hpp"
 #include "comm/Responses.hpp"
+#include "core/CaughtException.hpp"
 #include "core/MessageCatalogue.hpp"
 #include "core/TextConversion.hpp"
 #include "core/Version.hpp"
@@ -63,6 +63,11 @@ Error readerError(ErrorCode code, std::u16string text) {
     return Error(ErrorCategory::InstrFirmwareFlasher, code, std::move(text));
 }
 
+// How the reader words what it catches during a run.
+constexpr FailureWording readFailure{ErrorCategory::InstrFirmwareFlasher, ErrorCode::OperationFailed,
+                                     msg::commErrorReadingDatalog, msg::exceptionWhileReadingDatalog,
+                                     msg::unknownExceptionReadingDatalogDot};
+
 }  // namespace
 
 GdcDatalogReaderPrivate::GdcDatalogReaderPrivate(ContextGuard context)
@@ -112,14 +117,8 @@ void GdcDatalogReaderPrivate::Prepare() {
 void GdcDatalogReaderPrivate::Run() {
     try {
         readDatalog();
-    } catch (const Error& e) {
-        record(e);  // aborts were logged where they were raised
-    } catch (const CommInterface::CommError& e) {
-        recordLogged(msg::commErrorReadingDatalog + widen(std::to_string(e.code)));
-    } catch (const std::exception& e) {
-        recordLogged(msg::exceptionWhileReadingDatalog + widen(e.what()));
     } catch (...) {
-        recordLogged(msg::unknownExceptionReadingDatalogDot);
+        recordCaughtException();
     }
     // A failed run leaves no archive behind (the writer is gone by now, so the file is closed).
     if (!errors().empty()) context()->filesystem().remove(outputPath_);
@@ -133,6 +132,13 @@ void GdcDatalogReaderPrivate::record(Error error) {
 void GdcDatalogReaderPrivate::recordLogged(const std::u16string& text) {
     log(LogLevel::Error, text);
     record(readerError(ErrorCode::OperationFailed, text));
+}
+
+void GdcDatalogReaderPrivate::recordCaughtException() {
+    const CaughtException caught = describeCaughtException(readFailure);
+    // The library's own errors are recorded as they are (an abort was logged where it was raised).
+    if (caught.worded) log(LogLevel::Error, caught.error.message);
+    record(caught.error);
 }
 
 void GdcDatalogReaderPrivate::abortCheck() {
@@ -178,8 +184,8 @@ void GdcDatalogReaderPrivate::readDatalog() {
     for (auto& [section, entry] : sections)
         entry.segment = &reading.addChild(0.0, pageCount(memoryConfiguration_, section), 1.0 / sections.size());
     for (auto& [section, entry] : sections) {
-        const char* format = entry.readAll ? msg::readingAllFormat : msg::readingNewFormat;
-        log(LogLevel::Info, widen(fmt::sprintf(format, section)));
+        log(LogLevel::Info, widen(entry.readAll ? fmt::format(msg::readingAllFormat, section)
+                                                : fmt::format(msg::readingNewFormat, section)));
         readSection(section, entry);
         writer.addSection(section, entry.firstPageOffset, entry.data);
     }
@@ -273,7 +279,7 @@ void GdcDatalogReaderPrivate::readSection(int32_t section, SectionRead& entry) {
         exchange(request, response);
     };
     auto onReply = [&](uint32_t pages, uint32_t received) {
-        log(LogLevel::Debug, widen(fmt::sprintf(msg::receivedPagesFormat, pages, section)));
+        log(LogLevel::Debug, widen(fmt::format(msg::receivedPagesFormat, pages, section)));
         setProgress(entry.segment->value(received));
     };
     if (entry.readAll) {
@@ -288,7 +294,7 @@ void GdcDatalogReaderPrivate::readSection(int32_t section, SectionRead& entry) {
 void GdcDatalogReaderPrivate::moveReadPointers(const SectionMap& sections) {
     for (const auto& [section, entry] : sections) {
         if (entry.readAll) continue;
-        log(LogLevel::Debug, widen(fmt::sprintf(msg::movingReadPointerFormat, section)));
+        log(LogLevel::Debug, widen(fmt::format(msg::movingReadPointerFormat, section)));
         GdcDatalogMoveReadPositionResponse response;
         exchange(GdcDatalogMoveReadPositionRequest(static_cast<uint32_t>(section)), response);
     }

@@ -62,6 +62,8 @@ private:
     void setProgress(double value) { progress_.store(value, std::memory_order_relaxed); }
     void record(Error error);
     void recordLogged(const std::u16string& text);
+    // Call only inside a catch block: records the exception in flight as the reader words it.
+    void recordCaughtException();
 
     void triggerMaintenanceMode();
     void sayHello(DatalogMetaData& metaData);
