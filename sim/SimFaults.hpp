@@ -20,6 +20,8 @@ struct Faults {
     uint32_t silentFirst = 0;           // no reply to the first k requests
     bool silentForever = false;         // no reply at all
     uint32_t corruptChecksumFirst = 0;  // the first k replies carry a wrong checksum
+    std::string corruptChecksumFor{};   // a command code whose replies carry a wrong checksum (the
+                                        // device still acts on the request: a reply lost on the line)
     uint32_t truncateFirst = 0;         // the first k replies stop before their checksum and CR
     uint32_t garbageFirst = 0;          // the first k replies are preceded by garbage bytes
     std::string standardErrorFor{};     // a command code ("AR", "H", ...) that gets "?aq" + code

@@ -97,7 +97,7 @@ struct Simulator::Impl {
     uint32_t lineRate() const;
     void handle(const std::string& frame);
     Plan plan(const std::string& frame);
-    void applyReplyFaults(std::string& reply, uint32_t replyIndex) const;
+    void applyReplyFaults(std::string& reply, uint32_t replyIndex, const std::string& code) const;
     bool pause(std::chrono::microseconds duration);
     bool send(std::string_view bytes, bool pace);
 };
@@ -205,13 +205,14 @@ Plan Simulator::Impl::plan(const std::string& frame) {
     } else {
         p.reply = model.answer(frame).reply;
     }
-    applyReplyFaults(p.reply, repliesSinceFaults++);
+    applyReplyFaults(p.reply, repliesSinceFaults++, code);
     return p;
 }
 
-void Simulator::Impl::applyReplyFaults(std::string& reply, uint32_t replyIndex) const {
+void Simulator::Impl::applyReplyFaults(std::string& reply, uint32_t replyIndex, const std::string& code) const {
     bool frameReply = reply.size() >= 3 && reply.back() == kFrameEnd && reply.rfind("?aq", 0) != 0;
-    if (frameReply && replyIndex < faults.corruptChecksumFirst) {
+    bool corruptCode = !faults.corruptChecksumFor.empty() && code == faults.corruptChecksumFor;
+    if (frameReply && (replyIndex < faults.corruptChecksumFirst || corruptCode)) {
         char& digit = reply[reply.size() - 2];
         digit = digit == '0' ? '1' : '0';
     }

@@ -78,14 +78,20 @@ void GdcDatalogArchiveWriter::addSection(int32_t section, uint32_t firstPageOffs
     if (!zip_ || !zip_->addEntry(std::string(datalogSectionNames(section).fileName), data, std::time(nullptr)))
         throw writeFailed();
     firstPageOffsets_[section] = firstPageOffset;
+    document_.reset();
+}
+
+void GdcDatalogArchiveWriter::composeMetaData() {
+    document_ = metaDataDocument(metaData_, memoryConfiguration_, firstPageOffsets_);
 }
 
 void GdcDatalogArchiveWriter::finish() {
     if (!zip_) return;
     // Taken out first: whatever happens below, the archive is closed once and only once.
     std::unique_ptr<AbstractZipWriter> zip = std::move(zip_);
-    const std::string document = metaDataDocument(metaData_, memoryConfiguration_, firstPageOffsets_);
-    if (!zip->addEntry(metaDataEntryName, std::vector<uint8_t>(document.begin(), document.end()), std::time(nullptr)))
+    if (!document_) composeMetaData();
+    if (!zip->addEntry(metaDataEntryName, std::vector<uint8_t>(document_->begin(), document_->end()),
+                       std::time(nullptr)))
         throw writeFailed();
     if (!zip->close()) throw writeFailed();
 }

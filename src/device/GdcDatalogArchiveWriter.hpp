@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,11 +39,19 @@ public:
 
     void setMemoryConfiguration(const DatalogMemoryConfiguration& configuration) {
         memoryConfiguration_ = configuration;
+        document_.reset();
     }
-    void setMetaData(const DatalogMetaData& metaData) { metaData_ = metaData; }
+    void setMetaData(const DatalogMetaData& metaData) {
+        metaData_ = metaData;
+        document_.reset();
+    }
 
     // Writes the section's entry at once and records its first-page offset; Error(3, 22) on failure.
     void addSection(int32_t section, uint32_t firstPageOffset, const std::vector<uint8_t>& data);
+    // Builds the metadata document from what the writer holds now, so that a text the document
+    // cannot carry fails here, before the caller does anything it cannot undo; finish then writes
+    // this document. Setting the metadata or adding a section afterwards builds it anew in finish.
+    void composeMetaData();
     // Writes the metadata document and closes the archive; nothing when already closed.
     void finish();
 
@@ -59,6 +68,7 @@ private:
     DatalogMemoryConfiguration memoryConfiguration_;
     std::unique_ptr<AbstractZipWriter> zip_;
     std::map<int32_t, uint32_t> firstPageOffsets_;
+    std::optional<std::string> document_;  // composed, and nothing changed since
 };
 
 }  // namespace devlib_instr

@@ -120,8 +120,14 @@ void GdcDatalogReaderPrivate::Run() {
     } catch (...) {
         recordCaughtException();
     }
-    // A failed run leaves no archive behind (the writer is gone by now, so the file is closed).
-    if (!errors().empty()) context()->filesystem().remove(outputPath_);
+    if (errors().empty()) return;
+    // Once a read pointer may have moved, the archive may hold the only copy of the new data.
+    if (archiveKept_) {
+        recordLogged(msg::archiveKept);
+        return;
+    }
+    // Otherwise a failed run leaves no archive behind (the writer is gone, so the file is closed).
+    context()->filesystem().remove(outputPath_);
 }
 
 void GdcDatalogReaderPrivate::record(Error error) {
@@ -189,9 +195,18 @@ void GdcDatalogReaderPrivate::readDatalog() {
         readSection(section, entry);
         writer.addSection(section, entry.firstPageOffset, entry.data);
     }
-    // Only once every section is safely in the archive is the new data marked as read.
-    moveReadPointers(sections);
-    setProgress(1.0);
+    // Only once every section is safely in the archive, and nothing but the archive's last write
+    // can fail any more, is the new data marked as read. From the first move on, the archive is
+    // kept and completed whatever happens: the device may have marked data as read even when its
+    // reply was lost.
+    writer.composeMetaData();
+    archiveKept_ = true;
+    try {
+        moveReadPointers(sections);
+        setProgress(1.0);
+    } catch (...) {
+        recordCaughtException();
+    }
     writer.finish();
 }
 

@@ -85,6 +85,8 @@ private:
     mutable std::mutex errorsMutex_;
     std::vector<Error> errors_;
     std::time_t lastMaintenanceTrigger_ = 0;
+    // Set by the run once it may move a read pointer: from then on the archive is never deleted.
+    bool archiveKept_ = false;
 };
 
 }  // namespace devlib_instr

@@ -72,6 +72,7 @@ TEST_P(ArchiveWriter, SectionsInOrderThenMetadataAllStored) {
         writer.setMemoryConfiguration(configuration(3, 1));
         writer.addSection(0, 12, bytes({0x00, 0x0D, 0xFF}));
         writer.addSection(3, 0, {});
+        writer.composeMetaData();  // a section added afterwards still reaches the document
         writer.addSection(4, 7, bytes({1, 2, 3, 4}));
         writer.finish();
     }
@@ -119,6 +120,7 @@ TEST_P(ArchiveWriter, MetadataThatIsNotUtf8FailsAndStillClosesTheArchive) {
     metaData.deviceSerialNumber = "\xFF\xFE";
     writer.setMetaData(metaData);
     writer.addSection(1, 0, bytes({1}));
+    EXPECT_THROW(writer.composeMetaData(), nlohmann::json::type_error);  // before anything is closed
     EXPECT_THROW(writer.finish(), nlohmann::json::type_error);
     writer.finish();  // closed already: nothing more happens
     EXPECT_EQ(readZip(toUtf8(path)).names(), std::vector<std::string>{"event.ddl"});

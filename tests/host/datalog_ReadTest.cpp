@@ -255,6 +255,51 @@ INSTANTIATE_TEST_SUITE_P(Zones, DatalogZone,
                                                   "2026-03-14T08:26:53+0130", "+0130", "+0130"}),
                          [](const testing::TestParamInfo<ZoneCase>& info) { return info.param.name; });
 
+// Everything the archive must carry is checked before a read pointer moves: a device text the
+// metadata document cannot hold fails the run while the data is still new on the device.
+TEST_F(DatalogHost, DeviceTextTheArchiveCannotCarryFailsBeforeAnyPointerMoves) {
+    sim.withModel([](torvik::sim::DetectorModel& model) { model.identity.partNumber[5] = '\xFF'; });
+    const std::vector<uint32_t> pointersBefore = readPointers();
+    runToEnd();
+    const std::vector<Record> failures = errors();
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0].category, 3u);
+    EXPECT_EQ(failures[0].code, 19u);
+    EXPECT_EQ(failures[0].message.rfind(u"Caught an exception while reading the GDC datalog. [json.exception", 0), 0u)
+        << narrow(failures[0].message);
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_EQ(readPointers(), pointersBefore);
+    const std::vector<std::string> codes = commands();
+    EXPECT_EQ(std::count_if(codes.begin(), codes.end(), [](auto& code) { return code.rfind("DP", 0) == 0; }), 0);
+}
+
+// The device moves the measurement read pointer but every reply to it is garbled: its new data is
+// then only in the archive, which stays complete under its name.
+TEST_F(DatalogHost, LostMoveReplyKeepsTheCompleteArchive) {
+    sim.setFaults({.corruptChecksumFor = "DP"});
+    const std::vector<uint32_t> pointersBefore = readPointers();
+    const std::string newMeasurements = sectionBytes(0, pointersBefore[0]);
+    runToEnd();
+    EXPECT_EQ(errors(),
+              (std::vector<Record>{{3, 19, u"Caught an exception while reading the GDC datalog. Unknown exception"},
+                                   {3, 19,
+                                    u"The archive was kept: the device may already have marked its new data "
+                                    u"as read."}}));
+    EXPECT_FALSE(api->gdcDatalogReaderSucceeded(reader));
+    EXPECT_TRUE(logged(3, u"The archive was kept: the device may already have marked its new data as read."));
+
+    const auto archive = readZip(path);
+    ASSERT_TRUE(archive.opened);
+    EXPECT_TRUE(archive.intact);
+    EXPECT_EQ(archive.names(), (std::vector<std::string>{"measurement.ddl", "event.ddl", "session.ddl", "debug.ddl",
+                                                         "gdcdatalogger.json"}));
+    EXPECT_EQ(archive.entries[0].data, newMeasurements);
+    EXPECT_NO_THROW(nlohmann::json::parse(archive.entries.back().data));
+    const std::vector<uint32_t> pointersAfter = readPointers();
+    EXPECT_EQ(pointersAfter[0], sectionPageCount(0));  // gone from the device as new data
+    EXPECT_EQ(pointersAfter[1], pointersBefore[1]);    // the run stopped at the first failed move
+}
+
 // A host that waits only briefly for replies.
 class ImpatientDatalogHost : public DatalogHost {
 protected:
