@@ -13,9 +13,24 @@ struct LineOptions {
     bool paceAtBaud = false;    // send reply bytes no faster than the baud rate the host set
 };
 
+// What a numbered request gets instead of its normal reply. A damaged reply (garbage, checksum,
+// truncation, short data) is one the device sent after acting on the request; a request met by
+// silence, a standard error or a hang-up is one the device never acted on.
+enum class Fault {
+    None,
+    Silence,           // no reply
+    Garbage,           // line noise before the reply
+    BadChecksum,       // the reply carries a wrong checksum
+    StandardError,     // "?aq" + standardErrorCode instead of the reply
+    Truncated,         // the reply stops before its checksum and CR
+    HangUp,            // the simulator closes the line instead of replying, and serves no more
+    ShortMemoryReply,  // a ReadMemory reply carries half the bytes asked for (other requests: no fault)
+};
+
 // Counting starts anew with every Simulator::setFaults: "first k" means the first k requests (or
 // replies) after the faults were set. A request that gets no reply is never seen by the model, so
-// it changes nothing on the device; every request is still echoed when the line echoes.
+// it changes nothing on the device; every request is still echoed when the line echoes (but for a
+// hang-up).
 struct Faults {
     uint32_t silentFirst = 0;           // no reply to the first k requests
     bool silentForever = false;         // no reply at all
@@ -30,6 +45,11 @@ struct Faults {
     std::string rawReply{};     // sent as is (the CR too, if wanted)
     std::string silentFor{};    // a command code that never gets a reply
     uint32_t silentAfter = 0;   // with silentFor empty and > 0: go silent after k replies
+    // The requests numbered faultAt .. faultAt + faultCount - 1 (0 is the first after setFaults) get
+    // `fault`. A retry is a request of its own: faultCount = the host's attempts fails one exchange.
+    Fault fault = Fault::None;
+    uint32_t faultAt = 0;
+    uint32_t faultCount = 1;
 };
 
 }  // namespace torvik::sim

@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <system_error>
 #include <thread>
@@ -31,6 +32,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr std::string_view kGarbage = "~\x7F\xA5";  // line noise before a reply, never a CR
 constexpr uint32_t kExchangeBaud = 115200;
+constexpr std::string_view kReadMemoryCode = "AR";
 
 [[noreturn]] void fail(const char* what) {
     throw std::system_error(errno, std::generic_category(), what);
@@ -67,7 +69,23 @@ struct Plan {
     std::string reply;
     uint32_t delayMs = 0;
     bool pace = false;
+    bool hangUp = false;
 };
+
+// A ReadMemory reply ("ar" + address, length and data) with half of its data, its length field to
+// match, so that the reply itself is well formed and only carries fewer bytes than were asked.
+std::string shortenedMemoryReply(const std::string& reply) {
+    constexpr size_t kCodeSize = 2;
+    constexpr size_t kHeaderSize = 6;  // address (4) and length (2), little-endian
+    auto body = reply.empty() ? std::nullopt : checkedBody(std::string_view(reply).substr(0, reply.size() - 1));
+    auto bytes = body ? fromHex(body->substr(kCodeSize)) : std::nullopt;
+    if (!bytes || bytes->size() <= kHeaderSize) return reply;
+    const size_t kept = (bytes->size() - kHeaderSize) / 2;
+    bytes->resize(kHeaderSize + kept);
+    (*bytes)[4] = static_cast<uint8_t>(kept);
+    (*bytes)[5] = static_cast<uint8_t>(kept >> 8);
+    return encodeFrame(body->substr(0, kCodeSize), toHex(*bytes));
+}
 
 }  // namespace
 
@@ -95,9 +113,11 @@ struct Simulator::Impl {
     void closeAll();
     void serve();
     uint32_t lineRate() const;
-    void handle(const std::string& frame);
+    bool handle(const std::string& frame);
     Plan plan(const std::string& frame);
-    void applyReplyFaults(std::string& reply, uint32_t replyIndex, const std::string& code) const;
+    Fault numberedFault(uint32_t requestIndex, std::string_view code) const;
+    void applyReplyFaults(std::string& reply, uint32_t replyIndex, const std::string& code, Fault fault) const;
+    void hangUp();
     bool pause(std::chrono::microseconds duration);
     bool send(std::string_view bytes, bool pace);
 };
@@ -163,7 +183,7 @@ void Simulator::Impl::serve() {
         for (size_t end; (end = pending.find(kFrameEnd)) != std::string::npos;) {
             std::string frame = pending.substr(0, end);
             pending.erase(0, end + 1);
-            if (!garbled) handle(frame);
+            if (!garbled && !handle(frame)) return;
             garbled = !atExchangeRate && !pending.empty();  // the rest came with these bytes
         }
     }
@@ -176,12 +196,26 @@ uint32_t Simulator::Impl::lineRate() const {
     return baudOf(::cfgetospeed(&settings));
 }
 
-void Simulator::Impl::handle(const std::string& frame) {
+// False once the line is gone: the simulator serves no more.
+bool Simulator::Impl::handle(const std::string& frame) {
     Plan p = plan(frame);
-    if (!send(p.echo, p.pace)) return;
-    if (p.reply.empty()) return;
-    if (!pause(std::chrono::milliseconds(p.delayMs))) return;
+    if (p.hangUp) {
+        hangUp();
+        return false;
+    }
+    if (!send(p.echo, p.pace)) return true;
+    if (p.reply.empty()) return true;
+    if (!pause(std::chrono::milliseconds(p.delayMs))) return true;
     send(p.reply, p.pace);
+    return true;
+}
+
+// Closing the master is the hang-up an open host port sees (EIO, POLLHUP). Only the serving thread
+// uses the master until stop() has joined it, so it may close it here.
+void Simulator::Impl::hangUp() {
+    stopped = true;
+    ::close(master);
+    master = -1;
 }
 
 Plan Simulator::Impl::plan(const std::string& frame) {
@@ -193,31 +227,46 @@ Plan Simulator::Impl::plan(const std::string& frame) {
     p.pace = line.paceAtBaud;
 
     std::string code = DetectorModel::commandCode(frame);
-    uint32_t requestIndex = requestsSinceFaults++;
-    bool silent = faults.silentForever || requestIndex < faults.silentFirst || code == faults.silentFor ||
+    const uint32_t requestIndex = requestsSinceFaults++;
+    const Fault fault = numberedFault(requestIndex, code);
+    if (fault == Fault::HangUp) {
+        p.echo.clear();
+        p.hangUp = true;
+        return p;
+    }
+    bool silent = fault == Fault::Silence || faults.silentForever || requestIndex < faults.silentFirst ||
+                  code == faults.silentFor ||
                   (faults.silentFor.empty() && faults.silentAfter > 0 && repliesSinceFaults >= faults.silentAfter);
     if (silent) return p;  // a request the device never heard changes nothing on it
 
-    if (!faults.standardErrorFor.empty() && code == faults.standardErrorFor) {
+    if (fault == Fault::StandardError || (!faults.standardErrorFor.empty() && code == faults.standardErrorFor)) {
         p.reply = standardErrorReply(faults.standardErrorCode);
     } else if (!faults.rawReplyFor.empty() && code == faults.rawReplyFor) {
         p.reply = faults.rawReply;
     } else {
         p.reply = model.answer(frame).reply;
     }
-    applyReplyFaults(p.reply, repliesSinceFaults++, code);
+    applyReplyFaults(p.reply, repliesSinceFaults++, code, fault);
     return p;
 }
 
-void Simulator::Impl::applyReplyFaults(std::string& reply, uint32_t replyIndex, const std::string& code) const {
+Fault Simulator::Impl::numberedFault(uint32_t requestIndex, std::string_view code) const {
+    if (requestIndex < faults.faultAt || requestIndex - faults.faultAt >= faults.faultCount) return Fault::None;
+    if (faults.fault == Fault::ShortMemoryReply && code != kReadMemoryCode) return Fault::None;
+    return faults.fault;
+}
+
+void Simulator::Impl::applyReplyFaults(std::string& reply, uint32_t replyIndex, const std::string& code,
+                                       Fault fault) const {
+    if (fault == Fault::ShortMemoryReply) reply = shortenedMemoryReply(reply);
     bool frameReply = reply.size() >= 3 && reply.back() == kFrameEnd && reply.rfind("?aq", 0) != 0;
-    bool corruptCode = !faults.corruptChecksumFor.empty() && code == faults.corruptChecksumFor;
+    bool corruptCode = fault == Fault::BadChecksum || (!faults.corruptChecksumFor.empty() && code == faults.corruptChecksumFor);
     if (frameReply && (replyIndex < faults.corruptChecksumFirst || corruptCode)) {
         char& digit = reply[reply.size() - 2];
         digit = digit == '0' ? '1' : '0';
     }
-    if (frameReply && replyIndex < faults.truncateFirst) reply.resize(reply.size() - 3);
-    if (replyIndex < faults.garbageFirst) reply.insert(0, kGarbage);
+    if (frameReply && (replyIndex < faults.truncateFirst || fault == Fault::Truncated)) reply.resize(reply.size() - 3);
+    if (replyIndex < faults.garbageFirst || fault == Fault::Garbage) reply.insert(0, kGarbage);
 }
 
 // Sleeps, but wakes at once when the simulator stops; false then.
