@@ -6,15 +6,22 @@ else()
   target_compile_options(torvik_build_flags INTERFACE -Wall -Wextra -Wpedantic
                          $<$<BOOL:${TORVIK_WERROR}>:-Werror>)
 endif()
-if(TORVIK_SANITIZE)
-  target_compile_options(torvik_build_flags INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer
+# TORVIK_SANITIZE: ON for AddressSanitizer and UndefinedBehaviorSanitizer, "thread" for
+# ThreadSanitizer (it cannot share a build with AddressSanitizer).
+if(TORVIK_SANITIZE STREQUAL "thread")
+  set(torvik_sanitizers thread)
+elseif(TORVIK_SANITIZE)
+  set(torvik_sanitizers address,undefined)
+endif()
+if(torvik_sanitizers)
+  target_compile_options(torvik_build_flags INTERFACE -fsanitize=${torvik_sanitizers} -fno-omit-frame-pointer
                          -fno-sanitize-recover=all)
   # GCC's flow analysis under the sanitizers reports uninitialised reads inside the standard library
   # (std::regex, std::function) that do not exist; the plain build keeps the warning.
   if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
     target_compile_options(torvik_build_flags INTERFACE -Wno-maybe-uninitialized)
   endif()
-  target_link_options(torvik_build_flags INTERFACE -fsanitize=address,undefined)
+  target_link_options(torvik_build_flags INTERFACE -fsanitize=${torvik_sanitizers})
   # The API table fills the add-reference, release and data slots of every handle type with one
   # function each, so that a host comparing the pointers sees one function. Handles are all object
   # pointers of one representation, so the call is sound on every ABI the library ships for, but
