@@ -46,6 +46,7 @@ void ConfigurationDatabaseCommunicatorPrivate::clear() {
     sections_.clear();
     cache_.clear();
     leftSwitchedOff_ = false;
+    leftConnected_ = false;
 }
 
 void ConfigurationDatabaseCommunicatorPrivate::log(LogLevel level, std::u16string_view text) const {
@@ -217,12 +218,19 @@ void ConfigurationDatabaseCommunicatorPrivate::runWriteSequence(const Configurat
 
     log(LogLevel::Debug, msg::connectToDevice);
     ConnectResponse connected;
-    device_->exchange(ConnectMessage(), connected);
+    leftConnected_ = true;  // the device may have heard Connect even when its reply is lost
+    try {
+        device_->exchange(ConnectMessage(), connected);
+    } catch (const FirmwareMessageHandler::StandardErrorResponseException&) {
+        leftConnected_ = false;  // it heard Connect and refused it
+        throw;
+    }
     writeSections(written);
     device_->context()->clock().sleepFor(std::chrono::milliseconds(policy.writePauseMs));
     log(LogLevel::Debug, msg::disconnectFromDevice);
     DisconnectResponse disconnected;
     device_->exchange(DisconnectMessage(), disconnected);
+    leftConnected_ = false;
 
     if (switchOnAfterwards) {
         log(LogLevel::Info, msg::switchingDeviceOn);

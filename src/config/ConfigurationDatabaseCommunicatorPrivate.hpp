@@ -31,6 +31,8 @@ public:
     const ChannelMap& channelMap() const override { return channelMap_; }
     // True when the last write switched the device off and stopped before switching it on again.
     bool leftSwitchedOff() const { return leftSwitchedOff_; }
+    // True when the last write sent Connect and stopped before the device confirmed Disconnect.
+    bool leftConnected() const { return leftConnected_; }
 
     bool sayHello();
     // Reads `length` bytes into out[0 .. length) with requests of at most 256 bytes; a reply that
@@ -56,6 +58,7 @@ private:
     SectionSet sections_;
     SectionCache cache_;
     bool leftSwitchedOff_ = false;
+    bool leftConnected_ = false;
 };
 
 }  // namespace devlib_instr

@@ -35,6 +35,11 @@ void ConfigurationPrivate::keep(const CaughtException& caught) {
     errors_.push_back(caught.error);
 }
 
+void ConfigurationPrivate::reportStoppedState(const char16_t* text) {
+    log(LogLevel::Warn, text);
+    errors_.push_back(configFailure(text));
+}
+
 void ConfigurationPrivate::log(LogLevel level, std::u16string_view text) const {
     if (context_) context_->log(level, text);
 }
@@ -62,10 +67,8 @@ bool ConfigurationPrivate::write(std::string_view document) {
         keep(describeCaughtException(writeWording));
     }
     // After the cause: what the stopped write left on the device, for whoever has to deal with it.
-    if (communicator_->leftSwitchedOff()) {
-        log(LogLevel::Warn, msg::writeStoppedDeviceOff);
-        errors_.push_back(configFailure(msg::writeStoppedDeviceOff));
-    }
+    if (communicator_->leftConnected()) reportStoppedState(msg::writeStoppedConnected);
+    if (communicator_->leftSwitchedOff()) reportStoppedState(msg::writeStoppedDeviceOff);
     return false;
 }
 

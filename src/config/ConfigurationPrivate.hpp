@@ -31,6 +31,8 @@ public:
 private:
     // Keeps a caught failure; one worded here is also logged at ERROR.
     void keep(const CaughtException& caught);
+    // A warning and an error record on what a stopped write left on the device.
+    void reportStoppedState(const char16_t* text);
     void log(LogLevel level, std::u16string_view text) const;
 
     DeviceGuard device_;

@@ -128,6 +128,9 @@ inline constexpr char16_t writeErrorPrefix[] = u"An error occurred while writing
 inline constexpr char16_t writeStoppedDeviceOff[] =
     u"The write stopped with the device switched off; sections written before stay written. "
     u"Switch the device on and write the configuration again.";
+inline constexpr char16_t writeStoppedConnected[] =
+    u"The write stopped with the device still connected for a database write; it may have written "
+    u"part of a section. Write the configuration again.";
 inline constexpr char16_t sayingHallo[] = u"Saying hallo to device...";
 inline constexpr char16_t partNumberPrefix[] = u"Part number: ";
 inline constexpr char16_t serialNumberInfix[] = u". Serial number ";

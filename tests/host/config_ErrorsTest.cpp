@@ -103,6 +103,7 @@ struct StoppedWrite {
     torvik::sim::Faults faults;
     Record cause;
     bool leftOff;
+    bool leftConnected;
 };
 
 class ConfigWriteStops : public ConfigHost, public testing::WithParamInterface<StoppedWrite> {
@@ -117,6 +118,10 @@ TEST_P(ConfigWriteStops, CauseAndDeviceStateAreReported) {
     const Outcome outcome = write("{" + version + R"(,"device":{"switch_off":"allowed"}})");
     EXPECT_FALSE(outcome.ok);
     std::vector<Record> expected{c.cause};
+    if (c.leftConnected)
+        expected.push_back({5, 19,
+                            u"The write stopped with the device still connected for a database write; it may have "
+                            u"written part of a section. Write the configuration again."});
     if (c.leftOff)
         expected.push_back({5, 19,
                             u"The write stopped with the device switched off; sections written before stay written. "
@@ -146,8 +151,8 @@ const Record illegalCommand{5, 19, u"Received a standard error response from dev
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ConfigWriteStops,
-    testing::Values(StoppedWrite{"BlockUnanswered", {.silentFor = "AW"}, blockNotWritten, true},
-                    StoppedWrite{"BlockRefused", {.standardErrorFor = "AW"}, blockNotWritten, true},
-                    StoppedWrite{"ConnectRefused", {.standardErrorFor = "AC"}, illegalCommand, true},
-                    StoppedWrite{"StateUnreadable", {.standardErrorFor = "AI"}, illegalCommand, false}),
+    testing::Values(StoppedWrite{"BlockUnanswered", {.silentFor = "AW"}, blockNotWritten, true, true},
+                    StoppedWrite{"BlockRefused", {.standardErrorFor = "AW"}, blockNotWritten, true, true},
+                    StoppedWrite{"ConnectRefused", {.standardErrorFor = "AC"}, illegalCommand, true, false},
+                    StoppedWrite{"StateUnreadable", {.standardErrorFor = "AI"}, illegalCommand, false, false}),
     [](const testing::TestParamInfo<StoppedWrite>& info) { return std::string(info.param.name); });
