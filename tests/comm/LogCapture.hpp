@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/Context.hpp"
-#include "core/SkippingClock.hpp"
+#include "support/SkippingClock.hpp"
 
 namespace devlib_instr::testing_support {
 
@@ -44,7 +44,7 @@ private:
         self->lines_.push_back({level, reinterpret_cast<const char16_t*>(text)});
     }
 
-    test::SkippingClock clock_;
+    torvik_test::SkippingClock clock_;
     ContextGuard context_;
     mutable std::mutex mutex_;
     std::vector<LogLine> lines_;

@@ -6,7 +6,7 @@
 
 #include "core/Context.hpp"
 #include "core/ExchangePolicy.hpp"
-#include "device/EnvironmentGuard.hpp"
+#include "support/EnvironmentGuard.hpp"
 
 namespace devlib_instr {
 namespace {
@@ -59,10 +59,10 @@ TEST(ExchangePolicy, ContextReadsTheEnvironmentWhenCreated) {
     expected.replyTimeoutMs = 30;
     expected.writePauseMs = 0;
     {
-        test::EnvironmentGuard setting(ExchangePolicy::environmentVariable, "reply_timeout_ms=30,write_pause_ms=0");
+        torvik_test::EnvironmentGuard setting(ExchangePolicy::environmentVariable, "reply_timeout_ms=30,write_pause_ms=0");
         EXPECT_EQ(Context().exchangePolicy(), expected);
     }
-    test::EnvironmentGuard unset(ExchangePolicy::environmentVariable, std::nullopt);
+    torvik_test::EnvironmentGuard unset(ExchangePolicy::environmentVariable, std::nullopt);
     EXPECT_EQ(Context().exchangePolicy(), ExchangePolicy());
 }
 

@@ -10,7 +10,7 @@
 
 #include "core/Context.hpp"
 #include "core/Handle.hpp"
-#include "core/SkippingClock.hpp"
+#include "support/SkippingClock.hpp"
 #include "core/TextConversion.hpp"
 #include "device/Device.hpp"
 #include "sim/Simulator.hpp"
@@ -54,7 +54,7 @@ private:
         self->lines_.emplace_back(level, toUtf8(reinterpret_cast<const char16_t*>(text)));
     }
 
-    SkippingClock clock_;
+    torvik_test::SkippingClock clock_;
     Context* context_;
     ContextGuard guard_;
     mutable std::mutex mutex_;

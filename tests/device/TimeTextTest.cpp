@@ -6,14 +6,14 @@
 #include <stdexcept>
 #include <string>
 
-#include "device/EnvironmentGuard.hpp"
+#include "support/EnvironmentGuard.hpp"
 #include "device/IsoTime.hpp"
 #include "device/TimeZone.hpp"
 
 namespace devlib_instr {
 namespace {
 
-using test::EnvironmentGuard;
+using torvik_test::EnvironmentGuard;
 
 constexpr std::time_t mayFirst10Utc = 1714557600;  // 2024-05-01 10:00:00 UTC
 

@@ -10,7 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "device/EnvironmentGuard.hpp"
+#include "support/EnvironmentGuard.hpp"
+#include "support/LogCollector.hpp"
 #include "torvik/instrument_api.h"
 
 namespace host_test {
@@ -24,7 +25,7 @@ inline const std::string shortReplies = fastLine + ",reply_timeout_ms=30,attempt
 
 // A referenced context whose exchanges are timed by `policy` (TORVIK_EXCHANGE_POLICY).
 inline InstrContext* createContext(const InstrumentAPI* api, const std::string& policy) {
-    devlib_instr::test::EnvironmentGuard setting("TORVIK_EXCHANGE_POLICY", policy);
+    torvik_test::EnvironmentGuard setting("TORVIK_EXCHANGE_POLICY", policy);
     return api->contextAddRef(api->contextCreate());
 }
 
@@ -70,34 +71,6 @@ inline InstrDevice* openDevice(const InstrumentAPI* api, InstrContext* context, 
     return device;
 }
 
-// Install with contextSetLogCallback(context, &HostLog::callback, &log); the library may log from
-// its worker thread, hence the lock.
-class HostLog {
-public:
-    static void callback(int32_t level, const InstrWChar* text, void* user) {
-        auto* self = static_cast<HostLog*>(user);
-        std::lock_guard<std::mutex> lock(self->mutex_);
-        self->lines_.emplace_back(level, textOf(text));
-    }
-
-    bool contains(int32_t level, const std::u16string& text) const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        for (const auto& [lineLevel, line] : lines_)
-            if (lineLevel == level && line == text) return true;
-        return false;
-    }
-
-    std::vector<std::u16string> lines(int32_t level) const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        std::vector<std::u16string> found;
-        for (const auto& [lineLevel, line] : lines_)
-            if (lineLevel == level) found.push_back(line);
-        return found;
-    }
-
-private:
-    mutable std::mutex mutex_;
-    std::vector<std::pair<int32_t, std::u16string>> lines_;
-};
+using torvik_test::LogCollector;
 
 }  // namespace host_test

@@ -14,7 +14,7 @@
 
 namespace config_host {
 
-using host_test::HostLog;
+using host_test::LogCollector;
 using host_test::narrow;
 using host_test::Record;
 using host_test::textOf;
@@ -23,7 +23,7 @@ class ConfigHost : public testing::Test {
 protected:
     explicit ConfigHost(const std::string& exchangePolicy = host_test::fastLine) {
         context = host_test::createContext(api, exchangePolicy);
-        api->contextSetLogCallback(context, &HostLog::callback, &log);
+        api->contextSetLogCallback(context, &LogCollector::callback, &log);
         device = host_test::openDevice(api, context, sim.portPath());
         configuration = api->configurationAddRef(api->configurationCreate(device));
     }
@@ -93,7 +93,7 @@ protected:
     InstrContext* context = nullptr;
     InstrDevice* device = nullptr;
     InstrConfiguration* configuration = nullptr;
-    HostLog log;
+    LogCollector log;
 };
 
 inline const std::string version = R"("version":"1.0.6")";

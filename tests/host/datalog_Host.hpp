@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "device/EnvironmentGuard.hpp"
+#include "support/EnvironmentGuard.hpp"
 #include "device/ZipReading.hpp"
 #include "host/HostSupport.hpp"
 #include "sim/Simulator.hpp"
@@ -23,7 +23,7 @@
 
 namespace datalog_host {
 
-using host_test::HostLog;
+using host_test::LogCollector;
 using host_test::narrow;
 using host_test::Record;
 using host_test::textOf;
@@ -35,13 +35,13 @@ inline const InstrWChar* hostText(const std::u16string& text) {
     return reinterpret_cast<const InstrWChar*>(text.c_str());
 }
 
-using ScopedEnvironment = devlib_instr::test::EnvironmentGuard;
+using ScopedEnvironment = torvik_test::EnvironmentGuard;
 
 class DatalogHost : public testing::Test {
 protected:
     explicit DatalogHost(const std::string& exchangePolicy = host_test::fastLine) {
         context = host_test::createContext(api, exchangePolicy);
-        api->contextSetLogCallback(context, &HostLog::callback, &log);
+        api->contextSetLogCallback(context, &LogCollector::callback, &log);
         device = host_test::openDevice(api, context, sim.portPath());
         reader = api->gdcDatalogReaderAddRef(api->gdcDatalogReaderCreate(context));
         api->gdcDatalogReaderSetDevice(reader, device);
@@ -141,7 +141,7 @@ protected:
     InstrDevice* device = nullptr;
     InstrGdcDatalogReader* reader = nullptr;
     std::string path;
-    HostLog log;
+    LogCollector log;
 };
 
 }  // namespace datalog_host

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-namespace devlib_instr::test {
+namespace torvik_test {
 
 class EnvironmentGuard {
 public:
@@ -33,4 +33,4 @@ private:
     std::optional<std::string> old_;
 };
 
-}  // namespace devlib_instr::test
+}  // namespace torvik_test

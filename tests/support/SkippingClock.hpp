@@ -7,9 +7,9 @@
 
 #include "core/Clock.hpp"
 
-namespace devlib_instr::test {
+namespace torvik_test {
 
-class SkippingClock final : public AbstractClock {
+class SkippingClock final : public devlib_instr::AbstractClock {
 public:
     TimePoint now() const override { return std::chrono::steady_clock::now() + skipped(); }
     void sleepUntil(TimePoint deadline) const override {
@@ -24,4 +24,4 @@ private:
     mutable std::atomic<std::chrono::steady_clock::duration::rep> skipped_{0};
 };
 
-}  // namespace devlib_instr::test
+}  // namespace torvik_test
