@@ -6,6 +6,7 @@
 #include "comm/PayloadCodec.hpp"
 #include "comm/ReplyErrors.hpp"
 #include "core/ByteDecoding.hpp"
+#include "core/LittleEndian.hpp"
 #include "core/TextConversion.hpp"
 
 namespace devlib_instr {
@@ -63,7 +64,7 @@ void AbstractGdcDatalogReadResponse::parsePayload() {
     bool whole = n >= 2 && (pageSize == 0 ? n == 2 : (n - 2) % pageSize == 0);
     if (!whole) throw replyOutOfRange(msg::unexpectedHeaderSize);
     pageCount = pageSize == 0 ? 0 : static_cast<uint32_t>((n - 2) / pageSize);
-    pageHeader = static_cast<uint32_t>(bytes[0] | bytes[1] << 8);
+    pageHeader = readLittleEndian(bytes.data(), 2);
     pageData.assign(bytes.begin() + 2, bytes.end());
 }
 

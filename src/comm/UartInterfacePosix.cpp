@@ -10,6 +10,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <fmt/format.h>
+
 #include <chrono>
 #include <cstdio>
 
@@ -50,7 +52,7 @@ speed_t speedFor(uint32_t baud) {
 // debugger output. A port that does not open at all is reported only by CommError(2), except when
 // the user lacks the rights to it: that has one usual cause on Linux, worth naming.
 void reportOpenFailure(const std::string& portName, const std::string& reason) {
-    std::fprintf(stderr, "%s%s : %s\n", msg::connectingToPortFailed, portName.c_str(), reason.c_str());
+    fmt::print(stderr, "{}{} : {}\n", msg::connectingToPortFailed, portName, reason);
 }
 
 // Exclusive use: the advisory lock keeps out every other link of this library, root's included

@@ -1,6 +1,7 @@
 #include "config/DatabaseLayout.hpp"
 
 #include "config/ConfigError.hpp"
+#include "core/LittleEndian.hpp"
 #include "core/MessageCatalogue.hpp"
 
 namespace devlib_instr {
@@ -43,8 +44,7 @@ void sealSection(const SectionInfo* info, std::vector<uint8_t>& image) {
     if (info == nullptr) throw configFailure(msg::databaseSectionInfoNull);
     if (image.size() != info->size) throw configFailure(msg::wrongSectionDataSize);
     const uint16_t checksum = sectionChecksum(*info, image);
-    image[info->checksumOffset] = static_cast<uint8_t>(checksum & 0xFF);
-    image[info->checksumOffset + 1] = static_cast<uint8_t>(checksum >> 8);
+    writeLittleEndian(checksum, image.data() + info->checksumOffset, 2);
 }
 
 bool isEcSensorRecord(uint32_t address) {

@@ -33,9 +33,6 @@ public:
     // DEBUG and raises Error(0, 17); another size raises Error(0, 1).
     void setAttribute(uint32_t attribute, const void* value, uint32_t size);
 
-    char16_t decimalSeparator() const { return decimalSeparator_; }
-    void setDecimalSeparator(char16_t separator) { decimalSeparator_ = separator; }
-
     AbstractFilesystem& filesystem() const { return *filesystem_; }
 
     // The host's factory; null when none is installed (the device then uses the library's own link).
@@ -58,7 +55,7 @@ private:
     void* textUserData_ = nullptr;
     LogCallback logCallback_;
     void* logUserData_ = nullptr;
-    char16_t decimalSeparator_ = u'.';
+    char16_t decimalSeparator_ = u'.';  // kept as the host set it; no text of the library has decimals
     std::unique_ptr<AbstractFilesystem> filesystem_;
     AbstractUartInterfaceFactory* uartFactory_ = nullptr;
     ExchangePolicy policy_;

@@ -1,7 +1,6 @@
 // Every fixed text the library raises or logs, spelled exactly as the device library has always
 // written them (including their odd wording). Plain texts are UTF-16; texts with placeholders are
-// 8-bit format strings (printf style where they carry %d/%ls, {fmt} style where they carry {}),
-// widened after formatting.
+// 8-bit {fmt} format strings, widened after formatting.
 #pragma once
 
 namespace devlib_instr::msg {

@@ -6,14 +6,14 @@
 #include <ctime>
 
 #include "device/AbstractZipWriter.hpp"
+#include "device/TimeZone.hpp"
 
 namespace devlib_instr {
 
 namespace {
 
 zip_fileinfo entryInfo(std::time_t modified) {
-    std::tm local{};
-    localtime_r(&modified, &local);
+    const std::tm local = brokenDownTime(modified, TimeMode::Local);
     zip_fileinfo info{};
     info.tmz_date.tm_sec = static_cast<uInt>(local.tm_sec);
     info.tmz_date.tm_min = static_cast<uInt>(local.tm_min);

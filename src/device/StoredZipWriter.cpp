@@ -6,6 +6,9 @@
 #include <filesystem>
 #include <limits>
 
+#include "core/LittleEndian.hpp"
+#include "device/TimeZone.hpp"
+
 namespace devlib_instr {
 namespace {
 
@@ -20,33 +23,23 @@ constexpr uint64_t maxOffset = std::numeric_limits<uint32_t>::max();
 constexpr size_t maxEntries = std::numeric_limits<uint16_t>::max();
 constexpr size_t maxNameLength = std::numeric_limits<uint16_t>::max();
 
-class LittleEndian {
+// A ZIP record built field by field; numbers are little-endian.
+class Record {
 public:
-    LittleEndian& u16(uint16_t value) {
-        bytes.push_back(static_cast<uint8_t>(value));
-        bytes.push_back(static_cast<uint8_t>(value >> 8));
+    Record& u16(uint16_t value) {
+        appendLittleEndian(bytes, value, 2);
         return *this;
     }
-    LittleEndian& u32(uint32_t value) {
-        return u16(static_cast<uint16_t>(value)).u16(static_cast<uint16_t>(value >> 16));
+    Record& u32(uint32_t value) {
+        appendLittleEndian(bytes, value, 4);
+        return *this;
     }
-    LittleEndian& text(const std::string& value) {
+    Record& text(const std::string& value) {
         bytes.insert(bytes.end(), value.begin(), value.end());
         return *this;
     }
     std::vector<uint8_t> bytes;
 };
-
-// The C library's thread-safe local break-down (the two platforms spell it differently).
-std::tm localTime(std::time_t t) {
-    std::tm broken{};
-#ifdef _WIN32
-    localtime_s(&broken, &t);
-#else
-    localtime_r(&t, &broken);
-#endif
-    return broken;
-}
 
 // MS-DOS date and time fields (local time, two-second resolution); the format begins in 1980, so
 // earlier times are written as 1980-01-01 00:00:00.
@@ -56,7 +49,7 @@ struct DosTimestamp {
 };
 
 DosTimestamp dosTimestamp(std::time_t modified) {
-    const std::tm local = localTime(modified);
+    const std::tm local = brokenDownTime(modified, TimeMode::Local);
     if (local.tm_year < 80) return {0, (1 << 5) | 1};
     const int year = local.tm_year - 80 > 127 ? 127 : local.tm_year - 80;
     return {static_cast<uint16_t>((local.tm_hour << 11) | (local.tm_min << 5) | (local.tm_sec / 2)),
@@ -113,7 +106,7 @@ bool StoredZipWriter::addEntry(const std::string& name, const std::vector<uint8_
     const DosTimestamp stamp = dosTimestamp(modified);
     const EntryRecord entry{
         name, stamp.time, stamp.date, crcOf(data), static_cast<uint32_t>(data.size()), static_cast<uint32_t>(written_)};
-    LittleEndian header;
+    Record header;
     header.u32(localHeaderSignature).u16(versionNeeded).u16(nameFlags(name)).u16(storedMethod);
     header.u16(entry.dosTime).u16(entry.dosDate).u32(entry.crc).u32(entry.size).u32(entry.size);
     header.u16(static_cast<uint16_t>(name.size())).u16(0).text(name);
@@ -125,7 +118,7 @@ bool StoredZipWriter::addEntry(const std::string& name, const std::vector<uint8_
 bool StoredZipWriter::close() {
     if (!file_.is_open()) return true;
     const uint64_t directoryOffset = written_;
-    LittleEndian directory;
+    Record directory;
     for (const EntryRecord& entry : entries_) {
         directory.u32(centralHeaderSignature).u16(versionMadeBy).u16(versionNeeded).u16(nameFlags(entry.name));
         directory.u16(storedMethod).u16(entry.dosTime).u16(entry.dosDate).u32(entry.crc).u32(entry.size);
