@@ -28,6 +28,8 @@ inline long peakRssKiB() {
     return usage.ru_maxrss;
 }
 
-inline void row(const char* name, double value, const char* unit) { std::printf("%-44s %12.1f %s\n", name, value, unit); }
+inline void row(const char* name, double value, const char* unit) {
+    std::printf("%-44s %12.1f %s\n", name, value, unit);
+}
 
 }  // namespace bench

@@ -38,18 +38,21 @@ int main() {
     std::vector<uint8_t> block(256);
     for (size_t i = 0; i < block.size(); ++i) block[i] = static_cast<uint8_t>(i);
 
-    bench::row("encode ReadMemoryRequest", bench::nanosecondsPerRun(runs, [] { ReadMemoryRequest request(0x05000000, 256); }), "ns");
+    bench::row("encode ReadMemoryRequest",
+               bench::nanosecondsPerRun(runs, [] { ReadMemoryRequest request(0x05000000, 256); }), "ns");
     bench::row("encode WriteMemoryRequest (256 bytes)",
-               bench::nanosecondsPerRun(runs, [&] { WriteMemoryRequest request(0x04000000, block.data(), 256); }), "ns");
+               bench::nanosecondsPerRun(runs, [&] { WriteMemoryRequest request(0x04000000, block.data(), 256); }),
+               "ns");
 
     std::vector<uint8_t> header{0x00, 0x00, 0x00, 0x05, 0x00, 0x01};
     header.insert(header.end(), block.begin(), block.end());
     const std::vector<uint8_t> readReply = replyFrame("ar", hexOf(header));
-    bench::row("decode ReadMemoryResponse (256 bytes)", bench::nanosecondsPerRun(runs, [&] {
-                   std::vector<uint8_t> raw = readReply;
-                   ReadMemoryResponse response;
-                   response.decode(raw);
-               }), "ns");
+    const auto decodeRead = [&] {
+        std::vector<uint8_t> raw = readReply;
+        ReadMemoryResponse response;
+        response.decode(raw);
+    };
+    bench::row("decode ReadMemoryResponse (256 bytes)", bench::nanosecondsPerRun(runs, decodeRead), "ns");
 
     DatalogMemoryConfiguration configuration{};
     configuration.pageSize = 256;

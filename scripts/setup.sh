@@ -12,9 +12,10 @@ set -euo pipefail
 
 # libcli11-dev: the tool's argument parser (header-only); help2man: the tool's man page;
 # dpkg-dev and file: the .deb's dependencies (dpkg-shlibdeps); python3-pytest: the Python binding's tests.
+# clang-format-14: the layout check (scripts/check-format.sh).
 linux_pkgs=(cmake g++ make pkg-config nlohmann-json3-dev libfmt-dev libhowardhinnant-date-dev
             tzdata libminizip-dev zlib1g-dev libgtest-dev googletest unzip python3
-            libcli11-dev help2man dpkg-dev file python3-pytest)
+            libcli11-dev help2man dpkg-dev file python3-pytest clang-format-14)
 # wine64 brings the native wineserver, which serves the 32-bit programs too.
 windows_pkgs=(g++-mingw-w64-i686-posix libz-mingw-w64-dev wine wine32:i386 wine64)
 fuzz_pkgs=(clang-14 libclang-rt-14-dev libfuzzer-14-dev)

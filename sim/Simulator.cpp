@@ -260,7 +260,8 @@ void Simulator::Impl::applyReplyFaults(std::string& reply, uint32_t replyIndex, 
                                        Fault fault) const {
     if (fault == Fault::ShortMemoryReply) reply = shortenedMemoryReply(reply);
     bool frameReply = reply.size() >= 3 && reply.back() == kFrameEnd && reply.rfind("?aq", 0) != 0;
-    bool corruptCode = fault == Fault::BadChecksum || (!faults.corruptChecksumFor.empty() && code == faults.corruptChecksumFor);
+    bool corruptCode =
+        fault == Fault::BadChecksum || (!faults.corruptChecksumFor.empty() && code == faults.corruptChecksumFor);
     if (frameReply && (replyIndex < faults.corruptChecksumFirst || corruptCode)) {
         char& digit = reply[reply.size() - 2];
         digit = digit == '0' ? '1' : '0';

@@ -5,14 +5,18 @@
 namespace devlib_instr {
 
 namespace {
-const uint8_t* bytesOf(const void* data) { return static_cast<const uint8_t*>(data); }
+const uint8_t* bytesOf(const void* data) {
+    return static_cast<const uint8_t*>(data);
+}
 }  // namespace
 
 ByteArray::ByteArray(const void* data, uint32_t size) {
     if (size > 0) bytes_.assign(bytesOf(data), bytesOf(data) + size);
 }
 
-ByteArray::ByteArray(uint32_t capacity) { bytes_.reserve(capacity); }
+ByteArray::ByteArray(uint32_t capacity) {
+    bytes_.reserve(capacity);
+}
 
 // The incoming bytes are copied first: the host may pass a pointer into this very array
 // (appending an array to itself), which an in-place insert would read after moving it.
@@ -28,7 +32,9 @@ void ByteArray::prepend(const void* data, uint32_t size) {
     bytes_.insert(bytes_.begin(), incoming.begin(), incoming.end());
 }
 
-void ByteArray::resize(uint32_t size) { bytes_.resize(size, 0); }
+void ByteArray::resize(uint32_t size) {
+    bytes_.resize(size, 0);
+}
 
 void ByteArray::assign(const void* data, uint32_t size) {
     resize(size);

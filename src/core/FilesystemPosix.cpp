@@ -19,6 +19,8 @@ public:
 
 }  // namespace
 
-std::unique_ptr<AbstractFilesystem> makeFilesystem() { return std::make_unique<PosixFilesystem>(); }
+std::unique_ptr<AbstractFilesystem> makeFilesystem() {
+    return std::make_unique<PosixFilesystem>();
+}
 
 }  // namespace devlib_instr

@@ -1,5 +1,6 @@
 // The file system on Windows: DeleteFileW and PathFileExistsW on the wide path.
 #include <windows.h>
+// shlwapi.h needs the declarations of windows.h
 #include <shlwapi.h>
 
 #include "core/AbstractFilesystem.hpp"
@@ -7,7 +8,9 @@
 namespace devlib_instr {
 namespace {
 
-const wchar_t* widePath(const std::u16string& path) { return reinterpret_cast<const wchar_t*>(path.c_str()); }
+const wchar_t* widePath(const std::u16string& path) {
+    return reinterpret_cast<const wchar_t*>(path.c_str());
+}
 
 class Win32Filesystem final : public AbstractFilesystem {
 public:
@@ -17,6 +20,8 @@ public:
 
 }  // namespace
 
-std::unique_ptr<AbstractFilesystem> makeFilesystem() { return std::make_unique<Win32Filesystem>(); }
+std::unique_ptr<AbstractFilesystem> makeFilesystem() {
+    return std::make_unique<Win32Filesystem>();
+}
 
 }  // namespace devlib_instr

@@ -94,9 +94,11 @@ private:
 // True when h points at a live handle object. The host may pass any pointer, so the marker is
 // read without the sanitizer's dynamic-type check (which would itself flag a foreign pointer).
 #if defined(__GNUC__) || defined(__clang__)
-__attribute__((no_sanitize("vptr")))
+#define TORVIK_NO_SANITIZE_VPTR __attribute__((no_sanitize("vptr")))
+#else
+#define TORVIK_NO_SANITIZE_VPTR
 #endif
-inline bool isMarkedHandle(const HandleBase* h) {
+TORVIK_NO_SANITIZE_VPTR inline bool isMarkedHandle(const HandleBase* h) {
     return h != nullptr && h->marker == handleMarker;
 }
 

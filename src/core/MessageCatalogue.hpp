@@ -91,7 +91,8 @@ inline constexpr char readingAllFormat[] = "Reading _all_ GDC datalog data for s
 inline constexpr char readingNewFormat[] = "Reading _new_ GDC datalog data for section {} from device.";
 inline constexpr char movingReadPointerFormat[] = "Moving read pointer of GDC datalog for section {}.";
 inline constexpr char receivedPagesFormat[] = "Received {} page(s) for section {} from device.";
-inline constexpr char16_t archiveKept[] = u"The archive was kept: the device may already have marked its new data as read.";
+inline constexpr char16_t archiveKept[] =
+    u"The archive was kept: the device may already have marked its new data as read.";
 inline constexpr char16_t creatingSoftware[] = u"Torvik Device Library";
 inline constexpr char16_t unknownText[] = u"Unknown";
 inline constexpr char libraryVersionFormat[] = "{:02}.{:02}.{:02}";
