@@ -19,7 +19,7 @@ scripts/setup.sh --fuzz
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTORVIK_LIBFUZZER=ON \
-  -DTORVIK_SANITIZE=ON -DTORVIK_BUILD_TESTS=OFF "${launcher[@]}" >/dev/null
+  -DTORVIK_SANITIZE=ON -DTORVIK_BUILD_TESTS=OFF -DCMAKE_UNITY_BUILD=ON "${launcher[@]}" >/dev/null
 cmake --build build-fuzz -j "$(nproc)" --target "${targets[@]}"
 
 mkdir -p build-fuzz/artifacts

@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 build_dir=${BUILD_DIR:-build}
 
 scripts/setup.sh
-cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+scripts/configure.sh "$build_dir"
 cmake --build "$build_dir" -j "$(nproc)" --target torvik-cli
 torvik="$build_dir/bin/torvik"
 

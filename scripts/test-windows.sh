@@ -55,7 +55,7 @@ trap cleanup EXIT
 # --- The DLL and the host ----------------------------------------------------------------------
 scripts/setup.sh --windows || { fail "scripts/setup.sh --windows"; finish; }
 mkdir -p "$dir"
-if ! cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+if ! cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_UNITY_BUILD=ON \
      -DTORVIK_WERROR=ON >"$dir/configure.log" 2>&1; then
   cat "$dir/configure.log"
   fail "configure $dir"

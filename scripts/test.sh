@@ -8,6 +8,6 @@ build_dir=${BUILD_DIR:-build}
 jobs=$(nproc)
 
 scripts/setup.sh
-cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTORVIK_WERROR=ON >/dev/null
+scripts/configure.sh "$build_dir"
 cmake --build "$build_dir" -j "$jobs"
 ctest --test-dir "$build_dir" --output-on-failure -j "$jobs" "$@"
