@@ -322,10 +322,11 @@ std::vector<std::string_view> pathMembers(std::string_view path) {
 }
 
 std::string nodePath(const KeyRow& row, uint8_t number) {
+    // Appended piece by piece: GCC 12 warns (-Wrestrict, falsely) about "." + std::string at -O3.
     std::string path(rootNames[static_cast<size_t>(row.document.root)]);
     if (row.document.root == DocumentRoot::Channels || row.document.root == DocumentRoot::Sensors)
-        path += "." + std::to_string(number);
-    return path + "." + std::string(row.document.path);
+        path.append(".").append(std::to_string(number));
+    return path.append(".").append(row.document.path);
 }
 
 Location locateKey(ConfigurationKey key, uint32_t channel, const ChannelMap& channels) {

@@ -22,9 +22,7 @@ inline void writeLittleEndian(uint32_t value, uint8_t* bytes, size_t width) {
 
 // Appends the low `width` bytes (1 to 4) of `value`.
 inline void appendLittleEndian(std::vector<uint8_t>& out, uint32_t value, size_t width) {
-    const size_t at = out.size();
-    out.resize(at + width);
-    writeLittleEndian(value, out.data() + at, width);
+    for (size_t i = 0; i < width; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
 }
 
 }  // namespace devlib_instr
