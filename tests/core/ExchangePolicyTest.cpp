@@ -1,5 +1,5 @@
-// The exchange policy: the protocol's values by default, single values changed by a settings list,
-// which a context reads from the environment when it is created.
+// The exchange policy: single values changed by a settings list, which a context reads from the
+// environment when it is created.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -10,14 +10,6 @@
 
 namespace devlib_instr {
 namespace {
-
-TEST(ExchangePolicy, PausesDefaultToTheProtocolsPauseKinds) {
-    const ExchangePolicy defaults;
-    EXPECT_EQ(defaults.statePollMs, 200u);
-    EXPECT_EQ(defaults.writePauseMs, 2000u);
-    EXPECT_EQ(WaitGuard::pauseMs(17), 15000u);
-    for (int32_t none : {0, 27, -1}) EXPECT_EQ(WaitGuard::pauseMs(none), 0u) << none;
-}
 
 struct SettingsCase {
     const char* settings;

@@ -11,9 +11,9 @@
 
 #include "torvik/uart_interface.hpp"
 
-namespace devlib_instr::testing_support {
+namespace torvik_test {
 
-class FakeUart : public AbstractUartInterface {
+class FakeUart : public devlib_instr::AbstractUartInterface {
 public:
     explicit FakeUart(uint32_t baud = 115200) : AbstractUartInterface("fake", baud) { open(); }
 
@@ -34,7 +34,7 @@ protected:
     uint32_t writeBytes(const uint8_t* data, uint32_t size) override {
         if (failingWrites > 0) {
             --failingWrites;
-            throw CommError(0);
+            throw devlib_instr::CommInterface::CommError(0);
         }
         std::string frame(data, data + size);
         written.push_back(frame);
@@ -67,4 +67,4 @@ inline std::string frameOf(const std::string& code, const std::string& payload =
     return body + digits[check >> 4] + digits[check & 0x0F] + '\r';
 }
 
-}  // namespace devlib_instr::testing_support
+}  // namespace torvik_test

@@ -1,0 +1,46 @@
+// A context owned by a unit test: its log lines are collected and its pauses take no time.
+#pragma once
+
+#include <string_view>
+
+#include "core/Context.hpp"
+#include "core/Handle.hpp"
+#include "support/LogCollector.hpp"
+#include "support/SkippingClock.hpp"
+
+namespace torvik_test {
+
+class TestContext {
+public:
+    TestContext() : context_(new devlib_instr::Context) {
+        devlib_instr::addRef(context_);
+        guard_ = devlib_instr::lockHandle(context_);
+        context_->setLogCallback(&LogCollector::callback, &log);
+        context_->setClock(clock_);
+    }
+    ~TestContext() {
+        guard_.reset();
+        devlib_instr::release(context_);
+    }
+    TestContext(const TestContext&) = delete;
+    TestContext& operator=(const TestContext&) = delete;
+
+    const devlib_instr::ContextGuard& guard() const { return guard_; }
+    const devlib_instr::Context& context() const { return *context_; }
+    // Changes the exchange settings that `settings` names ("state_poll_ms=1000,...").
+    void changePolicy(std::string_view settings) {
+        context_->setExchangePolicy(context_->exchangePolicy().withSettings(settings));
+    }
+    std::vector<std::u16string> lines(devlib_instr::LogLevel level) const {
+        return log.lines(static_cast<int32_t>(level));
+    }
+
+    LogCollector log;
+
+private:
+    SkippingClock clock_;
+    devlib_instr::Context* context_;
+    devlib_instr::ContextGuard guard_;
+};
+
+}  // namespace torvik_test
