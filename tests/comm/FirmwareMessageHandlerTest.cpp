@@ -2,114 +2,117 @@
 // retries with their log lines, link errors and the line-speed switch.
 #include <gtest/gtest.h>
 
-#include "FakeUart.hpp"
-#include "LogCapture.hpp"
 #include "comm/FirmwareMessageHandler.hpp"
 #include "comm/Requests.hpp"
 #include "comm/Responses.hpp"
+#include "support/FakeUart.hpp"
+#include "support/TestContext.hpp"
 
 namespace devlib_instr {
 namespace {
 
-using testing_support::FakeUart;
-using testing_support::frameOf;
-using testing_support::LogCapture;
-using testing_support::LogLine;
+using torvik_test::FakeUart;
+using torvik_test::frameOf;
 using Handler = FirmwareMessageHandler;
+using Lines = std::vector<std::pair<int32_t, std::u16string>>;
 
 constexpr uint32_t shortTimeoutMs = 20;
 
 class HandlerTest : public testing::Test {
 protected:
     void exchange(const FirmwareCmdMessage& request, FirmwareResponseMessage& response, uint32_t attempts = 3) {
-        Handler::sendRequest(log.context(), link, request, response, shortTimeoutMs, attempts, 0);
+        Handler::sendRequest(context.context(), link, request, response, shortTimeoutMs, attempts, 0);
+    }
+    // The text of the exception the exchange of a Connect ends with, "" when it succeeds.
+    std::string connectFailure(uint32_t attempts = 3) {
+        ConnectResponse response;
+        try {
+            exchange(ConnectMessage(), response, attempts);
+        } catch (const std::exception& e) {
+            return e.what();
+        }
+        EXPECT_TRUE(response.valid);
+        return "";
     }
 
-    LogCapture log;
+    torvik_test::TestContext context;
     FakeUart link;
 };
 
-TEST_F(HandlerTest, WritesTheFrameAndAcceptsTheReply) {
+TEST_F(HandlerTest, DiscardsStaleInputWritesTheFrameAndAcceptsTheReply) {
+    link.pending = frameOf("ad");  // a late reply of an earlier exchange
     link.replies = {frameOf("ac")};
-    ConnectResponse response;
-    exchange(ConnectMessage(), response);
-    EXPECT_TRUE(response.valid);
+    EXPECT_EQ(connectFailure(), "");
     EXPECT_EQ(link.written, (std::vector<std::string>{"AC7B\r"}));
     EXPECT_TRUE(link.rateChanges.empty());  // already at the exchange rate
-    EXPECT_TRUE(log.lines().empty());
+    EXPECT_TRUE(context.log.all().empty());
 }
 
-TEST_F(HandlerTest, StaleInputIsDiscardedBeforeWriting) {
-    link.pending = frameOf("ac");  // a late reply of an earlier exchange
-    link.replies = {frameOf("ad")};
-    DisconnectResponse response;
-    exchange(DisconnectMessage(), response);
-    EXPECT_TRUE(response.valid);
-    EXPECT_EQ(link.written.size(), 1u);
-}
+struct StandardErrorReply {
+    const char* name;
+    bool echo;
+    std::string reply;
+    std::string failure;  // the exception's text, "" for success
+    size_t writes;
+};
 
-TEST_F(HandlerTest, StandardErrorEndsTheExchangeAtOnce) {
+class StandardErrorReplies : public HandlerTest, public testing::WithParamInterface<StandardErrorReply> {};
+
+TEST_P(StandardErrorReplies, EndTheExchangeAtOnce) {
     link.baudRate = 9600;
-    link.echo = true;
-    link.replies = {"?aq01\r"};
-    ConnectResponse response;
-    try {
-        exchange(ConnectMessage(), response);
-        FAIL() << "no exception";
-    } catch (const Handler::StandardErrorResponseException& e) {
-        EXPECT_EQ(e.errorCode, 1u);
-        EXPECT_STREQ(e.what(), "Received a standard error response from device. Illegal command. (1)");
-    }
-    EXPECT_EQ(link.written.size(), 1u);
-    EXPECT_EQ(link.baudRate, 115200u);  // not restored after a failure
+    link.echo = GetParam().echo;
+    link.replies = {GetParam().reply, frameOf("ac")};
+    EXPECT_EQ(connectFailure(), GetParam().failure);
+    EXPECT_EQ(link.written.size(), GetParam().writes);
 }
 
-TEST_F(HandlerTest, StandardErrorWithoutEchoIsSwallowedAndRetried) {
-    // Without an echo the head "?a" is taken for the echo and the rest of the reply is lost.
-    link.replies = {"?aq01\r", frameOf("ac")};
-    ConnectResponse response;
-    exchange(ConnectMessage(), response);
-    EXPECT_TRUE(response.valid);
-    EXPECT_EQ(link.written.size(), 2u);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Replies, StandardErrorReplies,
+    testing::Values(StandardErrorReply{"BehindTheEcho", true, "?aq01\r",
+                                       "Received a standard error response from device. Illegal command. (1)", 1},
+                    StandardErrorReply{"WithoutHexDigits", true, "?aqXY01\r",
+                                       "Unexpected message from device: 3F 61 71 58 59 ...", 1},
+                    // Without an echo the head "?a" is taken for the echo and the rest of the reply is lost.
+                    StandardErrorReply{"WithoutEchoIsRetried", false, "?aq01\r", "", 2}),
+    [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(HandlerTest, SilentDeviceFailsAfterAllAttempts) {
+TEST_F(HandlerTest, SilentDeviceFailsAfterAllAttemptsAndLeavesTheLineFast) {
     link.baudRate = 9600;
     ReadDeviceStateResponse response;
     EXPECT_THROW(exchange(ReadDeviceStateRequest(), response, 2), Handler::CommunicationFailedException);
     EXPECT_EQ(link.written.size(), 2u);
-    std::vector<LogLine> expected{
+    const Lines expected{
         {2, u"Timeout when receiving message for \"AI\" command."},
         {0, u"No or invalid response to message '', try again... (1/2)"},
         {2, u"Timeout when receiving message for \"AI\" command."},
         {0, u"No or invalid response to message '', try again... (2/2)"},
     };
-    EXPECT_EQ(log.lines(), expected);
+    EXPECT_EQ(context.log.all(), expected);
     EXPECT_EQ(link.baudRate, 115200u);
+    link.replies = {frameOf("ac")};
+    EXPECT_EQ(connectFailure(), "");
+    EXPECT_EQ(link.rateChanges, (std::vector<uint32_t>{115200}));  // later exchanges stay fast
+}
+
+TEST_F(HandlerTest, SuccessRestoresTheStartingRate) {
+    link.baudRate = 9600;
+    link.replies = {frameOf("ac")};
+    EXPECT_EQ(connectFailure(), "");
+    EXPECT_EQ(link.ratesAtWrite, (std::vector<uint32_t>{115200}));
+    EXPECT_EQ(link.rateChanges, (std::vector<uint32_t>{115200, 9600}));
 }
 
 TEST_F(HandlerTest, ZeroAttemptsFailAtOnce) {
-    ConnectResponse response;
-    EXPECT_THROW(exchange(ConnectMessage(), response, 0), Handler::CommunicationFailedException);
+    EXPECT_EQ(connectFailure(0), "Unknown exception");
     EXPECT_TRUE(link.written.empty());
 }
 
 TEST_F(HandlerTest, LinkErrorsAreLoggedAndRetried) {
     link.failingWrites = 2;
-    link.replies = {frameOf("h", std::string(34, '0'))};
-    HelloResponse response;
-    exchange(HelloMessage(), response);
-    EXPECT_TRUE(response.valid);
-    EXPECT_EQ(log.textsAt(LogLevel::Info),
-              (std::vector<std::u16string>{u"Communication error when sending command H. Error code 0.",
-                                           u"Communication error when sending command H. Error code 0."}));
-}
-
-TEST_F(HandlerTest, LinkErrorOnEveryAttempt) {
-    link.failingWrites = 5;
-    ConnectResponse response;
-    EXPECT_THROW(exchange(ConnectMessage(), response, 5), Handler::CommunicationFailedException);
-    EXPECT_EQ(log.textsAt(LogLevel::Info).size(), 5u);
+    link.replies = {frameOf("ac")};
+    EXPECT_EQ(connectFailure(), "");
+    EXPECT_EQ(context.lines(LogLevel::Info),
+              std::vector<std::u16string>(2, u"Communication error when sending command AC. Error code 0."));
 }
 
 TEST_F(HandlerTest, ParseFailuresAreNotRetried) {
@@ -119,53 +122,20 @@ TEST_F(HandlerTest, ParseFailuresAreNotRetried) {
     EXPECT_EQ(link.written.size(), 1u);
 }
 
-TEST_F(HandlerTest, SuccessRestoresTheStartingRate) {
-    link.baudRate = 9600;
-    link.replies = {frameOf("ac")};
-    ConnectResponse response;
-    exchange(ConnectMessage(), response);
-    EXPECT_EQ(link.ratesAtWrite, (std::vector<uint32_t>{115200}));
-    EXPECT_EQ(link.rateChanges, (std::vector<uint32_t>{115200, 9600}));
-    EXPECT_EQ(link.baudRate, 9600u);
+TEST(HandlerTexts, StandardErrorsAndUnexpectedReplies) {
+    const std::pair<uint32_t, const char*> texts[] = {
+        {0, "Command too long."},         {4, "Unknown standard error."},    {9, "\"J\" command without FPS pin."},
+        {11, "Command length mismatch,"}, {20, "Datalog buffer too small."}, {21, "Unknown standard error."}};
+    for (const auto& [code, text] : texts) EXPECT_EQ(Handler::standardErrorText(code), text) << code;
+    EXPECT_STREQ(Handler::UnexpectedResponseException({}).what(), "Unexpected message from device: <empty>");
+    EXPECT_STREQ(Handler::UnexpectedResponseException({1, 2, 3, 4, 5}).what(),
+                 "Unexpected message from device: 01 02 03 04 05");
 }
 
-TEST_F(HandlerTest, AfterAFailureLaterExchangesStayFast) {
-    link.baudRate = 9600;
-    ConnectResponse failed;
-    EXPECT_THROW(exchange(ConnectMessage(), failed, 1), Handler::CommunicationFailedException);
-    link.replies = {frameOf("ac")};
-    ConnectResponse response;
-    exchange(ConnectMessage(), response);
-    EXPECT_EQ(link.rateChanges, (std::vector<uint32_t>{115200}));
-    EXPECT_EQ(link.baudRate, 115200u);
-}
-
-struct StandardErrorCase {
-    uint32_t code;
-    const char* text;
-};
-
-class StandardErrors : public testing::TestWithParam<StandardErrorCase> {};
-
-TEST_P(StandardErrors, Texts) {
-    EXPECT_EQ(Handler::standardErrorText(GetParam().code), GetParam().text);
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, StandardErrors,
-                         testing::Values(StandardErrorCase{0, "Command too long."},
-                                         StandardErrorCase{4, "Unknown standard error."},
-                                         StandardErrorCase{7, "Unknown standard error."},
-                                         StandardErrorCase{9, "\"J\" command without FPS pin."},
-                                         StandardErrorCase{11, "Command length mismatch,"},
-                                         StandardErrorCase{20, "Datalog buffer too small."},
-                                         StandardErrorCase{21, "Unknown standard error."},
-                                         StandardErrorCase{255, "Unknown standard error."}));
-
-TEST(HandlerChecks, StandardErrorReplies) {
+TEST(HandlerTexts, StandardErrorReplyNeedsItsHeadAndTwoDigits) {
     auto bytes = [](const std::string& text) { return std::vector<uint8_t>(text.begin(), text.end()); };
-    EXPECT_NO_THROW(Handler::checkStandardError(bytes("?aq0")));  // too short
+    EXPECT_NO_THROW(Handler::checkStandardError(bytes("?aq0")));
     EXPECT_NO_THROW(Handler::checkStandardError(bytes("?ap01\r")));
-    EXPECT_NO_THROW(Handler::checkStandardError({}));
     try {
         Handler::checkStandardError(bytes("?aq12"));
         FAIL() << "no exception";
@@ -173,14 +143,6 @@ TEST(HandlerChecks, StandardErrorReplies) {
         EXPECT_EQ(e.errorCode, 0x12u);
         EXPECT_STREQ(e.what(), "Received a standard error response from device. Datalog is empty. (18)");
     }
-}
-
-TEST(HandlerChecks, UnexpectedResponseTexts) {
-    EXPECT_STREQ(Handler::UnexpectedResponseException({}).what(), "Unexpected message from device: <empty>");
-    EXPECT_STREQ(Handler::UnexpectedResponseException({0x0A, 0xFF}).what(), "Unexpected message from device: 0A FF");
-    EXPECT_STREQ(Handler::UnexpectedResponseException({1, 2, 3, 4, 5}).what(),
-                 "Unexpected message from device: 01 02 03 04 05");
-    EXPECT_STREQ(Handler::CommunicationFailedException().what(), "Unknown exception");
 }
 
 }  // namespace

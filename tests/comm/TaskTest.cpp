@@ -1,3 +1,4 @@
+// The worker task: start, wait, cancel and destruction while it runs.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -6,13 +7,11 @@
 #include <mutex>
 #include <stdexcept>
 
-#include "LogCapture.hpp"
 #include "comm/Task.hpp"
+#include "support/TestContext.hpp"
 
 namespace devlib_instr {
 namespace {
-
-using testing_support::LogCapture;
 
 // What a test task's Run does, kept outside the task so that it outlives it.
 struct Script {
@@ -66,17 +65,17 @@ private:
 
 class TaskTest : public testing::Test {
 protected:
-    LogCapture log;
+    torvik_test::TestContext context;
     Script script;
 };
 
 TEST_F(TaskTest, StartReturnsOnceTheWorkerRuns) {
     script.waitForRelease = true;
-    ScriptedTask task(log.guard(), script);
+    ScriptedTask task(context.guard(), script);
     EXPECT_FALSE(task.IsFinished());
     task.Start();
     EXPECT_EQ(task.state(), Task::Running);
-    EXPECT_EQ(log.textsAt(LogLevel::Debug),
+    EXPECT_EQ(context.lines(LogLevel::Debug),
               (std::vector<std::u16string>{u"Start: Waiting for the task to be started.", u"Start: Task started."}));
     EXPECT_FALSE(task.Wait(0));
     EXPECT_FALSE(task.Wait(5));
@@ -87,14 +86,14 @@ TEST_F(TaskTest, StartReturnsOnceTheWorkerRuns) {
 }
 
 TEST_F(TaskTest, WaitOnANeverStartedTaskReturnsAtOnce) {
-    ScriptedTask task(log.guard(), script);
+    ScriptedTask task(context.guard(), script);
     EXPECT_FALSE(task.Wait(-1));
     EXPECT_FALSE(task.Wait(100000));
     EXPECT_FALSE(task.IsFinished());
 }
 
 TEST_F(TaskTest, RunsAtMostOnce) {
-    ScriptedTask task(log.guard(), script);
+    ScriptedTask task(context.guard(), script);
     task.Start();
     EXPECT_TRUE(task.Wait(-1));
     task.Start();
@@ -104,7 +103,7 @@ TEST_F(TaskTest, RunsAtMostOnce) {
 
 TEST_F(TaskTest, ARunThatThrowsStillFinishes) {
     script.throwFromRun = true;
-    ScriptedTask task(log.guard(), script);
+    ScriptedTask task(context.guard(), script);
     task.Start();
     EXPECT_TRUE(task.Wait(-1));
     EXPECT_EQ(task.state(), Task::Finished);
@@ -112,16 +111,16 @@ TEST_F(TaskTest, ARunThatThrowsStillFinishes) {
 
 TEST_F(TaskTest, PrepareFailureLeavesTheTaskUnstarted) {
     script.prepare = [] { throw std::invalid_argument("bad input"); };
-    ScriptedTask task(log.guard(), script);
+    ScriptedTask task(context.guard(), script);
     EXPECT_THROW(task.Start(), std::invalid_argument);
     EXPECT_EQ(task.state(), Task::NotStarted);
     EXPECT_EQ(script.runs, 0);
-    EXPECT_TRUE(log.lines().empty());
+    EXPECT_TRUE(context.log.all().empty());
 }
 
 TEST_F(TaskTest, CancelIsAFlagThatStartClears) {
     script.waitForRelease = true;
-    ScriptedTask task(log.guard(), script);
+    ScriptedTask task(context.guard(), script);
     task.Cancel();
     EXPECT_TRUE(task.IsCanceled());
     task.Start();
@@ -134,22 +133,22 @@ TEST_F(TaskTest, CancelIsAFlagThatStartClears) {
 TEST_F(TaskTest, DestroyingARunningTaskCancelsAndWaits) {
     script.waitForRelease = true;
     {
-        ScriptedTask task(log.guard(), script, false);
+        ScriptedTask task(context.guard(), script, false);
         task.Start();
         script.awaitEntered();
     }  // no CancelAndWait in the subclass: the base cancels, warns and waits
-    EXPECT_EQ(log.textsAt(LogLevel::Debug).back(),
+    EXPECT_EQ(context.lines(LogLevel::Debug).back(),
               u"Thread not finished! Forgot to call CancelAndWait() in sub-class dtor?");
     EXPECT_FALSE(script.released);
 }
 
 TEST_F(TaskTest, DestroyingAFinishedTaskDoesNotWarn) {
     {
-        ScriptedTask task(log.guard(), script, false);
+        ScriptedTask task(context.guard(), script, false);
         task.Start();
         task.Wait(-1);
     }
-    EXPECT_EQ(log.textsAt(LogLevel::Debug).size(), 2u);
+    EXPECT_EQ(context.lines(LogLevel::Debug).size(), 2u);
 }
 
 }  // namespace

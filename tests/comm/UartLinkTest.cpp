@@ -1,12 +1,12 @@
 // The byte-stream rules every serial link shares.
 #include <gtest/gtest.h>
 
-#include "FakeUart.hpp"
+#include "support/FakeUart.hpp"
 
 namespace devlib_instr {
 namespace {
 
-using testing_support::FakeUart;
+using torvik_test::FakeUart;
 
 // Accepts only the first 3 bytes of every write.
 class ShortWriter : public FakeUart {

@@ -36,10 +36,11 @@ TEST_P(SubstitutedBlocks, DecodeInPlace) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, SubstitutedBlocks,
     testing::Values(BlockCase{{0x41, 0x42, 0x41, 0x43, 0x42}, 253, {0x00, 0x43, 0x0D}},
-                    BlockCase{{0x41, 0x42}, 253, {}},                        // keys only: dropped
+                    BlockCase{{0x41, 0x42}, 253, {}},  // keys only: dropped
                     BlockCase{{}, 253, {}},
                     BlockCase{{0x01, 0x02, 0x01, 0x05, 0x02, 0x01}, 2, {0x00, 0x05}},  // 2nd block: keys only
-                    BlockCase{{0x01, 0x02, 0x01, 0x05, 0x03, 0x04, 0x03, 0x04, 0x09}, 2,
+                    BlockCase{{0x01, 0x02, 0x01, 0x05, 0x03, 0x04, 0x03, 0x04, 0x09},
+                              2,
                               {0x00, 0x05, 0x00, 0x0D}},  // each block has its own keys
                     BlockCase{{0x01, 0x02, 0x01}, 0, {}}));
 
@@ -82,16 +83,16 @@ TEST_P(DayNumber, ToCalendar) {
     EXPECT_EQ(tm.tm_yday, 43);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, DayNumber,
-                         testing::Values(CalendarCase{0, 0, 1900, 1, 1, 0, 0, 0},
-                                         CalendarCase{0, 90000, 1900, 1, 1, 23, 59, 59},  // clamped
-                                         CalendarCase{59, 0, 1900, 3, 1, 0, 0, 0},  // 1900: no leap day
-                                         CalendarCase{1519, 0, 1904, 2, 29, 0, 0, 0},
-                                         CalendarCase{36583, 43200, 2000, 2, 29, 12, 0, 0},
-                                         CalendarCase{73108, 0, 2100, 3, 1, 0, 0, 0},
-                                         CalendarCase{200152, 0, 2447, 12, 31, 0, 0, 0}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DayNumber,
+    testing::Values(CalendarCase{0, 0, 1900, 1, 1, 0, 0, 0}, CalendarCase{0, 90000, 1900, 1, 1, 23, 59, 59},  // clamped
+                    CalendarCase{59, 0, 1900, 3, 1, 0, 0, 0},  // 1900: no leap day
+                    CalendarCase{1519, 0, 1904, 2, 29, 0, 0, 0}, CalendarCase{36583, 43200, 2000, 2, 29, 12, 0, 0},
+                    CalendarCase{73108, 0, 2100, 3, 1, 0, 0, 0}, CalendarCase{200152, 0, 2447, 12, 31, 0, 0, 0}));
 
-TEST(ByteDecoding, CalendarWithoutTargetDoesNothing) { dayNumberToCalendar(59, 0, nullptr); }
+TEST(ByteDecoding, CalendarWithoutTargetDoesNothing) {
+    dayNumberToCalendar(59, 0, nullptr);
+}
 
 }  // namespace
 }  // namespace devlib_instr

@@ -51,7 +51,8 @@ TEST(ExchangePolicy, ContextReadsTheEnvironmentWhenCreated) {
     expected.replyTimeoutMs = 30;
     expected.writePauseMs = 0;
     {
-        torvik_test::EnvironmentGuard setting(ExchangePolicy::environmentVariable, "reply_timeout_ms=30,write_pause_ms=0");
+        torvik_test::EnvironmentGuard setting(ExchangePolicy::environmentVariable,
+                                              "reply_timeout_ms=30,write_pause_ms=0");
         EXPECT_EQ(Context().exchangePolicy(), expected);
     }
     torvik_test::EnvironmentGuard unset(ExchangePolicy::environmentVariable, std::nullopt);
