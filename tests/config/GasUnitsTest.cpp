@@ -1,3 +1,4 @@
+// Alarm levels between ppm and the channel's unit, at the fixed 20 degC and 1013 hPa.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -16,20 +17,17 @@ GasFeatures gas(int32_t unit, float lel = 44000.0f, float molarMass = 28.01f) {
 
 }  // namespace
 
-TEST(GasUnits, FromPpmPerClass) {
-    EXPECT_EQ(ppmToUnit(50.0f, gas(1)), 50.0f);
-    EXPECT_FLOAT_EQ(ppmToUnit(10000.0f, gas(0)), 1.0f);
-    EXPECT_FLOAT_EQ(ppmToUnit(4400.0f, gas(3)), 10.0f);
-    const float mg = 1.0f * 0.012027235f * 28.01f * 1013.0f / (20.0f + 273.15f);
-    EXPECT_EQ(ppmToUnit(1.0f, gas(5)), mg);
-    EXPECT_NEAR(mg, 1.164f, 0.001f);
-    EXPECT_EQ(ppmToUnit(1.0f, gas(6)), 1000.0f);
-    EXPECT_FLOAT_EQ(ppmToUnit(1000.0f, gas(7)), 1000.0f * 0.001013f * 0.0009871669f * 1013.0f);
-}
-
-TEST(GasUnits, BackToPpmIsTheInverse) {
-    EXPECT_FLOAT_EQ(unitToPpm(10.0f, gas(3)), 4400.0f);
-    EXPECT_FLOAT_EQ(unitToPpm(1.0f, gas(0)), 10000.0f);
+TEST(GasUnits, FromPpmAndBack) {
+    struct Case {
+        int32_t unit;
+        float ppm, value;
+    };
+    // ppm, %vol, %{lel} of an LEL of 44000 ppm, mg/m3 of CO, ppb, the pressure unit
+    for (const Case& c : {Case{1, 50.0f, 50.0f}, Case{0, 10000.0f, 1.0f}, Case{3, 4400.0f, 10.0f},
+                          Case{5, 1.0f, 1.16412f}, Case{6, 1.0f, 1000.0f}, Case{7, 1000.0f, 1.01300f}}) {
+        EXPECT_NEAR(ppmToUnit(c.ppm, gas(c.unit)), c.value, 1e-4f * c.value) << c.unit;
+        EXPECT_NEAR(unitToPpm(c.value, gas(c.unit)), c.ppm, 1e-4f * c.ppm) << c.unit;
+    }
     for (int32_t unit = 0; unit < 11; ++unit)
         EXPECT_NEAR(unitToPpm(ppmToUnit(250.0f, gas(unit)), gas(unit)), 250.0f, 0.01f) << unit;
 }
