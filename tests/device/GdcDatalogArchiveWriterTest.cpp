@@ -1,16 +1,19 @@
-// The datalog archive read back with a real ZIP reader, for every archive writer the library has
-// (both must produce the same archive; a new writer is added to `writers` below).
+// The datalog archive read back with a real ZIP reader, for both ZIP writers the library has: the
+// platform's (minizip on Linux) and its own stored-entry writer (Windows). Both must write the same
+// archive; a new writer is added to `writers` below.
 #include <gtest/gtest.h>
+#include <minizip/unzip.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
-#include "device/DeviceTestSupport.hpp"
+#include "core/TextConversion.hpp"
 #include "device/GdcDatalogArchiveWriter.hpp"
 #include "device/StoredZipWriter.hpp"
-#include "device/ZipReading.hpp"
+#include "support/TestContext.hpp"
+#include "support/ZipReading.hpp"
 
 namespace devlib_instr {
 namespace {
@@ -35,6 +38,13 @@ const WriterFactory writers[] = {
     {"Platform", &makeZipWriter},
     {"Stored", &makeStoredZipWriter},
 };
+
+// Every byte value, and a section larger than 64 KiB.
+std::vector<uint8_t> everyByte(size_t size) {
+    std::vector<uint8_t> data(size);
+    for (size_t i = 0; i < size; ++i) data[i] = static_cast<uint8_t>((i * 7919 + i / 251) & 0xFF);
+    return data;
+}
 
 std::u16string temporaryArchive(std::string tag) {
     std::replace(tag.begin(), tag.end(), '/', '-');
@@ -62,7 +72,7 @@ class ArchiveWriter : public testing::TestWithParam<WriterFactory> {
 protected:
     void TearDown() override { std::filesystem::remove(toUtf8(path)); }
 
-    test::LoggedContext context;
+    torvik_test::TestContext context;
     std::u16string path = temporaryArchive(testing::UnitTest::GetInstance()->current_test_info()->name());
 };
 
@@ -70,7 +80,7 @@ TEST_P(ArchiveWriter, SectionsInOrderThenMetadataAllStored) {
     {
         GdcDatalogArchiveWriter writer(context.guard(), path, GetParam().make());
         writer.setMemoryConfiguration(configuration(3, 1));
-        writer.addSection(0, 12, bytes({0x00, 0x0D, 0xFF}));
+        writer.addSection(0, 12, everyByte(300 * 1024));
         writer.addSection(3, 0, {});
         writer.composeMetaData();  // a section added afterwards still reaches the document
         writer.addSection(4, 7, bytes({1, 2, 3, 4}));
@@ -82,7 +92,8 @@ TEST_P(ArchiveWriter, SectionsInOrderThenMetadataAllStored) {
     EXPECT_EQ(archive.names(),
               (std::vector<std::string>{"measurement.ddl", "session.ddl", "debug.ddl", "gdcdatalogger.json"}));
     for (const auto& entry : archive.entries) EXPECT_EQ(entry.method, 0u) << entry.name;
-    EXPECT_EQ(archive.entries[0].data, std::string("\x00\x0D\xFF", 3));
+    const std::vector<uint8_t> large = everyByte(300 * 1024);
+    EXPECT_EQ(archive.entries[0].data, std::string(large.begin(), large.end()));
     EXPECT_EQ(archive.entries[1].data, "");
     EXPECT_EQ(archive.entries[2].data, "\x01\x02\x03\x04");
 
@@ -126,6 +137,27 @@ TEST_P(ArchiveWriter, MetadataThatIsNotUtf8FailsAndStillClosesTheArchive) {
     EXPECT_EQ(readZip(toUtf8(path)).names(), std::vector<std::string>{"event.ddl"});
 }
 
+TEST_P(ArchiveWriter, EntryCarriesTheLocalModificationTime) {
+    constexpr std::time_t mayFirst10Utc = 1714557600;
+    const std::string file = toUtf8(path);
+    auto writer = GetParam().make();
+    ASSERT_TRUE(writer->open(file));
+    ASSERT_TRUE(writer->addEntry("session.ddl", {1, 2, 3}, mayFirst10Utc));
+    ASSERT_TRUE(writer->close());
+    unzFile zip = unzOpen64(file.c_str());
+    ASSERT_NE(zip, nullptr);
+    unz_file_info64 info{};
+    ASSERT_EQ(unzGoToFirstFile(zip), UNZ_OK);
+    ASSERT_EQ(unzGetCurrentFileInfo64(zip, &info, nullptr, 0, nullptr, 0, nullptr, 0), UNZ_OK);
+    unzClose(zip);
+    std::tm local{};
+    localtime_r(&mayFirst10Utc, &local);
+    const tm_unz& date = info.tmu_date;
+    EXPECT_EQ((std::vector<uInt>{date.tm_year, date.tm_mon, date.tm_mday, date.tm_hour, date.tm_min, date.tm_sec / 2}),
+              (std::vector<uInt>{uInt(local.tm_year + 1900), uInt(local.tm_mon), uInt(local.tm_mday),
+                                 uInt(local.tm_hour), uInt(local.tm_min), uInt(local.tm_sec / 2)}));  // 2 s steps
+}
+
 INSTANTIATE_TEST_SUITE_P(Writers, ArchiveWriter, testing::ValuesIn(writers),
                          [](const testing::TestParamInfo<WriterFactory>& info) { return info.param.name; });
 
@@ -145,7 +177,7 @@ struct MemoryZipWriter : AbstractZipWriter {
 };
 
 TEST(ArchiveWriterFailure, RefusedEntryIsCode22AndKeepsItsSectionOutOfTheMetadata) {
-    test::LoggedContext context;
+    torvik_test::TestContext context;
     std::vector<std::string> names;
     GdcDatalogArchiveWriter writer(context.guard(), u"memory", std::make_unique<MemoryZipWriter>(names, "event.ddl"));
     writer.addSection(0, 1, {});
@@ -162,7 +194,7 @@ TEST(ArchiveWriterFailure, RefusedEntryIsCode22AndKeepsItsSectionOutOfTheMetadat
 }
 
 TEST(ArchiveWriterFailure, RefusedMetadataIsCode22) {
-    test::LoggedContext context;
+    torvik_test::TestContext context;
     std::vector<std::string> names;
     GdcDatalogArchiveWriter writer(context.guard(), u"memory",
                                    std::make_unique<MemoryZipWriter>(names, "gdcdatalogger.json"));
@@ -230,13 +262,6 @@ TEST(MetaDataDocument, GatewayTextsAreUtf8) {
                             "1\"}"),
               std::string::npos)
         << document;
-}
-
-TEST(DatalogSectionNames, TableAndUnknown) {
-    EXPECT_EQ(datalogSectionNames(2).fileName, "control.ddl");
-    EXPECT_EQ(datalogSectionNames(5).dataType, "diagnosticData");
-    EXPECT_EQ(datalogSectionNames(6).fileName, "unknown.ddl");
-    EXPECT_EQ(datalogSectionNames(-1).dataType, "unknownData");
 }
 
 }  // namespace

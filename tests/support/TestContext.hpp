@@ -12,11 +12,13 @@ namespace torvik_test {
 
 class TestContext {
 public:
-    TestContext() : context_(new devlib_instr::Context) {
+    // `settings` change the exchange policy ("state_poll_ms=1000,...").
+    explicit TestContext(std::string_view settings = {}) : context_(new devlib_instr::Context) {
         devlib_instr::addRef(context_);
         guard_ = devlib_instr::lockHandle(context_);
         context_->setLogCallback(&LogCollector::callback, &log);
         context_->setClock(clock_);
+        changePolicy(settings);
     }
     ~TestContext() {
         guard_.reset();
@@ -27,7 +29,7 @@ public:
 
     const devlib_instr::ContextGuard& guard() const { return guard_; }
     const devlib_instr::Context& context() const { return *context_; }
-    // Changes the exchange settings that `settings` names ("state_poll_ms=1000,...").
+    // Changes the exchange settings that `settings` names.
     void changePolicy(std::string_view settings) {
         context_->setExchangePolicy(context_->exchangePolicy().withSettings(settings));
     }
