@@ -1,3 +1,5 @@
+// The database layout: section checksums and lookup, the channel map read from the device section
+// and where each key lives.
 #include <gtest/gtest.h>
 
 #include <tuple>
@@ -44,31 +46,18 @@ TEST(Checksum, CoversTheBytesBeforeTheChecksum) {
     }
 }
 
-TEST(Checksum, RefusesMissingRowsAndWrongSizes) {
+TEST(SectionTable, LookupAndRefusals) {
+    const SectionInfo* info = findSection(0x17000000 + 508, 4);
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->address, 0x17000000u);
+    EXPECT_EQ(info->size, 512u);
+    EXPECT_EQ(info->checksumOffset, 510u);
+    EXPECT_EQ(findSection(0x13000000, 1), &sectionTable[15]);  // the first row that holds the range
+    EXPECT_EQ(findSection(0x040000FE, 3), nullptr);            // runs past the end
+    EXPECT_EQ(findSection(0x15000000, 1), nullptr);
     std::vector<uint8_t> image(255, 0);
     EXPECT_EQ(messageOf([&] { sealSection(nullptr, image); }), u"Database section info is nullptr");
     EXPECT_EQ(messageOf([&] { sealSection(findSection(0x04000000, 1), image); }), u"Wrong section data size");
-}
-
-TEST(SectionTable, LookupFindsTheFirstRowThatHoldsTheRange) {
-    struct Case {
-        uint32_t address, length, start, size;
-    };
-    for (const Case& c : std::vector<Case>{{0x04000000, 256, 0x04000000, 256},
-                                           {0x0500012C, 4, 0x05000000, 768},
-                                           {0x13000000, 256, 0x13000000, 256},
-                                           {0x17000000 + 508, 4, 0x17000000, 512},
-                                           {0x190005FE, 2, 0x19000000, 1536}}) {
-        const SectionInfo* info = findSection(c.address, c.length);
-        ASSERT_NE(info, nullptr) << std::hex << c.address;
-        EXPECT_EQ(info->address, c.start);
-        EXPECT_EQ(info->size, c.size);
-        EXPECT_EQ(info->checksumOffset, c.size - 2);
-    }
-    EXPECT_EQ(findSection(0x13000000, 1), &sectionTable[15]);
-    EXPECT_EQ(findSection(0x040000FE, 3), nullptr);  // runs past the end
-    EXPECT_EQ(findSection(0x15000000, 1), nullptr);
-    EXPECT_EQ(findSection(0x02000000, 1), nullptr);
 }
 
 TEST(ChannelMapTest, KindsClassesAndDisplayIndices) {
@@ -119,18 +108,7 @@ TEST(ChannelMapTest, Channel4And5SensorBits) {
     }
 }
 
-TEST(KeyLocations, DeviceKeysSitInTheDeviceConfiguration) {
-    const ChannelMap map;
-    const std::vector<std::pair<ConfigurationKey, Location>> expected{
-        {1, {3, 0x0400001A}}, {10, {2, 0x04000026}}, {30, {3, 0x0400001E}}, {2, {0, noAddress}}};
-    for (const auto& [key, location] : expected) {
-        const Location found = locateKey(key, deviceChannel, map);
-        EXPECT_EQ(found.kind, location.kind) << int(key);
-        EXPECT_EQ(found.address, location.address) << int(key);
-    }
-}
-
-TEST(KeyLocations, ChannelKeysFollowTheSensorKind) {
+TEST(KeyLocations, FollowTheChannelAndItsSensorKind) {
     std::vector<uint8_t> image = deviceImage({0, 1, 4, 5}, 0x04);
     image[9 + 1] = 0x01;
     const ChannelMap ir = ChannelMap::build(image);
@@ -141,7 +119,10 @@ TEST(KeyLocations, ChannelKeysFollowTheSensorKind) {
         uint8_t channel;
         uint32_t address;
     };
-    for (const Case& c : std::vector<Case>{{&ir, 31, 0, 0x0D00002C},
+    for (const Case& c : std::vector<Case>{{&ir, 1, deviceChannel, 0x0400001A},
+                                           {&ir, 10, deviceChannel, 0x04000026},
+                                           {&ir, 2, deviceChannel, noAddress},
+                                           {&ir, 31, 0, 0x0D00002C},
                                            {&ir, 85, 1, 0x060001E0},
                                            {&ir, 42, 1, noAddress},  // class 1
                                            {&ir, 42, 0, 0x0D000020},
@@ -158,16 +139,5 @@ TEST(KeyLocations, ChannelKeysFollowTheSensorKind) {
         EXPECT_EQ(location.address, c.address) << int(c.key) << "/" << int(c.channel);
         EXPECT_EQ(location.kind, keyRow(c.key)->field.kind) << int(c.key);
     }
-}
-
-TEST(KeyLocations, ChannelsOutOfRange) {
-    const ChannelMap map;
-    try {
-        locateKey(31, 6, map);
-        FAIL();
-    } catch (const Error& e) {
-        EXPECT_EQ(e.category, 5u);
-        EXPECT_EQ(e.code, 18u);
-        EXPECT_EQ(e.message, u"Channel number is out of range");
-    }
+    EXPECT_EQ(messageOf([&] { locateKey(31, 6, ir); }), u"Channel number is out of range");
 }

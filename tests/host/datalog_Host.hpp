@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "support/EnvironmentGuard.hpp"
-#include "device/ZipReading.hpp"
+#include "support/ZipReading.hpp"
 #include "host/HostSupport.hpp"
 #include "sim/Simulator.hpp"
 #include "torvik/instrument_api.h"
