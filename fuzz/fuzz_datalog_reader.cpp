@@ -23,7 +23,7 @@
 #include "FuzzInput.hpp"
 #include "HostSession.hpp"
 #include "sim/DetectorModel.hpp"
-#include "tests/device/ZipReading.hpp"
+#include "tests/support/ZipReading.hpp"
 
 namespace {
 

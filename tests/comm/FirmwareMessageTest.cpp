@@ -1,3 +1,4 @@
+// Frames: code, payload, two checksum digits and CR.
 #include <gtest/gtest.h>
 
 #include "comm/FirmwareMessage.hpp"
@@ -60,27 +61,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, FirmwareMessageDecode,
                                          DecodeCase{"Empty", "", false, "", 0},
                                          DecodeCase{"ChecksumOnlyFrameIsNotEnoughWithoutCode", "3B\r", false, "", 3}),
                          [](const auto& info) { return std::string(info.param.name); });
-
-TEST(FirmwareMessage, UnparsableChecksumDigitsReadAsZero) {
-    // "ac" + payload summing to 0xFF gives checksum byte 0x00, which "zz" (unparsable) matches.
-    std::string body = "ac";
-    uint8_t sum = 'a' + 'c';
-    body += static_cast<char>(0xFF - sum);
-    FirmwareResponseMessage response(u"", "ac", 0);
-    std::vector<uint8_t> raw = bytesOf(body + "zz\r");
-    response.decode(raw);
-    EXPECT_TRUE(response.valid);
-}
-
-TEST(FirmwareMessage, IsResponseToChecksTheHead) {
-    FirmwareResponseMessage response(u"", "_f", 32);
-    EXPECT_TRUE(response.isResponseTo(bytesOf("_f")));
-    EXPECT_TRUE(response.isResponseTo(bytesOf("_f12")));
-    EXPECT_FALSE(response.isResponseTo(bytesOf("_F")));
-    EXPECT_FALSE(response.isResponseTo(bytesOf("_")));
-    EXPECT_FALSE(response.isResponseTo({}));
-    EXPECT_GE(response.frame.capacity(), 32u);
-}
 
 }  // namespace
 }  // namespace devlib_instr

@@ -16,13 +16,10 @@ namespace {
 
 using Handler = FirmwareMessageHandler;
 using torvik::sim::Faults;
-using torvik::sim::LineOptions;
 using torvik::sim::Simulator;
 
 class SimulatorExchange : public testing::Test {
 protected:
-    explicit SimulatorExchange(LineOptions line = {}) : sim(line) {}
-
     std::unique_ptr<UartInterface> openLink() {
         return std::make_unique<UartInterface>(sim.portPath(), 115200, 8, 0, 0);
     }
@@ -44,13 +41,10 @@ protected:
     std::unique_ptr<UartInterface> link = openLink();
 };
 
-TEST(SimulatorEcho, IsSkipped) {
-    torvik_test::TestContext context;
-    Simulator sim(LineOptions{.echo = true});
-    UartInterface link(sim.portPath(), 115200, 8, 0, 0);
+TEST_F(SimulatorExchange, EchoIsSkipped) {
+    sim.setLineOptions({.echo = true});
     FootprintResponse response;
-    Handler::sendRequest(context.context(), link, FootprintRequest(), response, 200, 1, 0);
-    EXPECT_TRUE(response.valid);
+    exchange(FootprintRequest(), response, 1);
     EXPECT_EQ(response.payload.substr(0, 4), "1A05");
 }
 

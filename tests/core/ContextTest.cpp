@@ -1,5 +1,4 @@
-// The built-in text provider and the text callback a host installs or resets: stored by the
-// context, invisible through the table.
+// The built-in text provider, which the table does not call: it never writes past the buffer.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -23,16 +22,6 @@ TEST(Context, BuiltinTextProviderCutsToTheBuffer) {
     EXPECT_EQ(textOf(whole), u"Unable to connect to serial device.");
     EXPECT_EQ(builtinTextProvider(1, 0, whole, 64), 0);
     EXPECT_EQ(builtinTextProvider(0, 0, whole, 0), 0);
-}
-
-TEST(Context, TextCallbackResetRestoresBuiltin) {
-    Context context;
-    int user = 0;
-    context.setTextCallback([](uint32_t, uint32_t, InstrWChar*, uint32_t) -> int32_t { return 0; }, &user);
-    EXPECT_EQ(context.textUserData(), &user);
-    context.setTextCallback(nullptr, &user);
-    EXPECT_EQ(context.textCallback(), &builtinTextProvider);
-    EXPECT_EQ(context.textUserData(), nullptr);
 }
 
 }  // namespace
