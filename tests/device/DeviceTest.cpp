@@ -73,16 +73,6 @@ TEST_F(DeviceWait, TimeoutZeroReadsOnce) {
     EXPECT_EQ(simulated.sim.requests().size(), 2u);
 }
 
-TEST_F(DeviceWait, FollowsASwitchOffAndOn) {
-    device.switchOff();
-    EXPECT_TRUE(device.waitForState(1, 2000, false));
-    // The simulated device shows the new state on the second poll.
-    EXPECT_EQ(context.lines(LogLevel::Info), (Texts{u"Still waiting for state change to 1. Current state is 9.",
-                                                    u"Still waiting for state change to 1. Current state is 1."}));
-    device.switchOn();
-    EXPECT_TRUE(device.waitForState(9, 2000, false));
-}
-
 TEST_F(DeviceWait, ReadErrorsAreIgnoredOnlyWhenAsked) {
     // Standard error replies are recognised behind the echo of a half-duplex line.
     simulated.sim.setLineOptions({.echo = true});
