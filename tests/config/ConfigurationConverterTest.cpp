@@ -99,33 +99,6 @@ TEST(RequestParsing, MessagesForBadRequests) {
     EXPECT_THROW(parseError(R"({"device":null})"), json::type_error);  // no "version"
 }
 
-TEST(RequestParsing, ReadRequestsNameKeysAndNullsExpand) {
-    ConfigurationData data;
-    ASSERT_TRUE(parseConfigurationRequest(
-        "{" + v +
-            R"(,"device":{"life_signal":null,"switch_off":""},"channels":{"7":{"display_index":0}},)"
-            R"("sensors":{"0":{"type":null}}})",
-        false, data));
-    const ConfigurationRequest expected{{4, {35}}, {5, {35}}, {7, {33}}, {255, {8, 9, 10}}};
-    EXPECT_EQ(data.keys(), expected);
-}
-
-TEST(RequestParsing, WriteValuesAreConverted) {
-    ConfigurationData data;
-    ASSERT_TRUE(parseConfigurationRequest(
-        "{" + v +
-            R"(,"$schema":"x","device":{"switch_off":"not allowed","life_signal":{"use_horn":true,"use_led":null},)"
-            R"("bumptest_interval":{"warning_period":3}},)"
-            R"("channels":{"1":{"alarms":{"upper_a1":{"level":12.5,"direction":"rising"}}}}})",
-        true, data));
-    EXPECT_EQ(*data.find(255, 10), Value(int32_t{2}));
-    EXPECT_EQ(*data.find(255, 8), Value(int32_t{1}));
-    EXPECT_EQ(data.find(255, 9), nullptr);
-    EXPECT_EQ(*data.find(255, 4), Value(uint32_t{3}));
-    EXPECT_EQ(*data.find(1, 66), Value(12.5f));
-    EXPECT_EQ(*data.find(1, 70), Value(int32_t{1}));
-}
-
 TEST_F(ConverterTest, InvalidGasFeaturesFailTheRead) {
     db().set(0, 84, std::numeric_limits<float>::quiet_NaN());
     EXPECT_THROW(read("{" + v + R"(,"channels":{"0":{"alarms":{"upper_a1":{"level":null}}}}})"), Error);

@@ -110,18 +110,6 @@ TEST_P(ArchiveWriter, OpenFailureIsCode13) {
     }
 }
 
-TEST_P(ArchiveWriter, MetadataThatIsNotUtf8FailsAndStillClosesTheArchive) {
-    GdcDatalogArchiveWriter writer(context.guard(), path, GetParam().make());
-    DatalogMetaData metaData;
-    metaData.deviceSerialNumber = "\xFF\xFE";
-    writer.setMetaData(metaData);
-    writer.addSection(1, 0, Bytes{1});
-    EXPECT_THROW(writer.composeMetaData(), nlohmann::json::type_error);  // before anything is closed
-    EXPECT_THROW(writer.finish(), nlohmann::json::type_error);
-    writer.finish();  // closed already: nothing more happens
-    EXPECT_EQ(readZip(toUtf8(path)).names(), std::vector<std::string>{"event.ddl"});
-}
-
 TEST_P(ArchiveWriter, EntryCarriesTheLocalModificationTime) {
     constexpr std::time_t mayFirst10Utc = 1714557600;
     const std::string file = toUtf8(path);

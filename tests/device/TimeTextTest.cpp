@@ -85,10 +85,6 @@ struct ZoneCase {
     bool summerDaylightSaving;
 };
 
-void PrintTo(const ZoneCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
 class HostTimeZone : public testing::TestWithParam<ZoneCase> {};
 
 // The zone never fails: the database's name when it knows the zone, else the TZ text, else a
