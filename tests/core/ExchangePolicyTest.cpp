@@ -41,8 +41,9 @@ INSTANTIATE_TEST_SUITE_P(
                                      p.writePauseMs = 0;
                                  }},
                     SettingsCase{"attempts=3,attempts=4", [](ExchangePolicy& p) { p.attempts = 4; }},
-                    SettingsCase{"bogus=1,Attempts=3,attempts", unchanged},
-                    SettingsCase{"attempts=,attempts=x,attempts=-1,attempts=3ms,attempts=0x10", unchanged},
+                    SettingsCase{
+                        "bogus=1,Attempts=3,attempts,attempts=,attempts=x,attempts=-1,attempts=3ms,attempts=0x10",
+                        unchanged},
                     SettingsCase{"attempts=4294967296,maintenance_duration_s=4294967295",
                                  [](ExchangePolicy& p) { p.maintenanceDurationS = 4294967295u; }}));
 

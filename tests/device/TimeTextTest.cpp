@@ -1,7 +1,6 @@
 // ISO time texts, the PELLO_TZ_OFFSET_SEC override and the host's zone.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -71,11 +70,6 @@ TEST(IsoTime, DeviceClockIsLocalTimeWithoutTheOffsetAdded) {
     EnvironmentGuard zone("TZ", "UTC");
     EnvironmentGuard offset("PELLO_TZ_OFFSET_SEC", "-3600");
     EXPECT_EQ(deviceTimeText(device), "2026-03-14T09:26:53-0100");
-}
-
-TEST(CurrentTimeZone, SystemZoneWhenTzIsUnset) {
-    EnvironmentGuard zone("TZ", std::nullopt);
-    EXPECT_FALSE(currentTimeZone(std::chrono::system_clock::now()).name.empty());
 }
 
 struct ZoneCase {
