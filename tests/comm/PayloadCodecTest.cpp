@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "comm/PayloadCodec.hpp"
+#include "support/Thrown.hpp"
 
 namespace devlib_instr {
 namespace {
@@ -11,12 +12,7 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 std::string failureOf(const std::function<void()>& fn) {
-    try {
-        fn();
-    } catch (const std::runtime_error& e) {
-        return e.what();
-    }
-    return "<no error>";
+    return torvik_test::thrown<std::runtime_error>(fn).value().what();
 }
 
 TEST(PayloadCodec, HexIsUpperCaseOutAnyCaseInAndAppends) {

@@ -7,6 +7,7 @@
 #include "comm/Requests.hpp"
 #include "comm/Responses.hpp"
 #include "support/FakeUart.hpp"
+#include "support/Thrown.hpp"
 
 namespace devlib_instr {
 namespace {
@@ -79,12 +80,10 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Requests, UnknownDatalogSectionRaisesWhileBuilding) {
-    try {
-        GdcDatalogReadNewRequest request(someConfiguration(), 6, 0);
-        FAIL() << "no exception";
-    } catch (const std::runtime_error& e) {
-        EXPECT_STREQ(e.what(), "Unknown GDC datalog section.");
-    }
+    EXPECT_STREQ(torvik_test::thrown<std::runtime_error>([] { GdcDatalogReadNewRequest(someConfiguration(), 6, 0); })
+                     .value()
+                     .what(),
+                 "Unknown GDC datalog section.");
     EXPECT_THROW(GdcDatalogMoveReadPositionRequest{100}, std::runtime_error);
 }
 

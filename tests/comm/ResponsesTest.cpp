@@ -4,11 +4,13 @@
 #include <functional>
 #include <memory>
 #include <stdexcept>
+#include <tuple>
 
 #include "comm/PayloadCodec.hpp"
 #include "comm/Responses.hpp"
 #include "core/Error.hpp"
 #include "support/FakeUart.hpp"
+#include "support/Thrown.hpp"
 
 namespace devlib_instr {
 namespace {
@@ -25,14 +27,9 @@ void receive(FirmwareResponseMessage& response, const std::string& payload) {
 
 // The message of the reply error (category 0, code 5) that decoding `payload` raises.
 std::u16string replyError(FirmwareResponseMessage& response, const std::string& payload) {
-    try {
-        receive(response, payload);
-    } catch (const Error& e) {
-        EXPECT_EQ(e.category, 0u);
-        EXPECT_EQ(e.code, 5u);
-        return e.message;
-    }
-    return u"<no error>";
+    const Error e = torvik_test::thrown<Error>([&] { receive(response, payload); }).value();
+    EXPECT_EQ(std::tuple(e.category, e.code), std::tuple(0u, 5u));
+    return e.message;
 }
 
 const std::u16string outOfRange = u"Decoded data is out of range";

@@ -10,6 +10,7 @@
 #include "comm/UartInterface.hpp"
 #include "sim/Simulator.hpp"
 #include "support/TestContext.hpp"
+#include "support/Thrown.hpp"
 
 namespace devlib_instr {
 namespace {
@@ -27,13 +28,7 @@ protected:
         Handler::sendRequest(context.context(), *link, request, response, 200, attempts, 0);
     }
     uint16_t commErrorOf(const std::function<void()>& fn) {
-        try {
-            fn();
-        } catch (const CommInterface::CommError& e) {
-            EXPECT_STREQ(e.what(), "Unknown exception");
-            return e.code;
-        }
-        return 0xFFFF;
+        return torvik_test::thrown<CommInterface::CommError>(fn).value().code;
     }
 
     torvik_test::TestContext context;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "support/FakeUart.hpp"
+#include "support/Thrown.hpp"
 
 namespace devlib_instr {
 namespace {
@@ -17,12 +18,7 @@ protected:
 };
 
 uint16_t codeOf(const std::function<void()>& fn) {
-    try {
-        fn();
-    } catch (const CommInterface::CommError& e) {
-        return e.code;
-    }
-    return 0xFFFF;
+    return torvik_test::thrown<CommInterface::CommError>(fn).value().code;
 }
 
 TEST(CommInterface, ErrorCodes) {

@@ -7,6 +7,7 @@
 #include "config/ConfigurationDatabaseCommunicatorPrivate.hpp"
 #include "sim/FrameCodec.hpp"
 #include "support/SimulatedDevice.hpp"
+#include "support/Thrown.hpp"
 
 using namespace devlib_instr;
 
@@ -17,14 +18,7 @@ struct CommunicatorTest : testing::Test {
     torvik_test::SimulatedDevice simulated{context};
     ConfigurationDatabaseCommunicatorPrivate communicator{simulated.guard};
 
-    Error failureOf(const std::function<void()>& fn) {
-        try {
-            fn();
-        } catch (const Error& e) {
-            return e;
-        }
-        return Error(99, 99, u"<no error>");
-    }
+    Error failureOf(const std::function<void()>& fn) { return torvik_test::thrown<Error>(fn).value(); }
     std::vector<std::string> requestsStartingWith(const std::string& code) {
         std::vector<std::string> found;
         for (const std::string& frame : simulated.sim.requests())

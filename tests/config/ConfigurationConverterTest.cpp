@@ -12,6 +12,7 @@
 #include "config/ConfigurationRequestParser.hpp"
 #include "config/KeyTable.hpp"
 #include "core/Error.hpp"
+#include "support/Thrown.hpp"
 
 using namespace devlib_instr;
 using nlohmann::json;
@@ -59,12 +60,7 @@ struct ConverterTest : testing::Test {
 
 std::u16string parseError(const std::string& text, bool withValues = false) {
     ConfigurationData data;
-    try {
-        parseConfigurationRequest(text, withValues, data);
-    } catch (const Error& e) {
-        return e.message;
-    }
-    return u"<no error>";
+    return torvik_test::thrown<Error>([&] { parseConfigurationRequest(text, withValues, data); }).value().message;
 }
 
 const std::string v = R"("version":"1.0.6")";
@@ -103,12 +99,11 @@ TEST_F(ConverterTest, InvalidGasFeaturesFailTheRead) {
     db().set(0, 84, std::numeric_limits<float>::quiet_NaN());
     EXPECT_THROW(read("{" + v + R"(,"channels":{"0":{"alarms":{"upper_a1":{"level":null}}}}})"), Error);
     db().invalidate(0, 41);
-    try {
-        read("{" + v + R"(,"channels":{"0":{"alarms":{"upper_a1":{"level":null}}}}})");
-        FAIL();
-    } catch (const Error& e) {
-        EXPECT_EQ(e.message, u"the gas features must return a valid unit for all configured channels");
-    }
+    EXPECT_EQ(torvik_test::thrown<Error>(
+                  [&] { read("{" + v + R"(,"channels":{"0":{"alarms":{"upper_a1":{"level":null}}}}})"); })
+                  .value()
+                  .message,
+              u"the gas features must return a valid unit for all configured channels");
 }
 
 // The fingerprint mixes whole values in key order: texts by character, floats truncated toward

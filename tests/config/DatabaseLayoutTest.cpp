@@ -9,18 +9,14 @@
 #include "config/DatabaseLayout.hpp"
 #include "config/KeyTable.hpp"
 #include "core/Error.hpp"
+#include "support/Thrown.hpp"
 
 using namespace devlib_instr;
 
 namespace {
 
 std::u16string messageOf(const std::function<void()>& fn) {
-    try {
-        fn();
-    } catch (const Error& e) {
-        return e.message;
-    }
-    return u"<no error>";
+    return torvik_test::thrown<Error>(fn).value().message;
 }
 
 // A device configuration image with the given active channels and sensor bits.

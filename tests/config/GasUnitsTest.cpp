@@ -3,9 +3,11 @@
 
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 #include "config/GasUnits.hpp"
 #include "core/Error.hpp"
+#include "support/Thrown.hpp"
 
 using namespace devlib_instr;
 
@@ -35,14 +37,9 @@ TEST(GasUnits, FromPpmAndBack) {
 TEST(GasUnits, InvalidFeaturesFailEveryClass) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     for (const GasFeatures& bad : {gas(1, nan), gas(1, 1.0f, INFINITY), gas(unsetSigned), gas(11), gas(-1)}) {
-        try {
-            ppmToUnit(50.0f, bad);
-            FAIL();
-        } catch (const Error& e) {
-            EXPECT_EQ(e.category, 5u);
-            EXPECT_EQ(e.code, 18u);
-            EXPECT_EQ(e.message, u"the gas features must be valid for unit conversion");
-        }
+        const Error e = torvik_test::thrown<Error>([&] { ppmToUnit(50.0f, bad); }).value();
+        EXPECT_EQ(std::tuple(e.category, e.code, e.message),
+                  std::tuple(5u, 18u, std::u16string(u"the gas features must be valid for unit conversion")));
         EXPECT_THROW(unitToPpm(1.0f, bad), Error);
     }
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/TextConversion.hpp"
+#include "support/Thrown.hpp"
 
 namespace devlib_instr {
 namespace {
@@ -31,12 +32,8 @@ INSTANTIATE_TEST_SUITE_P(Valid, Utf8Decoding,
 class MalformedUtf8 : public testing::TestWithParam<std::string> {};
 
 TEST_P(MalformedUtf8, RaisesBadConversion) {
-    try {
-        utf8ToUtf16(GetParam());
-        ADD_FAILURE() << "accepted";
-    } catch (const std::range_error& e) {
-        EXPECT_STREQ(e.what(), "bad conversion");
-    }
+    EXPECT_STREQ(torvik_test::thrown<std::range_error>([] { utf8ToUtf16(GetParam()); }).value().what(),
+                 "bad conversion");
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, MalformedUtf8,

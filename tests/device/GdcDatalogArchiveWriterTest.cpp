@@ -8,11 +8,13 @@
 #include <algorithm>
 #include <filesystem>
 #include <nlohmann/json.hpp>
+#include <tuple>
 
 #include "core/TextConversion.hpp"
 #include "device/GdcDatalogArchiveWriter.hpp"
 #include "device/StoredZipWriter.hpp"
 #include "support/TestContext.hpp"
+#include "support/Thrown.hpp"
 #include "support/ZipReading.hpp"
 
 namespace devlib_instr {
@@ -100,14 +102,11 @@ TEST_P(ArchiveWriter, SectionsInOrderThenMetadataAllStoredWhenLeftOpen) {
 
 TEST_P(ArchiveWriter, OpenFailureIsCode13) {
     const std::u16string missingDirectory = path + u".d/archive.zip";
-    try {
-        GdcDatalogArchiveWriter writer(context.guard(), missingDirectory, GetParam().make());
-        FAIL() << "opened a file in a missing directory";
-    } catch (const Error& e) {
-        EXPECT_EQ(e.category, 3u);
-        EXPECT_EQ(e.code, 13u);
-        EXPECT_EQ(e.message, u"Caught an unknown exception while opening the GDC datalog");
-    }
+    const Error e = torvik_test::thrown<Error>([&] {
+                        GdcDatalogArchiveWriter writer(context.guard(), missingDirectory, GetParam().make());
+                    }).value();
+    EXPECT_EQ(std::tuple(e.category, e.code, e.message),
+              std::tuple(3u, 13u, std::u16string(u"Caught an unknown exception while opening the GDC datalog")));
 }
 
 TEST_P(ArchiveWriter, EntryCarriesTheLocalModificationTime) {
@@ -161,15 +160,13 @@ TEST(ArchiveWriterFailure, RefusedEntryIsCode22) {
             GdcDatalogArchiveWriter writer(context.guard(), u"memory",
                                            std::make_unique<MemoryZipWriter>(names, refused));
             writer.addSection(0, 1, {});
-            try {
-                writer.addSection(1, 2, {});
-                writer.finish();
-                ADD_FAILURE() << "a refused entry went unnoticed";
-            } catch (const Error& e) {
-                EXPECT_EQ(e.category, 3u);
-                EXPECT_EQ(e.code, 22u);
-                EXPECT_EQ(e.message, u"Caught an unknown exception while writing the GDC datalog");
-            }
+            const Error e = torvik_test::thrown<Error>([&] {
+                                writer.addSection(1, 2, {});
+                                writer.finish();
+                            }).value();
+            EXPECT_EQ(
+                std::tuple(e.category, e.code, e.message),
+                std::tuple(3u, 22u, std::u16string(u"Caught an unknown exception while writing the GDC datalog")));
         }
         EXPECT_EQ(names, written) << refused;
     }
