@@ -60,17 +60,14 @@ TEST(ChannelMapTest, KindsClassesAndDisplayIndices) {
     std::vector<uint8_t> image = deviceImage({0, 2, 4, 5}, 0x06);
     image[9 + 2] = 0x01;  // channel 2 has class 1
     const ChannelMap map = ChannelMap::build(image);
-    EXPECT_EQ(map.kind(0), SensorKind::EC);
-    EXPECT_EQ(map.kind(1), SensorKind::Unknown);
+    EXPECT_EQ((std::vector{map.kind(0), map.kind(1), map.kind(4), map.kind(5)}),
+              (std::vector{SensorKind::EC, SensorKind::Unknown, SensorKind::IR, SensorKind::IR}));
     EXPECT_FALSE(map.isActive(1));
     EXPECT_EQ(map.channelClass(2), 1);
-    EXPECT_EQ(map.kind(4), SensorKind::IR);
-    EXPECT_EQ(map.kind(5), SensorKind::IR);
-    EXPECT_EQ(map.displayIndex(4), 0);
-    EXPECT_EQ(map.displayIndex(5), 1);
-    EXPECT_EQ(map.displayIndex(0), 2);
-    EXPECT_EQ(map.displayIndex(2), 3);
-    EXPECT_EQ(map.displayIndex(1), noDisplayIndex);
+    // IR and CatEx channels first, then the others in channel order.
+    EXPECT_EQ((std::vector{map.displayIndex(4), map.displayIndex(5), map.displayIndex(0), map.displayIndex(2),
+                           map.displayIndex(1)}),
+              (std::vector<uint8_t>{0, 1, 2, 3, noDisplayIndex}));
     EXPECT_EQ(messageOf([&] { map.kind(6); }), u"Channel index is out of range");
 }
 
@@ -80,12 +77,9 @@ TEST(ChannelMapTest, Channel3WithoutEcSensorIsStillNumbered) {
     image[9 + 3] = 0x01;
     const ChannelMap map = ChannelMap::build(image);
     EXPECT_TRUE(map.isActive(3));
-    EXPECT_EQ(map.kind(3), SensorKind::Unknown);
-    EXPECT_EQ(map.channelClass(3), 0);
-    EXPECT_EQ(map.kind(4), SensorKind::CatEx);
-    EXPECT_EQ(map.channelClass(4), 6);
-    EXPECT_EQ(map.displayIndex(4), 0);
-    EXPECT_EQ(map.displayIndex(3), 1);
+    EXPECT_EQ((std::vector{map.kind(3), map.kind(4)}), (std::vector{SensorKind::Unknown, SensorKind::CatEx}));
+    EXPECT_EQ((std::vector{map.channelClass(3), map.channelClass(4)}), (std::vector<uint8_t>{0, 6}));
+    EXPECT_EQ((std::vector{map.displayIndex(4), map.displayIndex(3)}), (std::vector<uint8_t>{0, 1}));
 }
 
 TEST(ChannelMapTest, Channel4And5SensorBits) {

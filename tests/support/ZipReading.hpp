@@ -13,6 +13,7 @@ struct ZipEntry {
     std::string name;
     unsigned long method = 0;
     std::string data;
+    tm_unz time{};  // the local modification time
 };
 
 struct ZipArchive {
@@ -45,7 +46,7 @@ inline ZipArchive readZip(const std::string& path) {
             archive.intact = false;
             break;
         }
-        ZipEntry entry{name, info.compression_method, std::string(info.uncompressed_size, '\0')};
+        ZipEntry entry{name, info.compression_method, std::string(info.uncompressed_size, '\0'), info.tmu_date};
         const int read =
             entry.data.empty() ? 0 : unzReadCurrentFile(zip, entry.data.data(), unsigned(entry.data.size()));
         if (read != int(entry.data.size()) || unzCloseCurrentFile(zip) != UNZ_OK) archive.intact = false;
