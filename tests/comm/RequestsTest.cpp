@@ -42,8 +42,7 @@ TEST_P(Requests, AreEncodedWhenBuilt) {
     EXPECT_EQ(request->code, c.code);
     EXPECT_EQ(request->payload, c.payload);
     EXPECT_EQ(request->description, c.description);
-    std::string expected = frameOf(c.code, c.payload);
-    EXPECT_EQ(std::string(request->frame.begin(), request->frame.end()), expected);
+    EXPECT_EQ(std::string(request->frame.begin(), request->frame.end()), frameOf(c.code, c.payload));
 }
 
 const uint8_t writeData[] = {0xDE, 0xAD, 0x0D, 0x00};
@@ -51,13 +50,8 @@ const uint8_t writeData[] = {0xDE, 0xAD, 0x0D, 0x00};
 INSTANTIATE_TEST_SUITE_P(
     Catalogue, Requests,
     testing::Values(
-        RequestCase{"Hello", make<HelloMessage>(), "H", "", u"Hello device"},
         RequestCase{"Connect", make<ConnectMessage>(), "AC", "", u"Connect device"},
-        RequestCase{"Disconnect", make<DisconnectMessage>(), "AD", "", u"Disconnect device"},
         RequestCase{"Footprint", make<FootprintRequest>(), "_F", "17008100", u""},
-        RequestCase{"ReadDeviceState", make<ReadDeviceStateRequest>(), "AI", "", u""},
-        RequestCase{"SwitchOn", make<SwitchOnRequest>(), "AM", "", u""},
-        RequestCase{"SwitchOff", make<SwitchOffRequest>(), "AO", "", u""},
         RequestCase{"MaintenanceOn", make<SetMaintenanceModeRequest>(true, 30), "BH", "11E000000", u""},
         RequestCase{"MaintenanceClampedHigh", make<SetMaintenanceModeRequest>(true, 100), "BH", "13C000000", u""},
         RequestCase{"MaintenanceClampedLow", make<SetMaintenanceModeRequest>(false, -5), "BH", "000000000", u""},

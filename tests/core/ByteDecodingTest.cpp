@@ -1,4 +1,4 @@
-// The byte-level decoders: byte translation, substitution-encoded blocks and day numbers.
+// The byte-level decoders: substitution-encoded blocks and day numbers.
 #include <gtest/gtest.h>
 
 #include <ctime>
@@ -11,14 +11,6 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 const uint8_t zeroAndCr[] = {0x00, 0x0D};
-
-TEST(ByteDecoding, TranslateLaterEntryWins) {
-    const uint8_t from[] = {7, 7, 9};
-    const uint8_t to[] = {1, 2, 3};
-    Bytes buffer{7, 9, 5};
-    translateBytes(from, to, 3, buffer.data(), buffer.size());
-    EXPECT_EQ(buffer, (Bytes{2, 3, 5}));
-}
 
 struct BlockCase {
     Bytes input;
@@ -44,20 +36,6 @@ INSTANTIATE_TEST_SUITE_P(
                               2,
                               {0x00, 0x05, 0x00, 0x0D}},  // each block has its own keys
                     BlockCase{{0x01, 0x02, 0x01}, 0, {}}));
-
-TEST(ByteDecoding, SecondBlockAfterFullFirstBlock) {
-    Bytes buffer(258, 0x55);
-    buffer[0] = 0x55;  // key for 0x00: every data byte of the first block becomes 0x00
-    buffer[1] = 0x66;
-    buffer[255] = 0x77;  // second block: keys 0x77 and 0x55, one data byte 0x55 (stands for 0x0D)
-    buffer[256] = 0x55;
-    buffer[257] = 0x55;
-    size_t length = decodeSubstitutedBlocks(buffer.data(), buffer.size(), 253, zeroAndCr, 2);
-    ASSERT_EQ(length, 254u);
-    EXPECT_EQ(buffer[0], 0x00);
-    EXPECT_EQ(buffer[252], 0x00);
-    EXPECT_EQ(buffer[253], 0x0D);
-}
 
 struct CalendarCase {
     uint32_t day;

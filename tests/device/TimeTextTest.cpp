@@ -54,24 +54,6 @@ TEST(IsoTime, WithoutOverrideLocalAndUtcModes) {
     EXPECT_EQ(isoTimeText(mayFirst10Utc, TimeMode::Utc, true), "2024-05-01T10:00:00+0000");
 }
 
-TEST(IsoTime, DeviceClockIsLocalTimeWithoutTheOffsetAdded) {
-    std::tm device{};
-    device.tm_year = 126;
-    device.tm_mon = 2;
-    device.tm_mday = 14;
-    device.tm_hour = 9;
-    device.tm_min = 26;
-    device.tm_sec = 53;
-    {
-        EnvironmentGuard zone("TZ", "Europe/Berlin");
-        EnvironmentGuard offset("PELLO_TZ_OFFSET_SEC", std::nullopt);
-        EXPECT_EQ(deviceTimeText(device), "2026-03-14T09:26:53+0100");
-    }
-    EnvironmentGuard zone("TZ", "UTC");
-    EnvironmentGuard offset("PELLO_TZ_OFFSET_SEC", "-3600");
-    EXPECT_EQ(deviceTimeText(device), "2026-03-14T09:26:53-0100");
-}
-
 struct ZoneCase {
     const char* name;
     std::optional<std::string> tz;
