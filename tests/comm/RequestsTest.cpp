@@ -6,13 +6,11 @@
 
 #include "comm/Requests.hpp"
 #include "comm/Responses.hpp"
-#include "support/FakeUart.hpp"
+#include "sim/FrameCodec.hpp"
 #include "support/Thrown.hpp"
 
 namespace devlib_instr {
 namespace {
-
-using torvik_test::frameOf;
 
 struct RequestCase {
     const char* name;
@@ -42,7 +40,7 @@ TEST_P(Requests, AreEncodedWhenBuilt) {
     EXPECT_EQ(request->code, c.code);
     EXPECT_EQ(request->payload, c.payload);
     EXPECT_EQ(request->description, c.description);
-    EXPECT_EQ(std::string(request->frame.begin(), request->frame.end()), frameOf(c.code, c.payload));
+    EXPECT_EQ(std::string(request->frame.begin(), request->frame.end()), torvik::sim::encodeFrame(c.code, c.payload));
 }
 
 const uint8_t writeData[] = {0xDE, 0xAD, 0x0D, 0x00};

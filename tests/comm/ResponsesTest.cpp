@@ -9,7 +9,7 @@
 #include "comm/PayloadCodec.hpp"
 #include "comm/Responses.hpp"
 #include "core/Error.hpp"
-#include "support/FakeUart.hpp"
+#include "sim/FrameCodec.hpp"
 #include "support/Thrown.hpp"
 
 namespace devlib_instr {
@@ -19,7 +19,7 @@ using Bytes = std::vector<uint8_t>;
 
 // Decodes a well-formed frame carrying `payload`; parse failures pass out.
 void receive(FirmwareResponseMessage& response, const std::string& payload) {
-    const std::string text = torvik_test::frameOf(response.code, payload);
+    const std::string text = torvik::sim::encodeFrame(response.code, payload);
     std::vector<uint8_t> raw(text.begin(), text.end());
     response.decode(raw);
     EXPECT_TRUE(response.valid);

@@ -2,10 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <condition_variable>
-#include <functional>
-#include <mutex>
 #include <stdexcept>
+#include <thread>
 
 #include "comm/Task.hpp"
 #include "support/TestContext.hpp"
@@ -15,23 +13,14 @@ namespace {
 
 // What a test task's Run does, kept outside the task so that it outlives it.
 struct Script {
-    bool waitForRelease = false;  // Run blocks until released (or cancelled)
-    bool throwFromRun = false;
-
-    std::mutex mutex;
-    std::condition_variable changed;
-    bool entered = false;
-    bool released = false;
+    std::atomic<bool> block{false};  // Run waits until released (or cancelled)
+    std::atomic<bool> fail{false};   // Run throws
+    std::atomic<bool> entered{false};
+    std::atomic<bool> released{false};
     std::atomic<int> runs{0};
 
-    void release() {
-        std::lock_guard<std::mutex> lock(mutex);
-        released = true;
-        changed.notify_all();
-    }
-    void awaitEntered() {
-        std::unique_lock<std::mutex> lock(mutex);
-        changed.wait(lock, [this] { return entered; });
+    void awaitEntered() const {
+        while (!entered) std::this_thread::yield();
     }
 };
 
@@ -49,12 +38,9 @@ protected:
         Script& script = script_;  // the task may be half destroyed while Run waits below
         Task& self = *this;
         ++script.runs;
-        std::unique_lock<std::mutex> lock(script.mutex);
         script.entered = true;
-        script.changed.notify_all();
-        while (script.waitForRelease && !script.released && !self.Task::IsCanceled())
-            script.changed.wait_for(lock, std::chrono::milliseconds(1));
-        if (script.throwFromRun) throw std::runtime_error("failed");
+        while (script.block && !script.released && !self.Task::IsCanceled()) std::this_thread::yield();
+        if (script.fail) throw std::runtime_error("failed");
     }
 
 private:
@@ -69,7 +55,7 @@ protected:
 };
 
 TEST_F(TaskTest, StartReturnsOnceTheWorkerRuns) {
-    script.waitForRelease = true;
+    script.block = true;
     ScriptedTask task(context.guard(), script);
     EXPECT_FALSE(task.IsFinished());
     task.Start();
@@ -78,14 +64,14 @@ TEST_F(TaskTest, StartReturnsOnceTheWorkerRuns) {
               (std::vector<std::u16string>{u"Start: Waiting for the task to be started.", u"Start: Task started."}));
     EXPECT_FALSE(task.Wait(0));
     EXPECT_FALSE(task.Wait(5));
-    script.release();
+    script.released = true;
     EXPECT_TRUE(task.Wait(-1));
     EXPECT_TRUE(task.Wait(0));
     EXPECT_TRUE(task.IsFinished());
 }
 
 TEST_F(TaskTest, RunsAtMostOnceAndFinishesWhenRunThrows) {
-    script.throwFromRun = true;
+    script.fail = true;
     ScriptedTask task(context.guard(), script);
     task.Start();
     EXPECT_TRUE(task.Wait(-1));
@@ -96,7 +82,7 @@ TEST_F(TaskTest, RunsAtMostOnceAndFinishesWhenRunThrows) {
 }
 
 TEST_F(TaskTest, CancelIsAFlagThatStartClears) {
-    script.waitForRelease = true;
+    script.block = true;
     ScriptedTask task(context.guard(), script);
     task.Cancel();
     EXPECT_TRUE(task.IsCanceled());
@@ -109,14 +95,14 @@ TEST_F(TaskTest, CancelIsAFlagThatStartClears) {
 
 // Without CancelAndWait in the subclass the base cancels, warns and waits; a finished task does not warn.
 TEST_F(TaskTest, DestroyingARunningTaskCancelsAndWaits) {
-    script.waitForRelease = true;
+    script.block = true;
     for (const bool running : {true, false}) {
         {
             ScriptedTask task(context.guard(), script, false);
             task.Start();
             script.awaitEntered();
             if (!running) {
-                script.release();
+                script.released = true;
                 task.Wait(-1);
             }
         }

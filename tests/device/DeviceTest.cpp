@@ -5,6 +5,7 @@
 #include "comm/FirmwareMessageHandler.hpp"
 #include "comm/Requests.hpp"
 #include "comm/Responses.hpp"
+#include "sim/FrameCodec.hpp"
 #include "support/FakeUart.hpp"
 #include "support/SimulatedDevice.hpp"
 #include "support/Thrown.hpp"
@@ -23,7 +24,7 @@ class InMemoryFactory : public AbstractUartInterfaceFactory {
 public:
     AbstractUartInterface* create(const std::string&) override {
         auto* link = new torvik_test::FakeUart;
-        link->replies.assign(4, torvik_test::frameOf("ac"));
+        link->replies.assign(4, torvik::sim::encodeFrame("ac", ""));
         ++created;
         return link;
     }

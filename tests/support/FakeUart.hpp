@@ -57,14 +57,4 @@ protected:
     }
 };
 
-// A complete frame: code, payload, checksum digits and CR.
-inline std::string frameOf(const std::string& code, const std::string& payload = {}) {
-    std::string body = code + payload;
-    uint8_t sum = 0;
-    for (char c : body) sum = static_cast<uint8_t>(sum + static_cast<uint8_t>(c));
-    static constexpr char digits[] = "0123456789ABCDEF";
-    uint8_t check = static_cast<uint8_t>(~sum);
-    return body + digits[check >> 4] + digits[check & 0x0F] + '\r';
-}
-
 }  // namespace torvik_test
