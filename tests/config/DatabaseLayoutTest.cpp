@@ -115,15 +115,12 @@ TEST(KeyLocations, FollowTheChannelAndItsSensorKind) {
                                            {&ir, 31, 0, 0x0D00002C},
                                            {&ir, 85, 1, 0x060001E0},
                                            {&ir, 42, 1, noAddress},  // class 1
-                                           {&ir, 42, 0, 0x0D000020},
-                                           {&ir, 41, 4, 0x1300001C},
                                            {&ir, 85, 5, 0x0C000024},
                                            {&ir, 37, 5, 0x1700001C},
                                            {&ir, 31, 2, noAddress},  // inactive
                                            {&catEx, 42, 4, noAddress},
                                            {&catEx, 66, 4, 0x1300001C},
                                            {&catEx, 85, 4, 0x190001A0},
-                                           {&catEx, 36, 4, 0x19000000},
                                            {&ir, 72, 5, 0x14000024}}) {
         const Location location = locateKey(c.key, c.channel, *c.map);
         EXPECT_EQ(location.address, c.address) << int(c.key) << "/" << int(c.channel);

@@ -76,8 +76,6 @@ TEST_P(HostTimeZone, IsNamedAndKnowsDaylightSaving) {
 
 INSTANTIATE_TEST_SUITE_P(Zones, HostTimeZone,
                          testing::Values(ZoneCase{"DatabaseZone", ":Europe/Berlin", "Europe/Berlin", true},
-                                         ZoneCase{"PosixRule", "CET-1CEST,M3.5.0,M10.5.0/3",
-                                                  "CET-1CEST,M3.5.0,M10.5.0/3", true},
                                          ZoneCase{"UnknownName", "Nowhere/Atlantis", "Nowhere/Atlantis", false},
                                          ZoneCase{"EmptyTzIsUtc", "", "Etc/UTC", false},
                                          // Not printable (not even UTF-8): the offset the C library took, UTC.

@@ -2,14 +2,13 @@
 #pragma once
 
 #include <optional>
-#include <utility>
 
 namespace torvik_test {
 
 template <class E, class Call>
-std::optional<E> thrown(Call&& call) {
+std::optional<E> thrown(const Call& call) {
     try {
-        std::forward<Call>(call)();
+        call();
     } catch (const E& e) {
         return e;
     }
