@@ -19,7 +19,7 @@ TEST(FirmwareMessage, EncodeWorkedExample) {
     EXPECT_EQ(connect.frame, bytesOf("AC011A\r"));
     // "_" + "\x9F" sums to 0xFE: the checksum byte 0x01 reads "01".
     FirmwareCmdMessage padded(u"", "_");
-    padded.payload = "\x9F";
+    padded.payload.assign(1, '\x9F');
     padded.encode();
     EXPECT_EQ(padded.frame, bytesOf("_\x9F"
                                     "01\r"));
