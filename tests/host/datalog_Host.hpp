@@ -15,10 +15,10 @@
 #include <thread>
 #include <vector>
 
-#include "support/EnvironmentGuard.hpp"
-#include "support/ZipReading.hpp"
 #include "host/HostSupport.hpp"
 #include "sim/Simulator.hpp"
+#include "support/EnvironmentGuard.hpp"
+#include "support/ZipReading.hpp"
 #include "torvik/instrument_api.h"
 
 namespace datalog_host {
