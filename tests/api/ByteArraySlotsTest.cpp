@@ -1,14 +1,11 @@
 // The byte-array slots (16-25) as a host uses them.
-#include <gtest/gtest.h>
-
 #include <cstring>
-#include <vector>
 
-#include "api/SlotTestSupport.hpp"
+#include "support/HostApi.hpp"
 
+namespace torvik_test {
 namespace {
 
-using slot_test::api;
 using Bytes = std::vector<uint8_t>;
 
 // The array's content as the host reads it.
@@ -75,7 +72,7 @@ TEST(ByteArraySlots, CreationLimitsAndEmptyArrays) {
 
 TEST(ByteArraySlots, InvalidHandlesDoNothing) {
     uint32_t garbage[16] = {};
-    slot_test::ContextRef context;
+    ContextRef context;
     for (InstrByteArray* bad : {static_cast<InstrByteArray*>(nullptr), reinterpret_cast<InstrByteArray*>(garbage),
                                 reinterpret_cast<InstrByteArray*>(context.handle)}) {
         const uint8_t byte = 1;
@@ -87,3 +84,4 @@ TEST(ByteArraySlots, InvalidHandlesDoNothing) {
 }
 
 }  // namespace
+}  // namespace torvik_test

@@ -2,61 +2,37 @@
 // archive back with minizip's unzip.h.
 #pragma once
 
-#include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
-#include <mutex>
 #include <nlohmann/json.hpp>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "host/HostSupport.hpp"
-#include "sim/Simulator.hpp"
-#include "support/EnvironmentGuard.hpp"
+#include "support/HostApi.hpp"
 #include "support/ZipReading.hpp"
-#include "torvik/instrument_api.h"
 
-namespace datalog_host {
+namespace torvik_test {
 
-using host_test::LogCollector;
-using host_test::narrow;
-using host_test::Record;
-using host_test::textOf;
-
-inline std::u16string wide(const std::string& text) {
-    return std::u16string(text.begin(), text.end());
-}
-inline const InstrWChar* hostText(const std::u16string& text) {
-    return reinterpret_cast<const InstrWChar*>(text.c_str());
-}
-
-using ScopedEnvironment = torvik_test::EnvironmentGuard;
-
-class DatalogHost : public testing::Test {
+class DatalogHost : public SimulatedHost {
 protected:
-    explicit DatalogHost(const std::string& exchangePolicy = host_test::fastLine) {
-        context = host_test::createContext(api, exchangePolicy);
-        api->contextSetLogCallback(context, &LogCollector::callback, &log);
-        device = host_test::openDevice(api, context, sim.portPath());
+    explicit DatalogHost(const std::string& policy = fastLine) : SimulatedHost(policy) {
         reader = api->gdcDatalogReaderAddRef(api->gdcDatalogReaderCreate(context));
         api->gdcDatalogReaderSetDevice(reader, device);
         std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
         std::replace(name.begin(), name.end(), '/', '-');
+        static std::atomic<int> hosts{0};  // hosts of one test may run side by side
         path = (std::filesystem::temp_directory_path() /
-                ("torvik-datalog-" + std::to_string(getpid()) + "-" + name + ".zip"))
+                ("torvik-" + std::to_string(getpid()) + "-" + name + "-" + std::to_string(++hosts) + ".zip"))
                    .string();
         std::filesystem::remove(path);
         api->gdcDatalogReaderSetOutputPath(reader, hostText(wide(path)));
     }
     ~DatalogHost() override {
         if (reader != nullptr) api->gdcDatalogReaderRelease(reader);
-        if (device != nullptr) api->deviceRelease(device);
-        if (context != nullptr) api->contextRelease(context);
         std::filesystem::remove(path);
     }
 
@@ -67,7 +43,7 @@ protected:
     Record start() {
         InstrError* err = nullptr;
         const bool started = api->gdcDatalogReaderStart(reader, &err);
-        Record record = take(err);
+        Record record = takeRecord(err);
         EXPECT_EQ(started, record.category == 99) << narrow(record.message);
         return record;
     }
@@ -76,32 +52,22 @@ protected:
     std::vector<double> runToEnd() {
         EXPECT_EQ(start().category, 99u);
         std::vector<double> seen;
-        while (!api->gdcDatalogReaderIsFinished(reader)) {
+        for (bool finished = false; !finished;) {
+            finished = api->gdcDatalogReaderIsFinished(reader);
             double progress = -1;
             api->gdcDatalogReaderGetProgress(reader, &progress);
             seen.push_back(progress);
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            if (!finished) std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
         EXPECT_TRUE(api->gdcDatalogReaderWait(reader, -1));
-        double progress = -1;
-        api->gdcDatalogReaderGetProgress(reader, &progress);
-        seen.push_back(progress);
         return seen;
     }
+    bool succeeded() { return api->gdcDatalogReaderSucceeded(reader); }
 
-    std::vector<Record> errors() { return host_test::errorList(api, api->gdcDatalogReaderGetErrors, reader); }
-
-    Record take(InstrError*& err) { return host_test::takeRecord(api, err); }
-
-    // The command codes the simulator received, in order, with the payload of "DP" requests.
-    std::vector<std::string> commands() const {
-        std::vector<std::string> codes;
-        for (const std::string& frame : sim.requests()) {
-            std::string code = torvik::sim::DetectorModel::commandCode(frame);
-            if (code == "DP") code += frame.substr(2, 1);
-            codes.push_back(code);
-        }
-        return codes;
+    std::vector<Record> errors() { return errorList(api->gdcDatalogReaderGetErrors, reader); }
+    std::string firstError() {
+        const std::vector<Record> list = errors();
+        return list.empty() ? "" : narrow(list[0].message);
     }
 
     // The bytes of a section as stored on the device, from `firstPage` on.
@@ -113,7 +79,7 @@ protected:
         });
         return bytes;
     }
-    uint32_t sectionPageCount(int section) {
+    uint32_t pageCount(int section) {
         uint32_t pages = 0;
         sim.withModel([&](torvik::sim::DetectorModel& model) { pages = model.datalog.pageCount(section); });
         return pages;
@@ -125,23 +91,20 @@ protected:
         });
         return pointers;
     }
-    uint32_t firstPageHeader(int section, bool fromBeginning) {
-        uint32_t header = 0;
-        sim.withModel([&](torvik::sim::DetectorModel& model) {
-            header = model.datalog.read(section, fromBeginning, 0, model.datalogOptions.maxPagesPerReply).firstPage;
-        });
-        return header;
+    // No read pointer moved, no move was asked for and no archive is left.
+    void expectNothingLeft(const std::vector<uint32_t>& pointersBefore) {
+        EXPECT_FALSE(std::filesystem::exists(path));
+        EXPECT_EQ(readPointers(), pointersBefore);
+        for (const std::string& code : commands()) EXPECT_FALSE(code.starts_with("DP")) << code;
+    }
+    nlohmann::json metadata() {
+        const auto archive = readZip(path);
+        EXPECT_FALSE(archive.entries.empty()) << path;
+        return archive.entries.empty() ? nlohmann::json() : nlohmann::json::parse(archive.entries.back().data);
     }
 
-    bool logged(int32_t level, const std::u16string& text) const { return log.contains(level, text); }
-
-    torvik::sim::Simulator sim;
-    const InstrumentAPI* api = GetInstrumentAPI();
-    InstrContext* context = nullptr;
-    InstrDevice* device = nullptr;
     InstrGdcDatalogReader* reader = nullptr;
     std::string path;
-    LogCollector log;
 };
 
-}  // namespace datalog_host
+}  // namespace torvik_test

@@ -9,20 +9,21 @@
 #include <optional>
 #include <sstream>
 
-#include "config_Host.hpp"
-#include "datalog_Host.hpp"
+#include "support/ConfigHost.hpp"
+#include "support/DatalogHost.hpp"
 
+namespace torvik_test {
 namespace {
 
-using host_test::narrow;
-using host_test::Record;
 using torvik::sim::Fault;
 
 // An echoing line, so that a standard error reply is seen whole; replies that do not come cost
-// little; a fault lasts for every attempt of its exchange.
+// little; a fault lasts for every attempt of its exchange. The cells of one row run side by side,
+// so the policy is set once for the whole sweep.
 constexpr uint32_t attempts = 2;
 const std::string sweepPolicy =
-    host_test::fastLine + ",reply_timeout_ms=100,attempts=" + std::to_string(attempts) + ",state_wait_timeout_ms=500";
+    fastLine + ",reply_timeout_ms=60,attempts=" + std::to_string(attempts) + ",state_wait_timeout_ms=500";
+const std::string policyAsSet;
 // Not a timing assertion: an operation that has not ended by then hangs.
 constexpr uint32_t watchdogMs = 30000;
 
@@ -79,9 +80,9 @@ struct Verdict {
     }
 };
 
-class DatalogCell final : public datalog_host::DatalogHost {
+class DatalogCell final : public DatalogHost {
 public:
-    DatalogCell() : DatalogHost(sweepPolicy) { sim.setLineOptions({.echo = true}); }
+    DatalogCell() : DatalogHost(policyAsSet) { sim.setLineOptions({.echo = true}); }
     void TestBody() override {}
     using DatalogHost::sim;
 
@@ -93,7 +94,7 @@ public:
         Verdict verdict;
         InstrError* err = nullptr;
         verdict.check(api->gdcDatalogReaderStart(reader, &err), "the read did not start");
-        take(err);
+        takeRecord(err);
         if (!api->gdcDatalogReaderWait(reader, watchdogMs)) {
             verdict.check(false, "the read has not ended");
             sim.stop();
@@ -109,8 +110,7 @@ public:
                 Record{3, 19, u"Caught an exception while reading the GDC datalog. " + handlerText(fault)});
         }
 
-        const std::vector<std::string> codes = commands();
-        const bool moveSent = std::any_of(codes.begin(), codes.end(), [](auto& c) { return c.starts_with("DP"); });
+        const bool moveSent = std::ranges::any_of(commands(), [](auto& c) { return c.starts_with("DP"); });
         const bool kept = std::filesystem::exists(path);
         verdict.check(kept == (succeeded || moveSent), kept ? "an archive is left" : "no archive is left");
         verdict.check(!kept || archiveComplete(), "the archive misses bytes the device sent");
@@ -131,20 +131,19 @@ private:
     std::vector<std::string> expected_;
 };
 
-class ConfigCell final : public config_host::ConfigHost {
+class ConfigCell final : public ConfigHost {
 public:
-    ConfigCell() : ConfigHost(sweepPolicy) { sim.setLineOptions({.echo = true}); }
+    ConfigCell() : ConfigHost(policyAsSet) { sim.setLineOptions({.echo = true}); }
     void TestBody() override {}
     using ConfigHost::sim;
 
     // Writes a device key and a channel key: two sections read, the device switched off, both
     // written between Connect and Disconnect, the device switched on again.
     Verdict run(const Baseline* baseline, size_t index, Fault fault) {
-        const std::string document = "{" + config_host::version +
-                                     R"(,"device":{"switch_off":"allowed"},)"
-                                     R"("channels":{"0":{"calibration_interval":{"duration":90}}}})";
+        const std::string changes =
+            document(R"("device":{"switch_off":"allowed"},"channels":{"0":{"calibration_interval":{"duration":90}}})");
         Verdict verdict;
-        auto writing = std::async(std::launch::async, [&] { return write(document); });
+        auto writing = std::async(std::launch::async, [&] { return write(changes); });
         if (writing.wait_for(std::chrono::milliseconds(watchdogMs)) != std::future_status::ready) {
             verdict.check(false, "the write has not ended");
             sim.stop();
@@ -231,9 +230,11 @@ std::string rowLabel(const std::string& frame) {
     return code;
 }
 
-// Runs the operation once without faults, then once per exchange and fault, and prints the table.
+// Runs the operation once without faults, then once per exchange and fault, the faults of one
+// exchange side by side, and prints the table.
 template <class Cell>
 void sweep(const std::string& title) {
+    EnvironmentGuard policy("TORVIK_EXCHANGE_POLICY", sweepPolicy);
     Baseline baseline;
     {
         Cell cell;
@@ -249,15 +250,18 @@ void sweep(const std::string& title) {
     for (size_t i = 0; i < baseline.frames.size(); ++i) {
         const std::string label = rowLabel(baseline.frames[i]);
         table << "\n" << std::right << std::setw(3) << i << " " << std::left << std::setw(12) << label;
-        for (const FaultColumn& column : columns) {
-            if (column.fault == Fault::ShortMemoryReply && commandOf(baseline.frames[i]) != "AR") {
-                table << std::setw(12) << "n/a";
-                continue;
-            }
-            const Verdict verdict = runCell<Cell>(baseline, i, column.fault);
-            for (const std::string& failure : verdict.failed)
-                ADD_FAILURE() << title << ", exchange " << i << " " << label << ", " << column.label << ": " << failure;
-            table << std::setw(12) << verdict.entry();
+        std::vector<std::future<std::optional<Verdict>>> row;
+        for (const FaultColumn& column : columns)
+            row.push_back(std::async(std::launch::async, [&, fault = column.fault]() -> std::optional<Verdict> {
+                if (fault == Fault::ShortMemoryReply && commandOf(baseline.frames[i]) != "AR") return std::nullopt;
+                return runCell<Cell>(baseline, i, fault);
+            }));
+        for (size_t c = 0; c < row.size(); ++c) {
+            const std::optional<Verdict> verdict = row[c].get();
+            table << std::setw(12) << (verdict ? verdict->entry() : "n/a");
+            for (const std::string& failure : verdict ? verdict->failed : std::vector<std::string>{})
+                ADD_FAILURE() << title << ", exchange " << i << " " << label << ", " << columns[c].label << ": "
+                              << failure;
         }
     }
     std::cout << table.str() << std::endl;
@@ -272,3 +276,4 @@ TEST(FaultSweep, ConfigurationWrite) {
 }
 
 }  // namespace
+}  // namespace torvik_test

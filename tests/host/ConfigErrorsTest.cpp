@@ -1,52 +1,46 @@
 // Bad requests, bad handles and a detector that stops answering: what the host gets back.
 #include <string>
 
-#include "config_Host.hpp"
+#include "support/ConfigHost.hpp"
 
-using namespace config_host;
-
+namespace torvik_test {
 namespace {
 
 struct BadRequest {
     const char* name;
     std::string text;
-    Record readError;
+    Record readError;  // the message is a prefix
     Record writeError;
 };
 
 const std::u16string readPrefix = u"Caught an exception while reading the configuration. ";
 const std::u16string writePrefix = u"Caught an exception while parsing the JSON configuration request. ";
+const std::u16string nullVersion = u"[json.exception.type_error.302] type must be string, but is null";
+const std::u16string numberVersion = u"[json.exception.type_error.302] type must be string, but is number";
+const std::u16string badPath = u"Invalid key in JSON for node path: channels.0.alarms.upper_a1.colour";
+const std::u16string badType = u"Invalid data type in JSON for node path: device.life_signal.use_led";
 
-std::vector<BadRequest> badRequests() {
-    const std::u16string path = u"Invalid key in JSON for node path: channels.0.alarms.upper_a1.colour";
-    const std::u16string type = u"Invalid data type in JSON for node path: device.life_signal.use_led";
-    return {
-        {"WrongVersion",
-         R"({"version":"1.0.5","device":null})",
-         {5, 18, u"Converting of the read response in the internal structure failed"},
-         {5, 18, u"Converting of the write request in the internal structure failed"}},
-        {"UnknownPath",
-         "{" + version + R"(,"channels":{"0":{"alarms":{"upper_a1":{"colour":"red"}}}}})",
-         {5, 1, path},
-         {5, 1, path}},
-        {"WrongType", "{" + version + R"(,"device":{"life_signal":{"use_led":"yes"}}})", {5, 1, type}, {5, 1, type}},
-        {"EmptyObject", "{}", {5, 18, u"JSON data can not be parsed"}, {5, 18, u"JSON data can not be parsed"}},
-        {"NotJson", "version 1.0.6", {5, 19, readPrefix}, {5, 18, writePrefix}},
-        {"NoVersion",
-         R"({"device":null})",
-         {5, 19, readPrefix + u"[json.exception.type_error.302] type must be string, but is null"},
-         {5, 18, writePrefix + u"[json.exception.type_error.302] type must be string, but is null"}},
-        {"NumberVersion",
-         R"({"version":106,"device":null})",
-         {5, 19, readPrefix + u"[json.exception.type_error.302] type must be string, but is number"},
-         {5, 18, writePrefix + u"[json.exception.type_error.302] type must be string, but is number"}},
-    };
-}
-
-}  // namespace
+const BadRequest badRequests[] = {
+    {"WrongVersion",
+     R"({"version":"1.0.5","device":null})",
+     {5, 18, u"Converting of the read response in the internal structure failed"},
+     {5, 18, u"Converting of the write request in the internal structure failed"}},
+    {"UnknownPath",
+     document(R"("channels":{"0":{"alarms":{"upper_a1":{"colour":"red"}}}})"),
+     {5, 1, badPath},
+     {5, 1, badPath}},
+    {"WrongType", document(R"("device":{"life_signal":{"use_led":"yes"}})"), {5, 1, badType}, {5, 1, badType}},
+    {"EmptyObject", "{}", {5, 18, u"JSON data can not be parsed"}, {5, 18, u"JSON data can not be parsed"}},
+    {"NotJson", "version 1.0.6", {5, 19, readPrefix}, {5, 18, writePrefix}},
+    {"NoVersion", R"({"device":null})", {5, 19, readPrefix + nullVersion}, {5, 18, writePrefix + nullVersion}},
+    {"NumberVersion",
+     R"({"version":106,"device":null})",
+     {5, 19, readPrefix + numberVersion},
+     {5, 18, writePrefix + numberVersion}},
+};
 
 TEST_F(ConfigHost, BadRequestsGetTheirMessages) {
-    for (const BadRequest& bad : badRequests()) {
+    for (const BadRequest& bad : badRequests) {
         SCOPED_TRACE(bad.name);
         for (const bool reading : {true, false}) {
             const Outcome outcome = reading ? read(bad.text) : write(bad.text);
@@ -69,35 +63,33 @@ TEST_F(ConfigHost, ErrorListCountsBeyondTheCapacityAndClearsOnSuccess) {
     InstrError* none = nullptr;
     EXPECT_EQ(api->configurationGetErrors(configuration, &none, 0), 1u);
     EXPECT_EQ(none, nullptr);
-    ASSERT_TRUE(read("{" + version + R"(,"device":{"switch_off":null}})").ok);
+    ASSERT_TRUE(read(document(R"("device":{"switch_off":null})")).ok);
     EXPECT_TRUE(errors().empty());
 }
 
-TEST_F(ConfigHost, InvalidHandlesAreReportedThroughErr) {
-    const std::string request = "{" + version + R"(,"device":null})";
+TEST_F(ConfigHost, InvalidHandlesAndClosedDevices) {
+    const std::string request = document(R"("device":null)");
     InstrByteArray* in = api->byteArrayAddRef(api->byteArrayCreateFromData(request.data(), request.size()));
     const Record nullPointer{0, 1, u"The API pointer is nullptr"};
     InstrError* err = nullptr;
     EXPECT_FALSE(api->configurationRead(configuration, in, 0, nullptr, &err));
-    EXPECT_EQ(take(err), nullPointer);
+    EXPECT_EQ(takeRecord(err), nullPointer);
     EXPECT_FALSE(api->configurationWrite(configuration, nullptr, &err));
-    EXPECT_EQ(take(err), nullPointer);
+    EXPECT_EQ(takeRecord(err), nullPointer);
     EXPECT_FALSE(api->configurationRead(nullptr, in, 0, in, &err));
-    EXPECT_EQ(take(err), nullPointer);
+    EXPECT_EQ(takeRecord(err), nullPointer);
     EXPECT_EQ(api->configurationGetErrors(nullptr, nullptr, 0), 0u);
     EXPECT_EQ(api->configurationCreate(nullptr), nullptr);
     api->byteArrayRelease(in);
     EXPECT_TRUE(sim.requests().empty());
-}
 
-TEST_F(ConfigHost, ClosedDeviceIsNotConnected) {
     api->deviceClose(device);
-    ASSERT_FALSE(read("{" + version + R"(,"device":null})").ok);
+    ASSERT_FALSE(read(request).ok);
     EXPECT_EQ(errors(), (std::vector<Record>{{5, 9, u"Device is not connected or serial port is not defined"}}));
 }
 
-// A write that stops: the cause first, then, when the device was switched off for the write, what
-// a technician has to do about it. The cause is logged once at ERROR.
+// A write that stops: the cause first, then, when the device was left connected or switched off,
+// what a technician has to do about it. The cause is logged once at ERROR.
 struct StoppedWrite {
     const char* name;
     torvik::sim::Faults faults;
@@ -108,15 +100,15 @@ struct StoppedWrite {
 
 class ConfigWriteStops : public ConfigHost, public testing::WithParamInterface<StoppedWrite> {
 protected:
-    ConfigWriteStops() : ConfigHost(host_test::shortReplies) {}
+    ConfigWriteStops() : ConfigHost(shortReplies) {}
 };
 
 TEST_P(ConfigWriteStops, CauseAndDeviceStateAreReported) {
     const StoppedWrite& c = GetParam();
-    sim.setLineOptions({.echo = true});  // the line on which the detector's standard error replies arrive whole
+    const std::string switchOff = document(R"("device":{"switch_off":"allowed"})");
+    sim.setLineOptions({.echo = true});  // the line on which standard error replies arrive whole
     sim.setFaults(c.faults);
-    const Outcome outcome = write("{" + version + R"(,"device":{"switch_off":"allowed"}})");
-    EXPECT_FALSE(outcome.ok);
+    EXPECT_FALSE(write(switchOff).ok);
     std::vector<Record> expected{c.cause};
     if (c.leftConnected)
         expected.push_back({5, 19,
@@ -129,21 +121,16 @@ TEST_P(ConfigWriteStops, CauseAndDeviceStateAreReported) {
     EXPECT_EQ(errors(), expected);
     EXPECT_EQ(log.lines(3),
               std::vector<std::u16string>{u"An error occurred while writing the database: " + c.cause.message});
-    const std::vector<std::string> codes = commands();
-    EXPECT_EQ(std::count(codes.begin(), codes.end(), "AM"), 0);
-    EXPECT_EQ(std::count(codes.begin(), codes.end(), "AO"), c.leftOff ? 1 : 0);
-    sim.withModel([&](torvik::sim::DetectorModel& model) {
-        EXPECT_EQ(model.state.current(), c.leftOff ? torvik::sim::kStateOff : torvik::sim::kStateOn);
-        EXPECT_EQ(model.database.u8(torvik::sim::db::kDeviceConfig + 38), 0x02);  // nothing written
-    });
-    // What the second record asks for: the device switched on, the document written again.
+    EXPECT_EQ(count("AM"), 0u);
+    EXPECT_EQ(count("AO"), c.leftOff ? 1u : 0u);
+    EXPECT_EQ(deviceState(), c.leftOff ? torvik::sim::kStateOff : torvik::sim::kStateOn);
+    EXPECT_EQ(database().u8(torvik::sim::db::kDeviceConfig + 38), 0x02);  // nothing written
+    // What the records ask for: the device switched on, the document written again.
     sim.setFaults({});
     sim.withModel([](torvik::sim::DetectorModel& model) { model.state.force(torvik::sim::kStateOn); });
-    EXPECT_TRUE(write("{" + version + R"(,"device":{"switch_off":"allowed"}})").ok);
-    sim.withModel([](torvik::sim::DetectorModel& model) {
-        EXPECT_EQ(model.state.current(), torvik::sim::kStateOn);
-        EXPECT_EQ(model.database.u8(torvik::sim::db::kDeviceConfig + 38), 0x00);
-    });
+    EXPECT_TRUE(write(switchOff).ok);
+    EXPECT_EQ(deviceState(), torvik::sim::kStateOn);
+    EXPECT_EQ(database().u8(torvik::sim::db::kDeviceConfig + 38), 0x00);
 }
 
 const Record blockNotWritten{4, 4, u"Writing {256} byte(s) to database failed at address 67108864"};
@@ -156,3 +143,6 @@ INSTANTIATE_TEST_SUITE_P(
                     StoppedWrite{"ConnectRefused", {.standardErrorFor = "AC"}, illegalCommand, true, false},
                     StoppedWrite{"StateUnreadable", {.standardErrorFor = "AI"}, illegalCommand, false, false}),
     [](const testing::TestParamInfo<StoppedWrite>& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace torvik_test

@@ -1,0 +1,146 @@
+// Writing the configuration through the C table into the simulated detector's database, and what a
+// write must never do: write back values it did not read, switch the device off for a value it
+// cannot store, or leave a broken checksum behind.
+#include <set>
+#include <string>
+
+#include "sim/FrameCodec.hpp"
+#include "support/ConfigHost.hpp"
+
+namespace torvik_test {
+namespace {
+
+using nlohmann::json;
+namespace db = torvik::sim::db;
+
+const std::string changes = document(R"(
+    "device": {"switch_off": "allowed", "bumptest_interval": {"duration": 45, "expiration_reaction": "error"},
+               "life_signal": {"use_horn": true}, "quick_menu": {"do_bumptest": false}},
+    "channels": {
+        "0": {"calibration_interval": {"duration": 90},
+              "alarms": {"upper_a1": {"level": 35, "is_latching": true, "direction": "falling"},
+                         "stel_a2": {"is_enabled": false}}},
+        "4": {"alarms": {"upper_a2": {"level": 10.0}}}})");
+
+// The command codes from the last hello on, with runs of state polls and reads shown once as
+// "AI+" and "AR+".
+std::vector<std::string> lastSequence(const std::vector<std::string>& codes) {
+    auto start = std::find(codes.rbegin(), codes.rend(), "H").base() - 1;
+    std::vector<std::string> sequence;
+    for (auto it = start; it != codes.end(); ++it) {
+        const bool repeatable = *it == "AI" || *it == "AR";
+        if (repeatable && !sequence.empty() && sequence.back() == *it + "+") continue;
+        sequence.push_back(repeatable && it + 1 != codes.end() && *(it + 1) == *it ? *it + "+" : *it);
+    }
+    return sequence;
+}
+
+TEST_F(ConfigHost, WriteChangesExactlyItsBytesAndReadsBack) {
+    torvik::sim::DatabaseImage expected = database();
+    const Outcome outcome = write(changes);
+    ASSERT_TRUE(outcome.ok) << firstError();
+    EXPECT_EQ(outcome.err.category, 99u);
+    EXPECT_TRUE(errors().empty());
+
+    // Bytes the document names, as the detector stores them (levels in ppm).
+    const uint32_t dev = db::kDeviceConfig, ec0 = db::ecChannelConfig(0), ir0 = db::irChannelConfig(0);
+    expected.setU8(dev + 38, 0x00);  // switch_off "allowed"
+    expected.setU16(dev + 26, 45);
+    expected.setU8(dev + 18, 0x20);     // reaction "error"
+    expected.setU8(dev + 45, 0x03);     // horn on, LED stays on
+    expected.setU16(dev + 60, 0x0001);  // bump test off in the quick menu
+    expected.setU16(ec0 + 44, 90);
+    expected.setFloat(ec0 + 20, 35.0f);
+    expected.setU8(ec0 + 36, 0xB4);        // latching on, falling
+    expected.setU8(ec0 + 37, 0x01);        // STEL off, TWA stays on
+    expected.setFloat(ir0 + 36, 4400.0f);  // 10 %{lel} of CH4
+    for (uint32_t address : {dev, ec0, ir0}) expected.seal(address);
+    const torvik::sim::DatabaseImage actual = database();
+    expectSameSections(actual, expected);
+    for (const torvik::sim::DatabaseSection& row : torvik::sim::kDatabaseSections)
+        EXPECT_TRUE(actual.isSealed(row.address)) << std::hex << row.address;
+
+    std::set<uint32_t> written;
+    for (const std::string& frame : sim.requests())
+        if (frame.starts_with("AW")) written.insert(static_cast<uint32_t>(std::stoul(frame.substr(2, 8), nullptr, 16)));
+    EXPECT_EQ(written, (std::set<uint32_t>{dev, ec0, ir0}));
+    // After the last hello: state check, switch-off and its polls, connect, the blocks,
+    // disconnect, switch-on and its polls.
+    EXPECT_EQ(lastSequence(commands()),
+              (std::vector<std::string>{"H", "AI", "AO", "AI+", "AC", "AW", "AW", "AW", "AD", "AM", "AI+"}));
+    EXPECT_EQ(deviceState(), torvik::sim::kStateOn);
+
+    const json readBack = readJson(changes);
+    EXPECT_EQ(readBack["device"], json::parse(changes)["device"]);
+    const json& zero = readBack["channels"]["0"];
+    EXPECT_EQ(zero["calibration_interval"]["duration"], 90);
+    EXPECT_EQ(zero["alarms"]["upper_a1"], json::parse(R"({"level":35.0,"is_latching":true,"direction":"falling"})"));
+    EXPECT_EQ(zero["alarms"]["stel_a2"]["is_enabled"], false);
+    EXPECT_EQ(readBack["channels"]["4"]["alarms"]["upper_a2"]["level"], 10.0);
+}
+
+TEST_F(ConfigHost, DeviceSwitchedOffBeforeStaysOff) {
+    sim.withModel([](torvik::sim::DetectorModel& model) { model.state.force(torvik::sim::kStateOff); });
+    ASSERT_TRUE(write(document(R"("device":{"quick_menu":{"show_messages":true}})")).ok) << firstError();
+    EXPECT_EQ(count("AM"), 0u);
+    EXPECT_EQ(count("AW"), 0u);  // a value without a place: nothing written
+    EXPECT_EQ(deviceState(), torvik::sim::kStateOff);
+    EXPECT_TRUE(logged(2, u"The feature 22 is not yet supported"));
+}
+
+TEST_F(ConfigHost, ShortMemoryRepliesAreRefusedBeforeAnythingIsWritten) {
+    // Every "AR" is answered with 4 data bytes, whatever length was asked for.
+    const std::string payload = torvik::sim::toHex(db::kDeviceConfig, 4) + torvik::sim::toHex(4, 2) + "00000000";
+    sim.setFaults({.rawReplyFor = "AR", .rawReply = torvik::sim::encodeFrame("ar", payload)});
+    const torvik::sim::DatabaseImage before = database();
+    const std::vector<Record> shortReply{{5, 1, u"Response data size is invalid"}};
+    EXPECT_FALSE(read(document(R"("device":null)")).ok);
+    EXPECT_EQ(errors(), shortReply);
+    EXPECT_FALSE(write(document(R"("device":{"switch_off":"allowed"})")).ok);
+    EXPECT_EQ(errors(), shortReply);
+    EXPECT_EQ(count("AO"), 0u);
+    EXPECT_EQ(count("AW"), 0u);
+    expectSameSections(database(), before);
+}
+
+struct Unwritable {
+    std::string channels;  // the "channels" member of the write
+    std::u16string path;
+    bool refusedBeforeAnyExchange;  // false: only the channel's unit shows that the value cannot be stored
+};
+
+TEST_F(ConfigHost, ValuesTheDatabaseCannotHoldNeverSwitchTheDeviceOff) {
+    const Unwritable unwritable[] = {
+        {R"({"0":{"alarms":{"upper_a1":{"level":1e39}}}})", u"channels.0.alarms.upper_a1.level", true},
+        {R"({"0":{"alarms":{"lower_a1":{"level":-1e39}}}})", u"channels.0.alarms.lower_a1.level", true},
+        // 3e38 %{lel} of methane (LEL 44000 ppm) is 1.3e41 ppm, beyond a 32-bit float.
+        {R"({"4":{"alarms":{"upper_a2":{"level":3e38}}}})", u"channels.4.alarms.upper_a2.level", false},
+    };
+    for (const Unwritable& value : unwritable) {
+        SCOPED_TRACE(narrow(value.path));
+        const size_t sent = sim.requests().size();
+        EXPECT_FALSE(write(document(R"("channels":)" + value.channels)).ok);
+        EXPECT_EQ(errors(), (std::vector<Record>{{5, 1, u"Invalid data type in JSON for node path: " + value.path}}));
+        if (value.refusedBeforeAnyExchange) {
+            EXPECT_EQ(sim.requests().size(), sent);
+        }
+    }
+    EXPECT_EQ(count("AO"), 0u);
+    EXPECT_EQ(deviceState(), torvik::sim::kStateOn);
+}
+
+// A section is written whole, so every section a write names is sealed anew, also when the write
+// only names values it cannot change there.
+TEST_F(ConfigHost, WriteResealsTheSectionsOfReadOnlyValues) {
+    const uint32_t ec0 = db::ecChannelConfig(0);
+    sim.withModel([&](torvik::sim::DetectorModel& model) { model.database.setU8(ec0 + 200, 0x5A); });
+    torvik::sim::DatabaseImage expected = database();
+    ASSERT_FALSE(expected.isSealed(ec0));
+    expected.seal(ec0);
+    ASSERT_TRUE(write(document(R"("channels":{"0":{"measure_gas":{"name":"XY"}}})")).ok) << firstError();
+    EXPECT_TRUE(logged(2, u"The feature 40 is not yet supported"));
+    expectSameSections(database(), expected);
+}
+
+}  // namespace
+}  // namespace torvik_test

@@ -1,0 +1,300 @@
+// Reading the GDC datalog of the simulated detector into an archive through the C table.
+#include <cctype>
+#include <fstream>
+#include <functional>
+#include <optional>
+
+#include "support/DatalogHost.hpp"
+
+namespace torvik_test {
+namespace {
+
+using nlohmann::json;
+using torvik::sim::DatalogEncoding;
+
+const char* const entryNames[] = {"measurement.ddl", "event.ddl", "control.ddl", "session.ddl", "debug.ddl"};
+const char* const dataTypes[] = {"measurementData", "eventData", "controlData", "sessionData", "debugData"};
+
+// "2024-05-01T10:00:00" followed by the zone suffix (std::regex trips GCC 12's sanitizer build).
+bool isIsoTimeWithSuffix(const std::string& text, const std::string& suffix) {
+    const std::string shape = "dddd-dd-ddTdd:dd:dd";
+    if (text.size() != shape.size() + suffix.size() || !text.ends_with(suffix)) return false;
+    for (size_t i = 0; i < shape.size(); ++i)
+        if (shape[i] == 'd' ? !std::isdigit(static_cast<unsigned char>(text[i])) : text[i] != shape[i]) return false;
+    return true;
+}
+
+struct SelectionCase {
+    const char* name;
+    std::vector<uint32_t> options;
+    std::vector<int> sections;        // stored, in order
+    std::vector<bool> fromBeginning;  // per stored section
+    std::vector<std::string> moves;   // read-pointer requests, in order
+    DatalogEncoding encoding = DatalogEncoding::Auto;
+};
+void PrintTo(const SelectionCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class DatalogSelection : public DatalogHost, public testing::WithParamInterface<SelectionCase> {};
+
+TEST_P(DatalogSelection, ArchiveHoldsTheSectionsAndTheMetadata) {
+    const SelectionCase& c = GetParam();
+    EnvironmentGuard zone("TZ", "Europe/Berlin");
+    EnvironmentGuard offset("PELLO_TZ_OFFSET_SEC", "-3600");
+    std::vector<std::string> expectedData;
+    json loggerData = json::array();
+    sim.withModel([&](torvik::sim::DetectorModel& model) {
+        model.datalogOptions.encoding = c.encoding;
+        for (size_t i = 0; i < c.sections.size(); ++i) {
+            const int s = c.sections[i];
+            const auto& pages = model.datalog.pages(s);
+            const uint32_t first = c.fromBeginning[i] ? 0 : model.datalog.readPointer(s);
+            expectedData.emplace_back();
+            for (size_t p = first; p < pages.size(); ++p) expectedData.back().append(pages[p].begin(), pages[p].end());
+            loggerData.push_back(
+                {{"loggerDataType", dataTypes[s]},
+                 {"loggerDataName", entryNames[s]},
+                 {"loggerDataFirstPageOffset", model.datalog.read(s, c.fromBeginning[i], 0, 1).firstPage}});
+        }
+    });
+    const std::vector<uint32_t> pointersBefore = readPointers();
+    for (uint32_t option : c.options) api->gdcDatalogReaderSetSectionSelected(reader, option, 1);
+
+    const std::vector<double> progress = runToEnd();
+    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+    EXPECT_GE(progress.front(), 0.0);
+    EXPECT_EQ(progress.back(), 1.0);
+    EXPECT_TRUE(succeeded()) << firstError();
+
+    const auto archive = readZip(path);
+    ASSERT_TRUE(archive.intact);
+    std::vector<std::string> names;
+    for (int s : c.sections) names.push_back(entryNames[s]);
+    names.push_back("gdcdatalogger.json");
+    ASSERT_EQ(archive.names(), names);
+    for (size_t i = 0; i < archive.entries.size(); ++i) EXPECT_EQ(archive.entries[i].method, 0u) << names[i];
+    for (size_t i = 0; i < c.sections.size(); ++i) EXPECT_EQ(archive.entries[i].data, expectedData[i]) << names[i];
+
+    const json document = json::parse(archive.entries.back().data);
+    EXPECT_EQ(document["content"],
+              (json{{"loggerInfo", {{"pageSize", 256}, {"version", 3}, {"measurementVariant", "long"}}},
+                    {"loggerData", loggerData}}));
+    // The device clock 2026-03-14 09:26:53 is Berlin winter time, 08:26:53 UTC, shown at the
+    // overriding offset without adding it.
+    EXPECT_EQ(document["device"], (json{{"deviceId", "83211"},
+                                        {"devicePartnumber", "8327640"},
+                                        {"deviceSerialnumber", "2461-0137"},
+                                        {"deviceDateISO8601", "2026-03-14T08:26:53-0100"},
+                                        {"deviceFirmwareVersion", "1.5"}}));
+    const json& file = document["file"];
+    EXPECT_EQ(file["fileType"], "gdcdatalogger");
+    EXPECT_EQ(file["fileVersion"], "1.5.0");
+    EXPECT_EQ(file["fileCreatingSoftware"], "Torvik Device Library");
+    EXPECT_EQ(file["fileCreatingSoftwareVersion"], "02.09.00");
+    EXPECT_TRUE(isIsoTimeWithSuffix(file["fileCreationDateISO8601"].get<std::string>(), "-0100"));
+    EXPECT_EQ(file["fileCreationTimezone"], "Europe/Berlin");
+    EXPECT_TRUE(file["fileCreationDST"] == "true" || file["fileCreationDST"] == "false");
+    EXPECT_EQ(document["gateway"], (json{{"name", "Unknown"}, {"version", "Unknown"}}));
+
+    // Read pointers move only for new-data sections, in order, once every section was read.
+    const std::vector<std::string> codes = commands();
+    std::vector<std::string> moves;
+    std::copy_if(codes.begin(), codes.end(), std::back_inserter(moves),
+                 [](auto& code) { return code.starts_with("DP"); });
+    EXPECT_EQ(moves, c.moves);
+    const auto lastRead =
+        std::find_if(codes.rbegin(), codes.rend(), [](auto& code) { return code == "DM" || code == "DN"; });
+    const auto firstMove = std::find_if(codes.begin(), codes.end(), [](auto& code) { return code.starts_with("DP"); });
+    EXPECT_LE(codes.rend() - lastRead, firstMove - codes.begin());
+    const std::vector<uint32_t> pointersAfter = readPointers();
+    for (int s = 0; s < 6; ++s) {
+        const bool moved = std::count(c.moves.begin(), c.moves.end(), "DP" + std::to_string(s)) == 1;
+        EXPECT_EQ(pointersAfter[s], moved ? pageCount(s) : pointersBefore[s]) << "section " << s;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Selections, DatalogSelection,
+    testing::Values(SelectionCase{"NewData", {}, {0, 1, 3, 4}, {false, false, true, false}, {"DP0", "DP1", "DP4"}},
+                    SelectionCase{"Everything", {3}, {0, 1, 3, 4}, {true, true, true, true}, {}},
+                    SelectionCase{"SessionOnly", {0, 1, 2, 7}, {3}, {true}, {}},  // 7 means nothing
+                    // Replies of four pages substituted are over 1024 characters long.
+                    SelectionCase{"NewDataSubstituted",
+                                  {},
+                                  {0, 1, 3, 4},
+                                  {false, false, true, false},
+                                  {"DP0", "DP1", "DP4"},
+                                  DatalogEncoding::Substitution}),
+    [](const testing::TestParamInfo<SelectionCase>& info) { return info.param.name; });
+
+// Texts outside the Basic Multilingual Plane (surrogate pairs) in the gateway texts and in the
+// path reach the archive as UTF-8.
+TEST_F(DatalogHost, TextsOutsideTheBasicPlaneReachTheArchive) {
+    api->gdcDatalogReaderSetTexts(reader, hostText(u"Fleet Station"), nullptr);  // ignored: one text missing
+    api->gdcDatalogReaderSetTexts(reader, hostText(u"Gateway \u00C5 \U0001F69B"), hostText(u"7.1"));
+    const std::string stem = path.substr(0, path.size() - 4);  // ASCII, without ".zip"
+    path = stem + "-\xF0\x9F\x9A\x9B.zip";
+    api->gdcDatalogReaderSetOutputPath(reader, hostText(wide(stem) + u"-\U0001F69B.zip"));
+    select({0, 1, 2});
+    runToEnd();
+    EXPECT_TRUE(succeeded()) << firstError();
+    EXPECT_EQ(metadata()["gateway"], (json{{"name", "Gateway \xC3\x85 \xF0\x9F\x9A\x9B"}, {"version", "7.1"}}));
+}
+
+struct ZoneCase {
+    const char* name;
+    const char* tz;
+    std::optional<std::string> offset;  // PELLO_TZ_OFFSET_SEC
+    const char* deviceDate;
+    const char* winterSuffix;  // of the creation date, when the zone keeps standard time
+    const char* summerSuffix;  // when it keeps daylight-saving time
+};
+void PrintTo(const ZoneCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class DatalogZone : public DatalogHost, public testing::WithParamInterface<ZoneCase> {};
+
+// The time steps never fail a read: a zone the database does not know is named by TZ and its
+// times come from the C library.
+TEST_P(DatalogZone, NamesTheZoneAndDatesTheArchive) {
+    const ZoneCase& c = GetParam();
+    EnvironmentGuard zone("TZ", c.tz);
+    EnvironmentGuard offset("PELLO_TZ_OFFSET_SEC", c.offset);
+    select({0, 1, 2});
+    runToEnd();
+    EXPECT_TRUE(succeeded()) << firstError();
+    const json document = metadata();
+    const json& file = document["file"];
+    EXPECT_EQ(file["fileCreationTimezone"], c.tz);
+    EXPECT_EQ(document["device"]["deviceDateISO8601"], c.deviceDate);
+    const bool summer = file["fileCreationDST"] == "true";
+    EXPECT_TRUE(isIsoTimeWithSuffix(file["fileCreationDateISO8601"].get<std::string>(),
+                                    summer ? c.summerSuffix : c.winterSuffix))
+        << file["fileCreationDateISO8601"] << " " << file["fileCreationDST"];
+}
+
+INSTANTIATE_TEST_SUITE_P(Zones, DatalogZone,
+                         testing::Values(ZoneCase{"PosixRule", "CET-1CEST,M3.5.0,M10.5.0/3", std::nullopt,
+                                                  "2026-03-14T09:26:53+0100", "+0100", "+0200"},
+                                         ZoneCase{"SignedOffset", "Europe/Berlin", " +5400", "2026-03-14T08:26:53+0130",
+                                                  "+0130", "+0130"}),
+                         [](const testing::TestParamInfo<ZoneCase>& info) { return info.param.name; });
+
+TEST_F(DatalogHost, AbortDuringASectionLeavesNothing) {
+    sim.setLineOptions({.replyDelayMs = 60});
+    const std::vector<uint32_t> pointersBefore = readPointers();
+    ASSERT_EQ(start().category, 99u);
+    for (double progress = 0; progress <= 0.1 && !api->gdcDatalogReaderIsFinished(reader);) {
+        api->gdcDatalogReaderGetProgress(reader, &progress);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    InstrError* err = nullptr;
+    EXPECT_TRUE(api->gdcDatalogReaderAbort(reader, &err));
+    EXPECT_TRUE(api->gdcDatalogReaderWait(reader, -1));
+    EXPECT_EQ(errors(), (std::vector<Record>{{3, 8, u"Aborted by user"}}));
+    EXPECT_FALSE(succeeded());
+    EXPECT_TRUE(logged(3, u"Aborted by user"));
+    expectNothingLeft(pointersBefore);
+}
+
+TEST_F(DatalogHost, ExistingOutputFileIsRefusedAndKeptAsItWas) {
+    { std::ofstream(path) << "keep me"; }
+    EXPECT_EQ(start(), (Record{3, 1, u"Output file exists"}));
+    EXPECT_FALSE(api->gdcDatalogReaderIsFinished(reader));
+    EXPECT_FALSE(api->gdcDatalogReaderWait(reader, 1000));  // never started: returns at once
+    std::ifstream in(path);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "keep me");
+    EXPECT_TRUE(sim.requests().empty());
+    std::filesystem::remove(path);  // once the cause is gone the same reader starts
+    select({0, 1, 2});
+    runToEnd();
+    EXPECT_TRUE(succeeded());
+}
+
+TEST_F(DatalogHost, StartNeedsAPathAndAnOpenDevice) {
+    api->gdcDatalogReaderSetOutputPath(reader, hostText(u""));
+    EXPECT_EQ(start(), (Record{3, 1, u"Device or the output file path is not defined"}));
+    api->gdcDatalogReaderSetOutputPath(reader, hostText(wide(path)));
+    api->deviceClose(device);
+    EXPECT_EQ(start(), (Record{3, 9, u"Device is not connected or serial port is not defined"}));
+    api->gdcDatalogReaderSetDevice(reader, nullptr);  // an invalid device leaves the reader without one
+    EXPECT_EQ(start(), (Record{3, 1, u"Device or the output file path is not defined"}));
+    EXPECT_TRUE(logged(3, u"Device or the output file path is not defined"));
+}
+
+// Failures that end the run before any read pointer moves: nothing is left behind.
+struct EarlyFailure {
+    const char* name;
+    std::function<void(torvik::sim::Simulator&)> arrange;
+    Record error;  // the message is a prefix
+};
+void PrintTo(const EarlyFailure& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class DatalogEarlyFailure : public DatalogHost, public testing::WithParamInterface<EarlyFailure> {
+protected:
+    DatalogEarlyFailure() : DatalogHost(shortReplies) {}
+};
+
+TEST_P(DatalogEarlyFailure, LeavesNoArchiveAndNoPointerMoved) {
+    GetParam().arrange(sim);
+    const std::vector<uint32_t> pointersBefore = readPointers();
+    runToEnd();
+    InstrError* list[2] = {nullptr, nullptr};  // the list is copied up to the capacity
+    EXPECT_EQ(api->gdcDatalogReaderGetErrors(reader, list, 0), 1u);
+    EXPECT_EQ(list[0], nullptr);
+    EXPECT_EQ(api->gdcDatalogReaderGetErrors(reader, list, 2), 1u);
+    EXPECT_EQ(list[1], nullptr);
+    takeRecord(list[0]);
+    const std::vector<Record> failures = errors();
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0].category, GetParam().error.category);
+    EXPECT_EQ(failures[0].code, GetParam().error.code);
+    EXPECT_TRUE(failures[0].message.starts_with(GetParam().error.message)) << narrow(failures[0].message);
+    expectNothingLeft(pointersBefore);
+}
+
+const std::u16string readFailed = u"Caught an exception while reading the GDC datalog. ";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DatalogEarlyFailure,
+    testing::Values(
+        // Maintenance, hello, footprint, memory configuration and the first page reply are answered.
+        EarlyFailure{"DeviceFallsSilent",
+                     [](auto& sim) { sim.setFaults({.silentAfter = 5}); },
+                     {3, 19, readFailed + u"Unknown exception"}},
+        // A device text the metadata document cannot hold is found before any pointer moves.
+        EarlyFailure{"DeviceTextNotUtf8",
+                     [](auto& sim) { sim.withModel([](auto& model) { model.identity.partNumber[5] = '\xFF'; }); },
+                     {3, 19, readFailed + u"[json.exception"}},
+        EarlyFailure{"OldMemoryLayout",
+                     [](auto& sim) { sim.withModel([](auto& model) { model.datalogOptions.controlVersion = 2; }); },
+                     {0, 5, u"Unexpected memory config control version"}}),
+    [](const testing::TestParamInfo<EarlyFailure>& info) { return std::string(info.param.name); });
+
+// The device moves the measurement read pointer but every reply to it is garbled: its new data is
+// then only in the archive, which stays complete under its name.
+TEST_F(DatalogHost, LostMoveReplyKeepsTheCompleteArchive) {
+    sim.setFaults({.corruptChecksumFor = "DP"});
+    const std::vector<uint32_t> pointersBefore = readPointers();
+    const std::string newMeasurements = sectionBytes(0, pointersBefore[0]);
+    runToEnd();
+    const std::u16string kept = u"The archive was kept: the device may already have marked its new data as read.";
+    EXPECT_EQ(errors(), (std::vector<Record>{{3, 19, readFailed + u"Unknown exception"}, {3, 19, kept}}));
+    EXPECT_FALSE(succeeded());
+    EXPECT_TRUE(logged(3, kept));
+    const auto archive = readZip(path);
+    EXPECT_TRUE(archive.intact);
+    EXPECT_EQ(archive.names(), (std::vector<std::string>{"measurement.ddl", "event.ddl", "session.ddl", "debug.ddl",
+                                                         "gdcdatalogger.json"}));
+    EXPECT_EQ(archive.entries[0].data, newMeasurements);
+    const std::vector<uint32_t> pointersAfter = readPointers();
+    EXPECT_EQ(pointersAfter[0], pageCount(0));       // gone from the device as new data
+    EXPECT_EQ(pointersAfter[1], pointersBefore[1]);  // the run stopped at the first failed move
+}
+
+}  // namespace
+}  // namespace torvik_test

@@ -1,0 +1,128 @@
+// What a host sees through the C table: error records and wide texts, and a fixture holding a
+// context with a device open on the simulated detector.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sim/Simulator.hpp"
+#include "support/EnvironmentGuard.hpp"
+#include "support/LogCollector.hpp"
+#include "torvik/instrument_api.h"
+
+namespace torvik_test {
+
+inline const InstrumentAPI& api() {
+    return *GetInstrumentAPI();
+}
+
+// No pauses on the line and fast state polls (the build's test setting). Reply time-outs stay the
+// protocol's, so a reply that comes late on a loaded machine is no retry.
+inline const std::string fastLine = TORVIK_TEST_FAST_LINE;
+// For a device that stops answering: short reply time-outs and two attempts.
+inline const std::string shortReplies = fastLine + ",reply_timeout_ms=30,attempts=2";
+
+inline std::u16string textOf(const InstrWChar* text) {
+    return text != nullptr ? std::u16string(reinterpret_cast<const char16_t*>(text)) : std::u16string();
+}
+inline const InstrWChar* hostText(const char16_t* text) {
+    return reinterpret_cast<const InstrWChar*>(text);
+}
+inline const InstrWChar* hostText(const std::u16string& text) {
+    return hostText(text.c_str());
+}
+inline std::string narrow(const std::u16string& text) {
+    return std::string(text.begin(), text.end());
+}
+inline std::u16string wide(const std::string& text) {
+    return std::u16string(text.begin(), text.end());
+}
+
+struct Record {
+    uint32_t category;
+    uint32_t code;
+    std::u16string message;
+    bool operator==(const Record&) const = default;
+};
+inline void PrintTo(const Record& r, std::ostream* out) {
+    *out << r.category << "/" << r.code << " \"" << narrow(r.message) << "\"";
+}
+
+// The record in err (category 99 when there is none); frees it.
+inline Record takeRecord(InstrError*& err) {
+    Record record{99, 0, {}};
+    if (err != nullptr) record = {err->category, err->code, textOf(err->message)};
+    api().errorFree(&err);
+    return record;
+}
+
+// The records of an error-list slot, each taken and freed.
+template <class Handle>
+std::vector<Record> errorList(uint32_t (*getErrors)(Handle*, InstrError**, uint32_t), Handle* handle) {
+    const uint32_t count = getErrors(handle, nullptr, 0);
+    std::vector<InstrError*> list(count, nullptr);
+    EXPECT_EQ(getErrors(handle, list.data(), count), count);
+    std::vector<Record> records;
+    for (InstrError* e : list) records.push_back(takeRecord(e));
+    return records;
+}
+
+// A host reference on a new context whose exchanges are timed by `policy`, given up at the end.
+struct ContextRef {
+    explicit ContextRef(const std::string& policy = fastLine) {
+        EnvironmentGuard setting("TORVIK_EXCHANGE_POLICY", policy);
+        handle = api().contextAddRef(api().contextCreate());
+    }
+    ~ContextRef() { api().contextRelease(handle); }
+    ContextRef(const ContextRef&) = delete;
+    ContextRef& operator=(const ContextRef&) = delete;
+    InstrContext* handle;
+};
+
+// A host with a context that logs into `log` and a device open on the simulator's port.
+class SimulatedHost : public testing::Test {
+protected:
+    // An empty policy takes TORVIK_EXCHANGE_POLICY as it is set.
+    explicit SimulatedHost(const std::string& policy) {
+        std::optional<EnvironmentGuard> setting;
+        if (!policy.empty()) setting.emplace("TORVIK_EXCHANGE_POLICY", policy);
+        context = api->contextAddRef(api->contextCreate());
+        api->contextSetLogCallback(context, &LogCollector::callback, &log);
+        device = api->deviceAddRef(api->deviceCreate(context));
+        InstrError* err = nullptr;
+        EXPECT_TRUE(api->deviceOpen(device, sim.portPath().c_str(), &err));
+        api->errorFree(&err);
+    }
+    ~SimulatedHost() override {
+        if (device != nullptr) api->deviceRelease(device);
+        if (context != nullptr) api->contextRelease(context);
+    }
+
+    // The command codes the simulator received, in order ("H", "AR", ...; "DP0" with its section).
+    std::vector<std::string> commands() const {
+        std::vector<std::string> codes;
+        for (const std::string& frame : sim.requests()) {
+            std::string code = torvik::sim::DetectorModel::commandCode(frame);
+            codes.push_back(code == "DP" ? code + frame.substr(2, 1) : code);
+        }
+        return codes;
+    }
+    size_t count(const std::string& code) const {
+        const std::vector<std::string> codes = commands();
+        return static_cast<size_t>(std::count(codes.begin(), codes.end(), code));
+    }
+    bool logged(int32_t level, const std::u16string& text) const { return log.contains(level, text); }
+
+    torvik::sim::Simulator sim;
+    const InstrumentAPI* api = GetInstrumentAPI();
+    LogCollector log;
+    InstrContext* context = nullptr;
+    InstrDevice* device = nullptr;
+};
+
+}  // namespace torvik_test
