@@ -10,7 +10,7 @@ if(TARGET torvik-cli AND TARGET host_example)
       set_tests_properties(tool_${group} PROPERTIES TIMEOUT 120
                            ENVIRONMENT "TORVIK_EXCHANGE_POLICY=${TORVIK_TEST_FAST_LINE}")
     endforeach()
-    # The one case with the library's real time-outs (about 15 s): `ctest -L slow` runs it alone.
+    # The one case with the library's real timing (a few seconds): `ctest -L slow` runs it alone.
     set_tests_properties(tool_DefaultTiming PROPERTIES LABELS slow)
   endif()
 endif()
