@@ -92,134 +92,49 @@ static void checkVersionResource(HMODULE module, const InstrumentAPI* api) {
     free(info);
 }
 
+/* A record round trip: wide texts are UTF-16 wchar_t on Windows, owned by the library. */
 static void checkErrors(const InstrumentAPI* api) {
-    InstrError* e = api->errorCreate(1, 5, L"M\u00fcller");
-    InstrError* out = NULL;
-    check(e != NULL && e->category == 1 && e->code == 5 && sameText(e->message, L"M\u00fcller"),
-          "errorCreate keeps category, code and a non-ASCII message", "record differs");
+    InstrError* e = NULL;
+    api->errorSet(&e, 1, 5, L"M\u00fcller");
     api->errorPrependText(&e, L"Port: ");
-    check(e != NULL && sameText(e->message, L"Port: M\u00fcller"), "errorPrependText", "message differs");
-    api->errorDelete(e);
-
-    api->errorSet(&out, 2, 6, L"Connection failed");
-    check(out != NULL && out->category == 2 && out->code == 6 && sameText(out->message, L"Connection failed"),
-          "errorSet fills an empty out parameter", "record differs");
-    api->errorFree(&out);
-    check(out == NULL, "errorFree clears the pointer", "pointer still set");
-    api->errorDelete(NULL);
-    api->errorFree(NULL);
-    check(1, "errorDelete and errorFree accept null", "");
+    check(e != NULL && e->category == 1 && e->code == 5 && sameText(e->message, L"Port: M\u00fcller"),
+          "errorSet and errorPrependText keep a non-ASCII message", "record differs");
+    api->errorFree(&e);
+    check(e == NULL, "errorFree clears the pointer", "pointer still set");
 }
 
-static void checkContext(const InstrumentAPI* api) {
-    InstrContext* context = api->contextCreate();
-    InstrError* err = NULL;
-    wchar_t comma = L',';
-    int32_t ok;
-    check(context != NULL && api->contextAddRef(context) == context, "contextCreate and contextAddRef", "failed");
-    ok = api->contextSetAttribute(context, 0, &comma, 2, &err);
-    check(ok == 0 && err == NULL, "contextSetAttribute: decimal separator", "error record set");
-    api->errorFree(&err);
-    api->contextSetAttribute(context, 0, &comma, 4, &err);
-    check(err != NULL && err->category == 0 && err->code == 1 &&
-              sameText(err->message, L"Wrong decimal separator in the container"),
-          "contextSetAttribute: wrong size gives an error record", "no or wrong record");
-    api->errorFree(&err);
-    check(api->contextRelease(context) == 0, "contextRelease of the last reference returns 0", "not 0");
-    check(api->contextRelease(NULL) == 0 && api->contextAddRef(NULL) == NULL, "null context handles are harmless",
-          "not harmless");
-}
-
-static void checkByteArrays(const InstrumentAPI* api) {
-    InstrByteArray* array = api->byteArrayCreateFromData("bcd", 3);
-    api->byteArrayAddRef(array);
-    api->byteArrayAppend(array, "ef", 2);
-    api->byteArrayPrepend(array, "a", 1);
-    check(api->byteArraySize(array) == 6 && memcmp(api->byteArrayConstData(array), "abcdef", 6) == 0,
-          "byte array: create, append, prepend", "size %u", api->byteArraySize(array));
-    api->byteArrayResize(array, 2);
-    check(api->byteArraySize(array) == 2 && memcmp(api->byteArrayData(array), "ab", 2) == 0, "byte array: resize",
-          "size %u", api->byteArraySize(array));
-    check(api->byteArrayRelease(array) == 0, "byte array: release", "not 0");
-}
-
+/* Not-supported slots return a new record of their family instead of raising. */
 static void checkNotSupported(const InstrumentAPI* api) {
     InstrError* general = api->reserved32();
     InstrError* device = api->reserved108();
-    check(general != NULL && general->category == 0 && general->code == 17 &&
-              (general->message == NULL || general->message[0] == 0),
-          "not-supported slot 32 returns a new category-0 code-17 record", "record differs");
-    check(device != NULL && device->category == 2 && device->code == 17, "not-supported slot 108: category 2",
-          "record differs");
-    check(general != device, "each call returns a new record", "same record");
+    check(general != NULL && general->category == 0 && general->code == 17 && device != NULL &&
+              device->category == 2 && device->code == 17 && general != device,
+          "not-supported slots 32 and 108 return new code-17 records of categories 0 and 2", "records differ");
     api->errorDelete(general);
     api->errorDelete(device);
 }
 
 typedef void(__cdecl* SetFactoryFn)(InstrContext*, void*);
 
-static void checkFactoryHook(HMODULE module, const InstrumentAPI* api) {
+static void checkFactoryHook(HMODULE module) {
     SetFactoryFn setFactory = (SetFactoryFn)(void (*)(void))GetProcAddress(
         module, "_ZN12devlib_instr23SetUARTInterfaceFactoryEP12InstrContextPNS_28AbstractUartInterfaceFactoryE");
-    InstrContext* context = api->contextCreate();
     check(setFactory != NULL, "SetUARTInterfaceFactory is exported", "not found");
-    if (setFactory == NULL) return;
-    api->contextAddRef(context);
-    setFactory(context, NULL); /* null restores the default factory */
-    setFactory(NULL, NULL);    /* an invalid context is ignored */
-    api->contextRelease(context);
-    check(1, "SetUARTInterfaceFactory with null arguments", "");
+    if (setFactory != NULL) setFactory(NULL, NULL); /* an invalid context is ignored */
 }
 
-/* A plain Win32 round trip through the port, no library involved: Hello, expect a reply "ac...". */
-static void checkRawSerial(const char* port) {
-    char path[64];
-    char reply[64] = {0};
-    DWORD written = 0, got = 0, total = 0;
-    DCB state = {0};
-    COMMTIMEOUTS timeouts = {0};
-    HANDLE handle;
-    snprintf(path, sizeof path, "\\\\.\\%s", port);
-    handle = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
-    check(handle != INVALID_HANDLE_VALUE, "raw serial: CreateFileA", "error %lu", (unsigned long)GetLastError());
-    if (handle == INVALID_HANDLE_VALUE) return;
-    state.DCBlength = sizeof state;
-    GetCommState(handle, &state);
-    state.BaudRate = 115200; /* the detector answers only at its exchange rate */
-    state.ByteSize = 8;
-    state.Parity = NOPARITY;
-    state.StopBits = ONESTOPBIT;
-    timeouts.ReadIntervalTimeout = 500;
-    timeouts.ReadTotalTimeoutConstant = 500;
-    check(SetCommState(handle, &state) && SetCommTimeouts(handle, &timeouts), "raw serial: SetCommState", "error %lu",
-          (unsigned long)GetLastError());
-    check(WriteFile(handle, "AC7B\r", 5, &written, NULL) && written == 5, "raw serial: WriteFile", "wrote %lu",
-          (unsigned long)written);
-    while (total < sizeof reply - 1 && ReadFile(handle, reply + total, 1, &got, NULL) && got == 1) {
-        if (reply[total++] == '\r') break;
-    }
-    check(total >= 2 && reply[0] == 'a' && reply[1] == 'c', "raw serial: reply starts with \"ac\"", "got \"%s\"",
-          reply);
-    CloseHandle(handle);
-}
-
-/* The library's own serial link: open and close through the device slots. */
+/* The library's serial link: a \\.\ device path opens, a missing port is code 6. */
 static void checkDevicePort(const InstrumentAPI* api, InstrDevice* device, const char* port) {
     InstrError* err = NULL;
     char prefixed[64];
-    int opened = api->deviceOpen(device, port, &err);
-    check(opened && err == NULL && api->deviceIsOpen(device), "deviceOpen on the simulator's port", "error %u/%u",
-          err ? err->category : 0, err ? err->code : 0);
+    int opened;
+    snprintf(prefixed, sizeof prefixed, "\\\\.\\%s", port);
+    opened = api->deviceOpen(device, prefixed, &err);
+    check(opened && err == NULL && api->deviceIsOpen(device), "deviceOpen with a \\\\.\\ device path",
+          "error %u/%u", err ? err->category : 0, err ? err->code : 0);
     api->errorFree(&err);
     api->deviceClose(device);
     check(!api->deviceIsOpen(device), "deviceClose", "still open");
-
-    snprintf(prefixed, sizeof prefixed, "\\\\.\\%s", port);
-    opened = api->deviceOpen(device, prefixed, &err);
-    check(opened && api->deviceIsOpen(device), "deviceOpen with a \\\\.\\ device path", "not opened");
-    api->errorFree(&err);
-    api->deviceClose(device);
-
     opened = api->deviceOpen(device, "COM97", &err);
     check(!opened && err != NULL && err->category == 0 && err->code == 6,
           "deviceOpen on a missing port gives category 0, code 6", "opened %d, record %u/%u", opened,
@@ -233,26 +148,6 @@ static int contains(const uint8_t* data, uint32_t size, const char* text) {
     for (i = 0; i + length <= size; ++i)
         if (memcmp(data + i, text, length) == 0) return 1;
     return 0;
-}
-
-static void checkConfigurationRead(const InstrumentAPI* api, InstrDevice* device) {
-    static const char request[] = "{\"version\":\"1.0.6\",\"device\":{\"bumptest_interval\":{\"duration\":0}}}";
-    InstrConfiguration* configuration = api->configurationCreate(device);
-    InstrByteArray* requestBytes = api->byteArrayCreateFromData(request, (uint32_t)strlen(request));
-    InstrByteArray* result = api->byteArrayCreate(0);
-    InstrError* err = NULL;
-    int ok;
-    api->configurationAddRef(configuration);
-    api->byteArrayAddRef(requestBytes);
-    api->byteArrayAddRef(result);
-    ok = api->configurationRead(configuration, requestBytes, 0, result, &err);
-    check(ok && contains(api->byteArrayConstData(result), api->byteArraySize(result), "\"bumptest_interval\"") &&
-              contains(api->byteArrayConstData(result), api->byteArraySize(result), "\"1.0.6\""),
-          "configurationRead returns the document", "ok %d, %u bytes", ok, api->byteArraySize(result));
-    api->errorFree(&err);
-    api->byteArrayRelease(result);
-    api->byteArrayRelease(requestBytes);
-    api->configurationRelease(configuration);
 }
 
 /* The whole file, or NULL; *size receives its length. The caller frees the buffer. */
@@ -325,8 +220,8 @@ static void checkDatalogRead(const InstrumentAPI* api, InstrContext* context, In
 
     archive = readFile(path, &size);
     check(archive != NULL && size > 4 && memcmp(archive, "PK\x03\x04", 4) == 0 &&
-              contains(archive, size, "session.ddl") && contains(archive, size, "gdcdatalogger.json"),
-          "datalog archive is a ZIP file with the session entry and the metadata document", "%u bytes", size);
+              contains(archive, size, "session.ddl") && contains(archive, size, "\"pageSize\":256"),
+          "datalog archive is a ZIP file with the session entry and the metadata of 256-byte pages", "%u bytes", size);
     memberText(archive, size, "fileCreationTimezone", zone, sizeof zone);
     memberText(archive, size, "fileCreationDateISO8601", date, sizeof date);
     localOffset(offset, sizeof offset);
@@ -347,10 +242,7 @@ static void checkDevice(const InstrumentAPI* api, const char* port, const char* 
     api->contextAddRef(context);
     api->deviceAddRef(device);
     checkDevicePort(api, device, port);
-    if (api->deviceOpen(device, port, &err)) {
-        checkConfigurationRead(api, device);
-        checkDatalogRead(api, context, device, expectedZone);
-    }
+    if (api->deviceOpen(device, port, &err)) checkDatalogRead(api, context, device, expectedZone);
     api->errorFree(&err);
     api->deviceRelease(device);
     api->contextRelease(context);
@@ -376,12 +268,9 @@ int main(int argc, char** argv) {
     checkTable(api, getApi);
     checkVersionResource(module, api);
     checkErrors(api);
-    checkContext(api);
-    checkByteArrays(api);
     checkNotSupported(api);
-    checkFactoryHook(module, api);
+    checkFactoryHook(module);
     if (argc > 1) {
-        checkRawSerial(argv[1]);
         checkDevice(api, argv[1], argc > 2 ? argv[2] : NULL);
     } else {
         printf("skip - serial checks: no port given\n");
