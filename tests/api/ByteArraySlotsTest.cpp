@@ -18,8 +18,6 @@ Bytes contentOf(InstrByteArray* array) {
 struct ArrayRef {
     explicit ArrayRef(InstrByteArray* created) : handle(api().byteArrayAddRef(created)) {}
     ~ArrayRef() { api().byteArrayRelease(handle); }
-    ArrayRef(const ArrayRef&) = delete;
-    ArrayRef& operator=(const ArrayRef&) = delete;
     InstrByteArray* handle;
 };
 
