@@ -24,12 +24,29 @@ bool isIsoTimeWithSuffix(const std::string& text, const std::string& suffix) {
     return true;
 }
 
+// The host's zone: TZ and PELLO_TZ_OFFSET_SEC, and what the archive shows. The time steps never
+// fail a read: a zone the database does not know is named by TZ and its times come from the C
+// library.
+struct Zone {
+    const char* tz;
+    std::optional<std::string> offset;
+    const char* deviceDate;    // the device clock 2026-03-14 09:26:53, read in this zone
+    const char* winterSuffix;  // of the creation date, when the zone keeps standard time
+    const char* summerSuffix;  // when it keeps daylight-saving time
+};
+// Berlin winter time is UTC+1: the device's 08:26:53 UTC is shown at the overriding offset without
+// adding it.
+const Zone berlinAtMinusOne{"Europe/Berlin", "-3600", "2026-03-14T08:26:53-0100", "-0100", "-0100"};
+const Zone posixRule{"CET-1CEST,M3.5.0,M10.5.0/3", std::nullopt, "2026-03-14T09:26:53+0100", "+0100", "+0200"};
+const Zone signedOffset{"Europe/Berlin", " +5400", "2026-03-14T08:26:53+0130", "+0130", "+0130"};
+
 struct SelectionCase {
     const char* name;
     std::vector<uint32_t> options;
     std::vector<int> sections;        // stored, in order
     std::vector<bool> fromBeginning;  // per stored section
     std::vector<std::string> moves;   // read-pointer requests, in order
+    Zone zone = berlinAtMinusOne;
     DatalogEncoding encoding = DatalogEncoding::Auto;
 };
 void PrintTo(const SelectionCase& c, std::ostream* out) {
@@ -40,8 +57,8 @@ class DatalogSelection : public DatalogHost, public testing::WithParamInterface<
 
 TEST_P(DatalogSelection, ArchiveHoldsTheSectionsAndTheMetadata) {
     const SelectionCase& c = GetParam();
-    EnvironmentGuard zone("TZ", "Europe/Berlin");
-    EnvironmentGuard offset("PELLO_TZ_OFFSET_SEC", "-3600");
+    EnvironmentGuard zone("TZ", c.zone.tz);
+    EnvironmentGuard offset("PELLO_TZ_OFFSET_SEC", c.zone.offset);
     std::vector<std::string> expectedData;
     json loggerData = json::array();
     sim.withModel([&](torvik::sim::DetectorModel& model) {
@@ -80,21 +97,22 @@ TEST_P(DatalogSelection, ArchiveHoldsTheSectionsAndTheMetadata) {
     EXPECT_EQ(document["content"],
               (json{{"loggerInfo", {{"pageSize", 256}, {"version", 3}, {"measurementVariant", "long"}}},
                     {"loggerData", loggerData}}));
-    // The device clock 2026-03-14 09:26:53 is Berlin winter time, 08:26:53 UTC, shown at the
-    // overriding offset without adding it.
     EXPECT_EQ(document["device"], (json{{"deviceId", "83211"},
                                         {"devicePartnumber", "8327640"},
                                         {"deviceSerialnumber", "2461-0137"},
-                                        {"deviceDateISO8601", "2026-03-14T08:26:53-0100"},
+                                        {"deviceDateISO8601", c.zone.deviceDate},
                                         {"deviceFirmwareVersion", "1.5"}}));
     const json& file = document["file"];
     EXPECT_EQ(file["fileType"], "gdcdatalogger");
     EXPECT_EQ(file["fileVersion"], "1.5.0");
     EXPECT_EQ(file["fileCreatingSoftware"], "Torvik Device Library");
     EXPECT_EQ(file["fileCreatingSoftwareVersion"], "02.09.00");
-    EXPECT_TRUE(isIsoTimeWithSuffix(file["fileCreationDateISO8601"].get<std::string>(), "-0100"));
-    EXPECT_EQ(file["fileCreationTimezone"], "Europe/Berlin");
+    EXPECT_EQ(file["fileCreationTimezone"], c.zone.tz);
     EXPECT_TRUE(file["fileCreationDST"] == "true" || file["fileCreationDST"] == "false");
+    const bool summer = file["fileCreationDST"] == "true";
+    EXPECT_TRUE(isIsoTimeWithSuffix(file["fileCreationDateISO8601"].get<std::string>(),
+                                    summer ? c.zone.summerSuffix : c.zone.winterSuffix))
+        << file["fileCreationDateISO8601"] << " " << file["fileCreationDST"];
     EXPECT_EQ(document["gateway"], (json{{"name", "Unknown"}, {"version", "Unknown"}}));
 
     // Read pointers move only for new-data sections, in order, once every section was read.
@@ -117,14 +135,15 @@ TEST_P(DatalogSelection, ArchiveHoldsTheSectionsAndTheMetadata) {
 INSTANTIATE_TEST_SUITE_P(
     Selections, DatalogSelection,
     testing::Values(SelectionCase{"NewData", {}, {0, 1, 3, 4}, {false, false, true, false}, {"DP0", "DP1", "DP4"}},
-                    SelectionCase{"Everything", {3}, {0, 1, 3, 4}, {true, true, true, true}, {}},
-                    SelectionCase{"SessionOnly", {0, 1, 2, 7}, {3}, {true}, {}},  // 7 means nothing
+                    SelectionCase{"Everything", {3}, {0, 1, 3, 4}, {true, true, true, true}, {}, posixRule},
+                    SelectionCase{"SessionOnly", {0, 1, 2, 7}, {3}, {true}, {}, signedOffset},  // 7 means nothing
                     // Replies of four pages substituted are over 1024 characters long.
                     SelectionCase{"NewDataSubstituted",
                                   {},
                                   {0, 1, 3, 4},
                                   {false, false, true, false},
                                   {"DP0", "DP1", "DP4"},
+                                  berlinAtMinusOne,
                                   DatalogEncoding::Substitution}),
     [](const testing::TestParamInfo<SelectionCase>& info) { return info.param.name; });
 
@@ -141,46 +160,6 @@ TEST_F(DatalogHost, TextsOutsideTheBasicPlaneReachTheArchive) {
     EXPECT_TRUE(succeeded()) << firstError();
     EXPECT_EQ(metadata()["gateway"], (json{{"name", "Gateway \xC3\x85 \xF0\x9F\x9A\x9B"}, {"version", "7.1"}}));
 }
-
-struct ZoneCase {
-    const char* name;
-    const char* tz;
-    std::optional<std::string> offset;  // PELLO_TZ_OFFSET_SEC
-    const char* deviceDate;
-    const char* winterSuffix;  // of the creation date, when the zone keeps standard time
-    const char* summerSuffix;  // when it keeps daylight-saving time
-};
-void PrintTo(const ZoneCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
-class DatalogZone : public DatalogHost, public testing::WithParamInterface<ZoneCase> {};
-
-// The time steps never fail a read: a zone the database does not know is named by TZ and its
-// times come from the C library.
-TEST_P(DatalogZone, NamesTheZoneAndDatesTheArchive) {
-    const ZoneCase& c = GetParam();
-    EnvironmentGuard zone("TZ", c.tz);
-    EnvironmentGuard offset("PELLO_TZ_OFFSET_SEC", c.offset);
-    select({0, 1, 2});
-    runToEnd();
-    EXPECT_TRUE(succeeded()) << firstError();
-    const json document = metadata();
-    const json& file = document["file"];
-    EXPECT_EQ(file["fileCreationTimezone"], c.tz);
-    EXPECT_EQ(document["device"]["deviceDateISO8601"], c.deviceDate);
-    const bool summer = file["fileCreationDST"] == "true";
-    EXPECT_TRUE(isIsoTimeWithSuffix(file["fileCreationDateISO8601"].get<std::string>(),
-                                    summer ? c.summerSuffix : c.winterSuffix))
-        << file["fileCreationDateISO8601"] << " " << file["fileCreationDST"];
-}
-
-INSTANTIATE_TEST_SUITE_P(Zones, DatalogZone,
-                         testing::Values(ZoneCase{"PosixRule", "CET-1CEST,M3.5.0,M10.5.0/3", std::nullopt,
-                                                  "2026-03-14T09:26:53+0100", "+0100", "+0200"},
-                                         ZoneCase{"SignedOffset", "Europe/Berlin", " +5400", "2026-03-14T08:26:53+0130",
-                                                  "+0130", "+0130"}),
-                         [](const testing::TestParamInfo<ZoneCase>& info) { return info.param.name; });
 
 TEST_F(DatalogHost, AbortDuringASectionLeavesNothing) {
     sim.setLineOptions({.replyDelayMs = 60});
