@@ -54,11 +54,7 @@ protected:
         return outcome;
     }
 
-    std::vector<Record> errors() { return errorList(api->configurationGetErrors, configuration); }
-    std::string firstError() {
-        const std::vector<Record> list = errors();
-        return list.empty() ? "" : narrow(list[0].message);
-    }
+    std::vector<Record> errors() override { return errorList(api->configurationGetErrors, configuration); }
 
     torvik::sim::DatabaseImage database() {
         torvik::sim::DatabaseImage copy;

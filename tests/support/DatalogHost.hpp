@@ -64,11 +64,7 @@ protected:
     }
     bool succeeded() { return api->gdcDatalogReaderSucceeded(reader); }
 
-    std::vector<Record> errors() { return errorList(api->gdcDatalogReaderGetErrors, reader); }
-    std::string firstError() {
-        const std::vector<Record> list = errors();
-        return list.empty() ? "" : narrow(list[0].message);
-    }
+    std::vector<Record> errors() override { return errorList(api->gdcDatalogReaderGetErrors, reader); }
 
     // The bytes of a section as stored on the device, from `firstPage` on.
     std::string sectionBytes(int section, uint32_t firstPage) {

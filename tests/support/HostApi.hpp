@@ -72,12 +72,9 @@ std::vector<Record> errorList(uint32_t (*getErrors)(Handle*, InstrError**, uint3
     return records;
 }
 
-// A host reference on a new context whose exchanges are timed by `policy`, given up at the end.
+// A host reference on a new context, given up at the end of the scope.
 struct ContextRef {
-    explicit ContextRef(const std::string& policy = fastLine) {
-        EnvironmentGuard setting("TORVIK_EXCHANGE_POLICY", policy);
-        handle = api().contextAddRef(api().contextCreate());
-    }
+    ContextRef() : handle(api().contextAddRef(api().contextCreate())) {}
     ~ContextRef() { api().contextRelease(handle); }
     ContextRef(const ContextRef&) = delete;
     ContextRef& operator=(const ContextRef&) = delete;
@@ -117,6 +114,13 @@ protected:
         return static_cast<size_t>(std::count(codes.begin(), codes.end(), code));
     }
     bool logged(int32_t level, const std::u16string& text) const { return log.contains(level, text); }
+
+    // The error list of the object under test.
+    virtual std::vector<Record> errors() = 0;
+    std::string firstError() {
+        const std::vector<Record> list = errors();
+        return list.empty() ? "" : narrow(list[0].message);
+    }
 
     torvik::sim::Simulator sim;
     const InstrumentAPI* api = GetInstrumentAPI();
