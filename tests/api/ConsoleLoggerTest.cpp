@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <ostream>
 #include <string>
 
 namespace {
@@ -26,28 +25,11 @@ const std::string logLines =
     "DEBUG: Unknown attribute for context: 1\n"
     "ERROR: Writing to container is not supported for Torvik.\n";
 
-struct HostCase {
-    const char* name;
-    const char* before;  // how the host writes before the library logs: bytes, wide or - (nothing)
-    const char* after;
-    std::string expected;
-};
-
-void PrintTo(const HostCase& c, std::ostream* os) {
-    *os << c.name;
+TEST(ConsoleLogger, LinesReachTheHostsStandardOutputInOrder) {
+    // How the host writes before and after the library logs: bytes, wide or - (nothing).
+    EXPECT_EQ(hostOutput("bytes", "bytes"), "host before\n" + logLines + "host after\n");
+    EXPECT_EQ(hostOutput("wide", "wide"), "host before\n" + logLines + "host after\n");
+    EXPECT_EQ(hostOutput("-", "wide"), logLines + "host after\n");
 }
-
-class ConsoleLogger : public testing::TestWithParam<HostCase> {};
-
-TEST_P(ConsoleLogger, LinesReachTheHostsStandardOutputInOrder) {
-    EXPECT_EQ(hostOutput(GetParam().before, GetParam().after), GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Hosts, ConsoleLogger,
-    testing::Values(HostCase{"ByteHost", "bytes", "bytes", "host before\n" + logLines + "host after\n"},
-                    HostCase{"WideHost", "wide", "wide", "host before\n" + logLines + "host after\n"},
-                    HostCase{"WideOutputAfterTheLog", "-", "wide", logLines + "host after\n"}),
-    [](const testing::TestParamInfo<HostCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -58,49 +58,41 @@ TEST(GeneralSlots, TextEntryZeroOnly) {
     EXPECT_EQ(category, nullptr);
 }
 
-struct AttributeCase {
-    const char* name;
-    bool validContext;
-    uint32_t attribute;
-    bool withValue;
-    uint32_t size;
-    uint32_t code;  // 0: success
-    std::u16string message;
-};
-
-class SetAttribute : public testing::TestWithParam<AttributeCase> {};
-
-TEST_P(SetAttribute, ChecksInOrder) {
-    const AttributeCase& c = GetParam();
-    ContextRef context;
-    LogCollector log;
-    api().contextSetLogCallback(context.handle, &LogCollector::callback, &log);
+// Each check in its order: the value, the context, the attribute, the value's size.
+TEST(ContextSlots, SetAttributeChecksInOrder) {
+    struct Case {
+        bool validContext;
+        uint32_t attribute;
+        bool withValue;
+        uint32_t size;
+        Record record;  // category 99: success
+    };
+    const std::u16string badBuffer = u"Invalid buffer size or buffer is a null pointer";
+    const std::u16string badSeparator = u"Wrong decimal separator in the container";
+    const Case cases[] = {
+        {true, 0, true, 2, {99, 0, u""}},
+        {true, 0, false, 2, {0, 1, badBuffer}},
+        {false, 1, true, 0, {0, 1, badBuffer}},
+        {false, 1, true, 2, {0, 1, u"The API pointer is nullptr"}},
+        {true, 1, true, 2, {0, 17, u"Unknown attribute for context: 1"}},
+        {true, 4294967295u, true, 2, {0, 17, u"Unknown attribute for context: -1"}},  // read as signed
+        {true, 0, true, 4, {0, 1, badSeparator}},
+        {true, 0, true, 1, {0, 1, badSeparator}},
+    };
     const char16_t comma[2] = {u',', 0};
     uint32_t garbage[16] = {};
-    InstrContext* target = c.validContext ? context.handle : reinterpret_cast<InstrContext*>(garbage);
-    InstrError* err = nullptr;
-    EXPECT_EQ(api().contextSetAttribute(target, c.attribute, c.withValue ? comma : nullptr, c.size, &err), 0);
-    if (c.code == 0) {
-        EXPECT_EQ(err, nullptr);
-        return;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(narrow(c.record.message));
+        ContextRef context;
+        LogCollector log;
+        api().contextSetLogCallback(context.handle, &LogCollector::callback, &log);
+        InstrContext* target = c.validContext ? context.handle : reinterpret_cast<InstrContext*>(garbage);
+        InstrError* err = nullptr;
+        EXPECT_EQ(api().contextSetAttribute(target, c.attribute, c.withValue ? comma : nullptr, c.size, &err), 0);
+        EXPECT_EQ(takeRecord(err), c.record);
+        EXPECT_EQ(log.all().size(), c.record.code == 17 ? 1u : 0u);  // unknown attributes are logged
     }
-    EXPECT_EQ(takeRecord(err), (Record{0, c.code, c.message}));
-    EXPECT_EQ(log.all().size(), c.code == 17 ? 1u : 0u);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, SetAttribute,
-    testing::Values(AttributeCase{"Separator", true, 0, true, 2, 0, u""},
-                    AttributeCase{"NullValue", true, 0, false, 2, 1,
-                                  u"Invalid buffer size or buffer is a null pointer"},
-                    AttributeCase{"ZeroSize", false, 1, true, 0, 1, u"Invalid buffer size or buffer is a null pointer"},
-                    AttributeCase{"BadContext", false, 1, true, 2, 1, u"The API pointer is nullptr"},
-                    AttributeCase{"UnknownAttribute", true, 1, true, 2, 17, u"Unknown attribute for context: 1"},
-                    AttributeCase{"AttributeAboveInt32", true, 4294967295u, true, 2, 17,
-                                  u"Unknown attribute for context: -1"},  // the number is read as signed
-                    AttributeCase{"WrongSize", true, 0, true, 4, 1, u"Wrong decimal separator in the container"},
-                    AttributeCase{"OneByte", true, 0, true, 1, 1, u"Wrong decimal separator in the container"}),
-    [](const testing::TestParamInfo<AttributeCase>& info) { return std::string(info.param.name); });
 
 // Slots 15, 30, 66 and 69 do nothing while the caller still holds an unhandled record.
 TEST(EntryConvention, PendingErrorIsLeftAlone) {

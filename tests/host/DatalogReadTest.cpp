@@ -178,29 +178,31 @@ TEST_F(DatalogHost, AbortDuringASectionLeavesNothing) {
     expectNothingLeft(pointersBefore);
 }
 
-TEST_F(DatalogHost, ExistingOutputFileIsRefusedAndKeptAsItWas) {
+// Start refuses what it cannot do before anything reaches the device; once the cause is gone the
+// same reader starts.
+TEST_F(DatalogHost, StartRefusalsLeaveEverythingAsItWas) {
     { std::ofstream(path) << "keep me"; }
     EXPECT_EQ(start(), (Record{3, 1, u"Output file exists"}));
     EXPECT_FALSE(api->gdcDatalogReaderIsFinished(reader));
     EXPECT_FALSE(api->gdcDatalogReaderWait(reader, 1000));  // never started: returns at once
     std::ifstream in(path);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "keep me");
-    EXPECT_TRUE(sim.requests().empty());
-    std::filesystem::remove(path);  // once the cause is gone the same reader starts
-    select({0, 1, 2});
-    runToEnd();
-    EXPECT_TRUE(succeeded());
-}
-
-TEST_F(DatalogHost, StartNeedsAPathAndAnOpenDevice) {
+    std::filesystem::remove(path);
     api->gdcDatalogReaderSetOutputPath(reader, hostText(u""));
     EXPECT_EQ(start(), (Record{3, 1, u"Device or the output file path is not defined"}));
+    EXPECT_TRUE(logged(3, u"Device or the output file path is not defined"));
     api->gdcDatalogReaderSetOutputPath(reader, hostText(wide(path)));
     api->deviceClose(device);
     EXPECT_EQ(start(), (Record{3, 9, u"Device is not connected or serial port is not defined"}));
+    EXPECT_TRUE(sim.requests().empty());
     api->gdcDatalogReaderSetDevice(reader, nullptr);  // an invalid device leaves the reader without one
     EXPECT_EQ(start(), (Record{3, 1, u"Device or the output file path is not defined"}));
-    EXPECT_TRUE(logged(3, u"Device or the output file path is not defined"));
+    InstrError* err = nullptr;
+    ASSERT_TRUE(api->deviceOpen(device, sim.portPath().c_str(), &err));
+    api->gdcDatalogReaderSetDevice(reader, device);
+    select({0, 1, 2});
+    runToEnd();
+    EXPECT_TRUE(succeeded()) << firstError();
 }
 
 // Failures that end the run before any read pointer moves: nothing is left behind.
