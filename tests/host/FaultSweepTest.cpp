@@ -22,7 +22,7 @@ using torvik::sim::Fault;
 // so the policy is set once for the whole sweep.
 constexpr uint32_t attempts = 2;
 const std::string sweepPolicy =
-    fastLine + ",reply_timeout_ms=60,attempts=" + std::to_string(attempts) + ",state_wait_timeout_ms=500";
+    fastLine + ",reply_timeout_ms=100,attempts=" + std::to_string(attempts) + ",state_wait_timeout_ms=500";
 const std::string policyAsSet;
 // Not a timing assertion: an operation that has not ended by then hangs.
 constexpr uint32_t watchdogMs = 30000;
