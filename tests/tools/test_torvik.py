@@ -60,11 +60,7 @@ class SimProcess:
 
 class TempDir(unittest.TestCase):
     def setUp(self):
-        self._dir = tempfile.TemporaryDirectory()
-        self.dir = self._dir.name
-
-    def tearDown(self):
-        self._dir.cleanup()
+        self.dir = self.enterContext(tempfile.TemporaryDirectory())
 
     def write(self, name, content):
         path = os.path.join(self.dir, name)

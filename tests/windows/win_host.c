@@ -40,21 +40,12 @@ static void check(int condition, const char* name, const char* detailFormat, ...
     fflush(stdout);
 }
 
-/* The slots as an array of pointers: they follow the four header words. */
-static void* slotAt(const InstrumentAPI* api, int index) {
-    void* const* slots = (void* const*)((const char*)api + 4 * sizeof(uint32_t));
-    return slots[index];
-}
-
-static int isNullSlot(int index) {
-    return index == 73 || index == 74 || index == 75 || index == 99;
-}
-
 static int sameText(const InstrWChar* a, const wchar_t* b) {
     return a != NULL && wcscmp(a, b) == 0;
 }
 
 static void checkTable(const InstrumentAPI* api, GetInstrumentAPIFn getApi) {
+    void* const* slots = (void* const*)((const char*)api + 4 * sizeof(uint32_t)); /* after the header */
     int nullSlots = 0, unexpected = -1, i;
     check(sizeof(InstrumentAPI) == 16 + 109 * 4, "table is 4 words and 109 four-byte slots",
           "sizeof(InstrumentAPI) = %u", (unsigned)sizeof(InstrumentAPI));
@@ -63,9 +54,9 @@ static void checkTable(const InstrumentAPI* api, GetInstrumentAPIFn getApi) {
           api->versionPatch);
     check(getApi() == api, "GetInstrumentAPI returns the same table every time", "second call differs");
     for (i = 0; i < INSTR_API_SLOT_COUNT; ++i) {
-        int isNull = slotAt(api, i) == NULL;
-        if (isNull) ++nullSlots;
-        if (isNull != isNullSlot(i) && unexpected < 0) unexpected = i;
+        int isNull = slots[i] == NULL;
+        nullSlots += isNull;
+        if (isNull != (i == 73 || i == 74 || i == 75 || i == 99) && unexpected < 0) unexpected = i;
     }
     check(nullSlots == 4 && unexpected < 0, "slots 73, 74, 75 and 99 are the only null slots",
           "%d null slots, first unexpected slot %d", nullSlots, unexpected);
