@@ -54,20 +54,22 @@ protected:
     Script script;
 };
 
-TEST_F(TaskTest, StartReturnsOnceTheWorkerRuns) {
+TEST_F(TaskTest, StartClearsACancelAndReturnsOnceTheWorkerRuns) {
     script.block = true;
     ScriptedTask task(context.guard(), script);
+    task.Cancel();  // only a flag before the start
     EXPECT_FALSE(task.IsFinished());
     task.Start();
+    EXPECT_FALSE(task.IsCanceled());
     EXPECT_EQ(task.state(), Task::Running);
     EXPECT_EQ(context.lines(LogLevel::Debug),
               (std::vector<std::u16string>{u"Start: Waiting for the task to be started.", u"Start: Task started."}));
     EXPECT_FALSE(task.Wait(0));
     EXPECT_FALSE(task.Wait(5));
-    script.released = true;
-    EXPECT_TRUE(task.Wait(-1));
-    EXPECT_TRUE(task.Wait(0));
+    task.CancelAndWait();
     EXPECT_TRUE(task.IsFinished());
+    EXPECT_TRUE(task.IsCanceled());
+    EXPECT_TRUE(task.Wait(0));
 }
 
 TEST_F(TaskTest, RunsAtMostOnceAndFinishesWhenRunThrows) {
@@ -81,19 +83,8 @@ TEST_F(TaskTest, RunsAtMostOnceAndFinishesWhenRunThrows) {
     EXPECT_EQ(script.runs, 1);
 }
 
-TEST_F(TaskTest, CancelIsAFlagThatStartClears) {
-    script.block = true;
-    ScriptedTask task(context.guard(), script);
-    task.Cancel();
-    EXPECT_TRUE(task.IsCanceled());
-    task.Start();
-    EXPECT_FALSE(task.IsCanceled());
-    task.CancelAndWait();
-    EXPECT_TRUE(task.IsFinished());
-    EXPECT_TRUE(task.IsCanceled());
-}
-
-// Without CancelAndWait in the subclass the base cancels, warns and waits; a finished task does not warn.
+// Without CancelAndWait in the subclass the base cancels, warns and waits; a task that ran to its
+// end (Wait(-1) returns then) does not warn.
 TEST_F(TaskTest, DestroyingARunningTaskCancelsAndWaits) {
     script.block = true;
     for (const bool running : {true, false}) {
@@ -103,7 +94,7 @@ TEST_F(TaskTest, DestroyingARunningTaskCancelsAndWaits) {
             script.awaitEntered();
             if (!running) {
                 script.released = true;
-                task.Wait(-1);
+                EXPECT_TRUE(task.Wait(-1));
             }
         }
         EXPECT_EQ(context.lines(LogLevel::Debug).back() ==
