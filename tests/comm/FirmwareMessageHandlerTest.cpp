@@ -2,6 +2,8 @@
 // retries with their log lines, link errors and the line-speed switch.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "comm/FirmwareMessageHandler.hpp"
 #include "comm/Requests.hpp"
 #include "comm/Responses.hpp"
@@ -49,33 +51,24 @@ TEST_F(HandlerTest, DiscardsStaleInputWritesTheFrameAndAcceptsTheReply) {
     EXPECT_TRUE(context.log.all().empty());
 }
 
-struct StandardErrorReply {
-    const char* name;
-    bool echo;
-    std::string reply;
-    std::string failure;  // the exception's text, "" for success
-    size_t writes;
-};
-
-class StandardErrorReplies : public HandlerTest, public testing::WithParamInterface<StandardErrorReply> {};
-
-TEST_P(StandardErrorReplies, EndTheExchangeAtOnce) {
-    link.baudRate = 9600;
-    link.echo = GetParam().echo;
-    link.replies = {GetParam().reply, encodeFrame("ac", "")};
-    EXPECT_EQ(connectFailure(), GetParam().failure);
-    EXPECT_EQ(link.written.size(), GetParam().writes);
+// A standard error reply ends the exchange at once; without an echo its head "?a" is taken for the
+// echo, the rest of the reply is lost and the request is sent again.
+TEST_F(HandlerTest, StandardErrorRepliesEndTheExchangeAtOnce) {
+    const std::tuple<bool, std::string, std::string, size_t> cases[] = {
+        // echo, reply, the exception's text ("" for success), frames written
+        {true, "?aq01\r", "Received a standard error response from device. Illegal command. (1)", 1},
+        {true, "?aqXY01\r", "Unexpected message from device: 3F 61 71 58 59 ...", 1},
+        {false, "?aq01\r", "", 2},
+    };
+    for (const auto& [echo, reply, failure, writes] : cases) {
+        link.written.clear();
+        link.baudRate = 9600;
+        link.echo = echo;
+        link.replies = {reply, encodeFrame("ac", "")};
+        EXPECT_EQ(connectFailure(), failure);
+        EXPECT_EQ(link.written.size(), writes) << reply;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Replies, StandardErrorReplies,
-    testing::Values(StandardErrorReply{"BehindTheEcho", true, "?aq01\r",
-                                       "Received a standard error response from device. Illegal command. (1)", 1},
-                    StandardErrorReply{"WithoutHexDigits", true, "?aqXY01\r",
-                                       "Unexpected message from device: 3F 61 71 58 59 ...", 1},
-                    // Without an echo the head "?a" is taken for the echo and the rest of the reply is lost.
-                    StandardErrorReply{"WithoutEchoIsRetried", false, "?aq01\r", "", 2}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(HandlerTest, SilentDeviceFailsAfterAllAttemptsAndLeavesTheLineFast) {
     link.baudRate = 9600;

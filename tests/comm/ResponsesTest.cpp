@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "comm/PayloadCodec.hpp"
+#include "comm/ReplyErrors.hpp"
 #include "comm/Responses.hpp"
 #include "core/Error.hpp"
 #include "sim/FrameCodec.hpp"
@@ -49,15 +50,10 @@ TEST(Responses, MemoryRepliesCarryExactlyTheAnnouncedBytes) {
     EXPECT_EQ(response.data, (Bytes{0xAA, 0xBB, 0xCC}));
     Bytes shortOfOne{0, 0, 0, 0, 0x10, 0x00};
     shortOfOne.resize(6 + 15, 0x11);  // length says 16, 15 bytes follow
-    ReadMemoryResponse truncated;
-    try {
-        receive(truncated, hexEncode(shortOfOne));
-        FAIL() << "no exception";
-    } catch (const Error&) {
-        FAIL() << "a plain standard exception is expected";
-    } catch (const std::exception& e) {
-        EXPECT_STREQ(e.what(), "Unknown exception");
-    }
+    ReadMemoryResponse truncated;     // a plain standard exception, not a reply error
+    EXPECT_STREQ(
+        torvik_test::thrown<UnknownReplyException>([&] { receive(truncated, hexEncode(shortOfOne)); }).value().what(),
+        "Unknown exception");
     WriteMemoryResponse written;
     receive(written, "7F");
     EXPECT_EQ(written.status, 0x7F);
@@ -89,10 +85,7 @@ TEST(Responses, HelloFields) {
         EXPECT_EQ((std::vector<int>{t.tm_year, t.tm_mon, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec, t.tm_isdst}),
                   (std::vector<int>{100, 1, 29, c.hour, c.minute, c.sec, -1}));
     }
-}
-
-TEST(Responses, HelloFirmwareThatIsNoNumberLeavesAsStandardError) {
-    HelloResponse noNumber;
+    HelloResponse noNumber;  // a firmware text that is no number leaves as a standard error
     EXPECT_THROW(receive(noNumber, helloPayload("Vxx000", 1, 1)), std::invalid_argument);
 }
 
@@ -138,9 +131,8 @@ TEST(Responses, HexPagesAreCountedByPageSize) {
     for (uint32_t pageSize : {256u, 0u}) {
         GdcDatalogReadFromBeginningResponse headerOnly(pagesOf(pageSize));
         receive(headerOnly, "00100");
-        EXPECT_EQ(headerOnly.pageCount, 0u);
-        EXPECT_EQ(headerOnly.pageHeader, 1u);
-        EXPECT_TRUE(headerOnly.pageData.empty());
+        EXPECT_EQ(std::tuple(headerOnly.pageCount, headerOnly.pageHeader, headerOnly.pageData),
+                  std::tuple(0u, 1u, Bytes{}));
     }
 }
 
