@@ -1,7 +1,7 @@
 // The database communicator against the simulated detector.
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <tuple>
 #include <vector>
 
 #include "config/ConfigurationDatabaseCommunicatorPrivate.hpp"
@@ -57,9 +57,9 @@ TEST_F(CommunicatorTest, ShorterRepliesAreRefused) {
         simulated.sim.setFaults({.rawReplyFor = "AR", .rawReply = torvik::sim::encodeFrame("ar", payload)});
         std::vector<uint8_t> image(c.asked);
         const Error error = failureOf([&] { communicator.readMemory(c.address, image.data(), c.asked); });
-        EXPECT_EQ(error.category, 5u) << c.asked;
-        EXPECT_EQ(error.code, 1u) << c.asked;
-        EXPECT_EQ(error.message, u"Response data size is invalid") << c.asked;
+        EXPECT_EQ(std::tuple(error.category, error.code, error.message),
+                  std::tuple(5u, 1u, std::u16string(u"Response data size is invalid")))
+            << c.asked;
     }
 }
 
@@ -69,9 +69,8 @@ TEST_F(CommunicatorTest, DeviceThatDoesNotSwitchOffStopsTheWrite) {
     ConfigurationData values;
     values.set(255, 10, int32_t{0});
     const Error error = failureOf([&] { communicator.writeValues(values); });
-    EXPECT_EQ(error.category, 5u);
-    EXPECT_EQ(error.code, 19u);
-    EXPECT_EQ(error.message, u"Unable to switch off device");
+    EXPECT_EQ(std::tuple(error.category, error.code, error.message),
+              std::tuple(5u, 19u, std::u16string(u"Unable to switch off device")));
     EXPECT_TRUE(context.log.contains(3, u"An error occurred while writing the database: Unable to switch off device"));
     EXPECT_TRUE(requestsStartingWith("AC").empty());
 }

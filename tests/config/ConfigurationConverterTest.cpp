@@ -19,7 +19,7 @@ using nlohmann::json;
 
 namespace {
 
-// The database as values by (channel, key); keys it does not hold read as unset.
+// A database with channels 0, 1, 4 and 5; the values it does not hold read as unset.
 class FakeCommunicator : public ConfigurationDatabaseCommunicatorInterface {
 public:
     FakeCommunicator() {
@@ -42,20 +42,6 @@ public:
 
     ConfigurationData database;
     ChannelMap map;
-};
-
-struct ConverterTest : testing::Test {
-    ConverterTest() {
-        db().set(0, 41, int32_t{1});  // ppm
-        db().set(0, 84, 1000.0f);
-        db().set(0, 85, 28.01f);
-        db().set(0, 66, 50.0f);
-    }
-    ConfigurationData& db() { return fake->database; }
-    json read(const std::string& request, uint32_t option = 0) { return json::parse(converter.read(request, option)); }
-
-    std::shared_ptr<FakeCommunicator> fake = std::make_shared<FakeCommunicator>();
-    ConfigurationConverter converter{fake};
 };
 
 std::u16string parseError(const std::string& text, bool withValues = false) {
@@ -95,14 +81,12 @@ TEST(RequestParsing, MessagesForBadRequests) {
     EXPECT_THROW(parseError(R"({"device":null})"), json::type_error);  // no "version"
 }
 
-TEST_F(ConverterTest, InvalidGasFeaturesFailTheRead) {
-    db().set(0, 84, std::numeric_limits<float>::quiet_NaN());
-    EXPECT_THROW(read("{" + v + R"(,"channels":{"0":{"alarms":{"upper_a1":{"level":null}}}}})"), Error);
-    db().invalidate(0, 41);
-    EXPECT_EQ(torvik_test::thrown<Error>(
-                  [&] { read("{" + v + R"(,"channels":{"0":{"alarms":{"upper_a1":{"level":null}}}}})"); })
-                  .value()
-                  .message,
+TEST(ConfigurationConverter, AlarmLevelsOfAChannelWithoutUnitFailTheRead) {
+    const auto fake = std::make_shared<FakeCommunicator>();
+    fake->database.set(0, 66, 50.0f);  // an alarm level, but no unit
+    ConfigurationConverter converter{fake};
+    const std::string request = "{" + v + R"(,"channels":{"0":{"alarms":{"upper_a1":{"level":null}}}}})";
+    EXPECT_EQ(torvik_test::thrown<Error>([&] { converter.read(request, 0); }).value().message,
               u"the gas features must return a valid unit for all configured channels");
 }
 

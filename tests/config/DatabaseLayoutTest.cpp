@@ -83,18 +83,12 @@ TEST(ChannelMapTest, Channel3WithoutEcSensorIsStillNumbered) {
 }
 
 TEST(ChannelMapTest, Channel4And5SensorBits) {
-    struct Case {
-        uint8_t bits;
-        SensorKind four, five;
-    };
-    for (const Case& c : std::vector<Case>{{0x00, SensorKind::Unknown, SensorKind::Unknown},
-                                           {0x01, SensorKind::CatEx, SensorKind::Unknown},
-                                           {0x02, SensorKind::IR, SensorKind::Unknown},
-                                           {0x04, SensorKind::IR, SensorKind::IR},
-                                           {0x05, SensorKind::CatEx, SensorKind::IR}}) {
-        const ChannelMap map = ChannelMap::build(deviceImage({4, 5}, c.bits));
-        EXPECT_EQ(map.kind(4), c.four) << int(c.bits);
-        EXPECT_EQ(map.kind(5), c.five) << int(c.bits);
+    using enum SensorKind;
+    for (const auto& [bits, four, five] :
+         {std::tuple{0x00, Unknown, Unknown}, std::tuple{0x01, CatEx, Unknown}, std::tuple{0x02, IR, Unknown},
+          std::tuple{0x04, IR, IR}, std::tuple{0x05, CatEx, IR}}) {
+        const ChannelMap map = ChannelMap::build(deviceImage({4, 5}, static_cast<uint8_t>(bits)));
+        EXPECT_EQ(std::pair(map.kind(4), map.kind(5)), std::pair(four, five)) << bits;
     }
 }
 

@@ -24,26 +24,14 @@ std::vector<uint8_t> encode(ConfigurationKey key, const Value& value, std::vecto
 }  // namespace
 
 TEST(ValueCodec, ChoiceFlagBytes) {
-    struct Case {
-        ConfigurationKey key;
-        uint8_t byte;
-        int32_t value;
+    const std::pair<ConfigurationKey, std::vector<std::pair<uint8_t, int32_t>>> cases[] = {
+        {3, {{0x00, 0}, {0x04, 1}, {0x24, 2}, {0x20, 2}, {0x83, 0}}},
+        {5, {{0x02, 1}, {0x01, 0}, {0x00, 2}, {0x03, unsetSigned}, {0xFF, unsetSigned}}},
+        {10, {{0x02, 1}, {0x03, 1}, {0x01, 2}, {0x00, 0}}},
     };
-    for (const Case& c : std::vector<Case>{{3, 0x00, 0},
-                                           {3, 0x04, 1},
-                                           {3, 0x24, 2},
-                                           {3, 0x20, 2},
-                                           {3, 0x83, 0},
-                                           {5, 0x02, 1},
-                                           {5, 0x01, 0},
-                                           {5, 0x00, 2},
-                                           {5, 0x03, unsetSigned},
-                                           {5, 0xFF, unsetSigned},
-                                           {10, 0x02, 1},
-                                           {10, 0x03, 1},
-                                           {10, 0x01, 2},
-                                           {10, 0x00, 0}})
-        EXPECT_EQ(decode(c.key, {c.byte}), Value(c.value)) << int(c.key) << " " << int(c.byte);
+    for (const auto& [key, bytes] : cases)
+        for (const auto& [byte, value] : bytes)
+            EXPECT_EQ(decode(key, {byte}), Value(value)) << int(key) << " " << int(byte);
 }
 
 TEST(ValueCodec, WrittenChoicesReadBackAndKeepOtherBits) {
