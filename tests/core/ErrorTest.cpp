@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <exception>
+#include <tuple>
 
 #include "core/Error.hpp"
 
@@ -13,10 +14,8 @@ TEST(Error, WhatIsUnknownExceptionAndTheTextStaysInMessage) {
     const Error error(ErrorCategory::InstrFirmwareFlasher, ErrorCode::Aborted, u"Aborted by user");
     const std::exception& asStandard = error;
     EXPECT_STREQ(asStandard.what(), "Unknown exception");
-    const Error copy = error;
-    EXPECT_EQ(copy.category, 3u);
-    EXPECT_EQ(copy.code, 8u);
-    EXPECT_EQ(copy.message, u"Aborted by user");
+    EXPECT_EQ(std::tuple(error.category, error.code, error.message),
+              std::tuple(3u, 8u, std::u16string(u"Aborted by user")));
 }
 
 }  // namespace
