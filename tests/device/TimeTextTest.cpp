@@ -4,6 +4,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 
 #include "device/IsoTime.hpp"
 #include "device/TimeZone.hpp"
@@ -16,36 +17,26 @@ using torvik_test::EnvironmentGuard;
 
 constexpr std::time_t mayFirst10Utc = 1714557600;  // 2024-05-01 10:00:00 UTC
 
-struct OffsetCase {
-    const char* offset;
-    bool addOffset;
-    const char* expected;
-};
-
-void PrintTo(const OffsetCase& c, std::ostream* out) {
-    *out << c.offset << (c.addOffset ? " added" : "");
+// The override shifts UTC (unless asked only to carry it) whatever TZ says. It is read like strtol
+// (blanks, a sign, digits up to the rest); beyond a day from UTC, or beyond any number, it is 0.
+TEST(IsoTime, OverriddenOffsetShiftsUtcAndIsCarried) {
+    EnvironmentGuard zone("TZ", "Europe/Berlin");
+    const std::tuple<const char*, bool, const char*> cases[] = {
+        {"-3600", true, "2024-05-01T09:00:00-0100"},
+        {"5400", true, "2024-05-01T11:30:00+0130"},
+        {"5400", false, "2024-05-01T10:00:00+0130"},
+        {"+5400", true, "2024-05-01T11:30:00+0130"},
+        {" \t-3600", true, "2024-05-01T09:00:00-0100"},
+        {"3600abc", true, "2024-05-01T11:00:00+0100"},
+        {"east", true, "2024-05-01T10:00:00+0000"},
+        {"86400", true, "2024-05-01T10:00:00+0000"},
+        {"-99999999999999999999", true, "2024-05-01T10:00:00+0000"},
+    };
+    for (const auto& [setting, addOffset, expected] : cases) {
+        EnvironmentGuard offset("PELLO_TZ_OFFSET_SEC", setting);
+        EXPECT_EQ(isoTimeText(mayFirst10Utc, TimeMode::Local, addOffset), expected) << setting;
+    }
 }
-
-class OverriddenOffset : public testing::TestWithParam<OffsetCase> {};
-
-TEST_P(OverriddenOffset, ShiftsUtcAndCarriesTheOffset) {
-    EnvironmentGuard zone("TZ", "Europe/Berlin");  // ignored while the override is set
-    EnvironmentGuard offset("PELLO_TZ_OFFSET_SEC", GetParam().offset);
-    EXPECT_EQ(isoTimeText(mayFirst10Utc, TimeMode::Local, GetParam().addOffset), GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(Offsets, OverriddenOffset,
-                         testing::Values(OffsetCase{"-3600", true, "2024-05-01T09:00:00-0100"},
-                                         OffsetCase{"5400", true, "2024-05-01T11:30:00+0130"},
-                                         OffsetCase{"5400", false, "2024-05-01T10:00:00+0130"},
-                                         // Read like strtol: blanks, a sign, digits up to the rest.
-                                         OffsetCase{"+5400", true, "2024-05-01T11:30:00+0130"},
-                                         OffsetCase{" \t-3600", true, "2024-05-01T09:00:00-0100"},
-                                         OffsetCase{"3600abc", true, "2024-05-01T11:00:00+0100"},
-                                         OffsetCase{"east", true, "2024-05-01T10:00:00+0000"},
-                                         // Beyond a day from UTC, or beyond any number: 0.
-                                         OffsetCase{"86400", true, "2024-05-01T10:00:00+0000"},
-                                         OffsetCase{"-99999999999999999999", true, "2024-05-01T10:00:00+0000"}));
 
 TEST(IsoTime, WithoutOverrideLocalAndUtcModes) {
     EnvironmentGuard offset("PELLO_TZ_OFFSET_SEC", "");  // empty counts as unset
@@ -54,33 +45,22 @@ TEST(IsoTime, WithoutOverrideLocalAndUtcModes) {
     EXPECT_EQ(isoTimeText(mayFirst10Utc, TimeMode::Utc, true), "2024-05-01T10:00:00+0000");
 }
 
-struct ZoneCase {
-    const char* name;
-    std::optional<std::string> tz;
-    std::string expectedName;
-    bool summerDaylightSaving;
-};
-
-class HostTimeZone : public testing::TestWithParam<ZoneCase> {};
-
 // The zone never fails: the database's name when it knows the zone, else the TZ text, else a
 // fixed offset; daylight saving in winter is off everywhere here.
-TEST_P(HostTimeZone, IsNamedAndKnowsDaylightSaving) {
-    const ZoneCase& c = GetParam();
-    EnvironmentGuard zone("TZ", c.tz);
-    const CurrentTimeZone summer = hostTimeZone(mayFirst10Utc);
-    EXPECT_EQ(summer.name, c.expectedName);
-    EXPECT_EQ(summer.daylightSaving, c.summerDaylightSaving);
-    EXPECT_FALSE(hostTimeZone(mayFirst10Utc - 120 * 86400).daylightSaving);
+TEST(HostTimeZone, IsNamedAndKnowsDaylightSaving) {
+    const std::tuple<std::optional<std::string>, const char*, bool> cases[] = {
+        {":Europe/Berlin", "Europe/Berlin", true},
+        {"Nowhere/Atlantis", "Nowhere/Atlantis", false},
+        {"", "Etc/UTC", false},
+        {"Zone\xFF", "Etc/GMT", false},  // not printable (not even UTF-8): the C library's offset, UTC
+    };
+    for (const auto& [tz, name, summerDaylightSaving] : cases) {
+        EnvironmentGuard zone("TZ", tz);
+        const CurrentTimeZone summer = hostTimeZone(mayFirst10Utc);
+        EXPECT_EQ(std::pair(summer.name, summer.daylightSaving), std::pair(std::string(name), summerDaylightSaving));
+        EXPECT_FALSE(hostTimeZone(mayFirst10Utc - 120 * 86400).daylightSaving) << name;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Zones, HostTimeZone,
-                         testing::Values(ZoneCase{"DatabaseZone", ":Europe/Berlin", "Europe/Berlin", true},
-                                         ZoneCase{"UnknownName", "Nowhere/Atlantis", "Nowhere/Atlantis", false},
-                                         ZoneCase{"EmptyTzIsUtc", "", "Etc/UTC", false},
-                                         // Not printable (not even UTF-8): the offset the C library took, UTC.
-                                         ZoneCase{"UnprintableTz", "Zone\xFF", "Etc/GMT", false}),
-                         [](const testing::TestParamInfo<ZoneCase>& info) { return info.param.name; });
 
 TEST(FixedOffsetZone, UsesTheIanaSignOrTheOffsetItself) {
     EXPECT_EQ(fixedOffsetZoneName(0), "Etc/GMT");
