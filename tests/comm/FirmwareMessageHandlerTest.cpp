@@ -61,12 +61,13 @@ TEST_F(HandlerTest, StandardErrorRepliesEndTheExchangeAtOnce) {
         {false, "?aq01\r", "", 2},
     };
     for (const auto& [echo, reply, failure, writes] : cases) {
+        SCOPED_TRACE(reply);
         link.written.clear();
         link.baudRate = 9600;
         link.echo = echo;
         link.replies = {reply, encodeFrame("ac", "")};
         EXPECT_EQ(connectFailure(), failure);
-        EXPECT_EQ(link.written.size(), writes) << reply;
+        EXPECT_EQ(link.written.size(), writes);
     }
 }
 

@@ -36,12 +36,11 @@ std::u16string replyError(FirmwareResponseMessage& response, const std::string& 
 const std::u16string outOfRange = u"Decoded data is out of range";
 
 TEST(Responses, FootprintKeyIsLittleEndian) {
-    FootprintResponse known;
-    receive(known, "1A05FFFF");
-    EXPECT_EQ(known.deviceType, 10);
-    FootprintResponse swapped;
-    receive(swapped, "051A0000");
-    EXPECT_EQ(swapped.deviceType, 0);
+    for (const auto& [payload, deviceType] : {std::pair{"1A05FFFF", 10}, std::pair{"051A0000", 0}}) {
+        FootprintResponse response;
+        receive(response, payload);
+        EXPECT_EQ(response.deviceType, deviceType) << payload;
+    }
 }
 
 TEST(Responses, MemoryRepliesCarryExactlyTheAnnouncedBytes) {

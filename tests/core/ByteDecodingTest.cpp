@@ -39,13 +39,13 @@ TEST(ByteDecoding, DayNumberToCalendar) {
         {73108, 0, {2100, 3, 1, 0, 0, 0}}, {200152, 0, {2447, 12, 31, 0, 0, 0}},
     };
     for (const auto& [day, second, expected] : cases) {
+        SCOPED_TRACE(day);
         std::tm tm{};
         tm.tm_wday = 42;
         tm.tm_yday = 43;
         dayNumberToCalendar(day, second, &tm);
         EXPECT_EQ((std::vector<int>{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec}),
-                  expected)
-            << day;
+                  expected);
         EXPECT_EQ(std::tuple(tm.tm_isdst, tm.tm_wday, tm.tm_yday), std::tuple(-1, 42, 43));
     }
 }

@@ -26,7 +26,8 @@ TEST(TextConversion, ValidTextConvertsBothWays) {
         {"\xF4\x8F\xBF\xBF", u"\U0010FFFF"},
     };
     for (const Utf8Case& c : cases) {
-        EXPECT_EQ(utf8ToUtf16(c.utf8), c.utf16) << c.utf8;
+        SCOPED_TRACE(c.utf8);
+        EXPECT_EQ(utf8ToUtf16(c.utf8), c.utf16);
         EXPECT_EQ(toUtf8(c.utf16), c.utf8);
     }
 }

@@ -25,13 +25,9 @@ struct WriterFactory {
     std::unique_ptr<AbstractZipWriter> (*make)();
 };
 
-std::unique_ptr<AbstractZipWriter> makeStoredZipWriter() {
-    return std::make_unique<StoredZipWriter>();
-}
-
 const WriterFactory writers[] = {
     {"Platform", &makeZipWriter},
-    {"Stored", &makeStoredZipWriter},
+    {"Stored", []() -> std::unique_ptr<AbstractZipWriter> { return std::make_unique<StoredZipWriter>(); }},
 };
 
 // Every byte value, and a section larger than 64 KiB.

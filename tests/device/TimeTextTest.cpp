@@ -55,10 +55,11 @@ TEST(HostTimeZone, IsNamedAndKnowsDaylightSaving) {
         {"Zone\xFF", "Etc/GMT", false},  // not printable (not even UTF-8): the C library's offset, UTC
     };
     for (const auto& [tz, name, summerDaylightSaving] : cases) {
+        SCOPED_TRACE(name);
         EnvironmentGuard zone("TZ", tz);
         const CurrentTimeZone summer = hostTimeZone(mayFirst10Utc);
         EXPECT_EQ(std::pair(summer.name, summer.daylightSaving), std::pair(std::string(name), summerDaylightSaving));
-        EXPECT_FALSE(hostTimeZone(mayFirst10Utc - 120 * 86400).daylightSaving) << name;
+        EXPECT_FALSE(hostTimeZone(mayFirst10Utc - 120 * 86400).daylightSaving);
     }
 }
 
