@@ -94,26 +94,6 @@ static void checkErrors(const InstrumentAPI* api) {
     check(e == NULL, "errorFree clears the pointer", "pointer still set");
 }
 
-/* Not-supported slots return a new record of their family instead of raising. */
-static void checkNotSupported(const InstrumentAPI* api) {
-    InstrError* general = api->reserved32();
-    InstrError* device = api->reserved108();
-    check(general != NULL && general->category == 0 && general->code == 17 && device != NULL && device->category == 2 &&
-              device->code == 17 && general != device,
-          "not-supported slots 32 and 108 return new code-17 records of categories 0 and 2", "records differ");
-    api->errorDelete(general);
-    api->errorDelete(device);
-}
-
-typedef void(__cdecl* SetFactoryFn)(InstrContext*, void*);
-
-static void checkFactoryHook(HMODULE module) {
-    SetFactoryFn setFactory = (SetFactoryFn)(void (*)(void))GetProcAddress(
-        module, "_ZN12devlib_instr23SetUARTInterfaceFactoryEP12InstrContextPNS_28AbstractUartInterfaceFactoryE");
-    check(setFactory != NULL, "SetUARTInterfaceFactory is exported", "not found");
-    if (setFactory != NULL) setFactory(NULL, NULL); /* an invalid context is ignored */
-}
-
 /* The library's serial link: a \\.\ device path opens, a missing port is code 6. */
 static void checkDevicePort(const InstrumentAPI* api, InstrDevice* device, const char* port) {
     InstrError* err = NULL;
@@ -242,8 +222,6 @@ int main(int argc, char** argv) {
     checkTable(api, getApi);
     checkVersionResource(module, api);
     checkErrors(api);
-    checkNotSupported(api);
-    checkFactoryHook(module);
     if (argc > 1) {
         checkDevice(api, argv[1], argc > 2 ? argv[2] : NULL);
     } else {
