@@ -14,13 +14,6 @@ Bytes contentOf(InstrByteArray* array) {
     return data == nullptr ? Bytes() : Bytes(data, data + api().byteArraySize(array));
 }
 
-// A host reference on a new array, given up at the end of the scope.
-struct ArrayRef {
-    explicit ArrayRef(InstrByteArray* created) : handle(api().byteArrayAddRef(created)) {}
-    ~ArrayRef() { api().byteArrayRelease(handle); }
-    InstrByteArray* handle;
-};
-
 TEST(ByteArraySlots, GrowShrinkAndRead) {
     ArrayRef array(api().byteArrayCreate(100));
     EXPECT_EQ(api().byteArraySize(array.handle), 0u);  // capacity only

@@ -19,18 +19,16 @@ TEST(ErrorSlots, CreateKeepsItsOwnCopyOfTheMessage) {
     api().errorDelete(none);
 }
 
-struct PrependCase {
-    const char16_t* initial;
-    const char16_t* text;
-    std::u16string expected;
-};
-
 TEST(ErrorSlots, PrependPutsTheTextDirectlyInFront) {
-    const PrependCase cases[] = {{u"Connection failed", u"Open: ", u"Open: Connection failed"},
-                                 {nullptr, u"Only", u"Only"},
-                                 {u"Kept", nullptr, u"Kept"},
-                                 {u"", u"", u""}};
-    for (const PrependCase& c : cases) {
+    const struct {
+        const char16_t* initial;
+        const char16_t* text;
+        std::u16string expected;
+    } cases[] = {{u"Connection failed", u"Open: ", u"Open: Connection failed"},
+                 {nullptr, u"Only", u"Only"},
+                 {u"Kept", nullptr, u"Kept"},
+                 {u"", u"", u""}};
+    for (const auto& c : cases) {
         InstrError* e = api().errorCreate(5, 19, hostText(c.initial));
         api().errorPrependText(&e, hostText(c.text));
         EXPECT_EQ(takeRecord(e).message, c.expected);

@@ -57,19 +57,17 @@ TEST_F(ConfigHost, BadRequestsGetTheirMessages) {
     EXPECT_TRUE(sim.requests().empty());  // nothing reached the detector
 }
 
-TEST_F(ConfigHost, ErrorListCountsBeyondTheCapacityAndClearsOnSuccess) {
+TEST_F(ConfigHost, ErrorListCountsWithoutAListAndClearsOnSuccess) {
     ASSERT_FALSE(read("{}").ok);
     EXPECT_EQ(api->configurationGetErrors(configuration, nullptr, 5), 1u);
-    InstrError* none = nullptr;
-    EXPECT_EQ(api->configurationGetErrors(configuration, &none, 0), 1u);
-    EXPECT_EQ(none, nullptr);
     ASSERT_TRUE(read(document(R"("device":{"switch_off":null})")).ok);
     EXPECT_TRUE(errors().empty());
 }
 
 TEST_F(ConfigHost, InvalidHandlesAndClosedDevices) {
     const std::string request = document(R"("device":null)");
-    InstrByteArray* in = api->byteArrayAddRef(api->byteArrayCreateFromData(request.data(), request.size()));
+    const ArrayRef array(request);
+    InstrByteArray* in = array.handle;
     const Record nullPointer{0, 1, u"The API pointer is nullptr"};
     InstrError* err = nullptr;
     EXPECT_FALSE(api->configurationRead(configuration, in, 0, nullptr, &err));
@@ -80,7 +78,6 @@ TEST_F(ConfigHost, InvalidHandlesAndClosedDevices) {
     EXPECT_EQ(takeRecord(err), nullPointer);
     EXPECT_EQ(api->configurationGetErrors(nullptr, nullptr, 0), 0u);
     EXPECT_EQ(api->configurationCreate(nullptr), nullptr);
-    api->byteArrayRelease(in);
     EXPECT_TRUE(sim.requests().empty());
 
     api->deviceClose(device);

@@ -22,19 +22,6 @@ const std::string changes = document(R"(
                          "stel_a2": {"is_enabled": false}}},
         "4": {"alarms": {"upper_a2": {"level": 10.0}}}})");
 
-// The command codes from the last hello on, with runs of state polls and reads shown once as
-// "AI+" and "AR+".
-std::vector<std::string> lastSequence(const std::vector<std::string>& codes) {
-    auto start = std::find(codes.rbegin(), codes.rend(), "H").base() - 1;
-    std::vector<std::string> sequence;
-    for (auto it = start; it != codes.end(); ++it) {
-        const bool repeatable = *it == "AI" || *it == "AR";
-        if (repeatable && !sequence.empty() && sequence.back() == *it + "+") continue;
-        sequence.push_back(repeatable && it + 1 != codes.end() && *(it + 1) == *it ? *it + "+" : *it);
-    }
-    return sequence;
-}
-
 TEST_F(ConfigHost, WriteChangesExactlyItsBytesAndReadsBack) {
     torvik::sim::DatabaseImage expected = database();
     const Outcome outcome = write(changes);
@@ -64,19 +51,16 @@ TEST_F(ConfigHost, WriteChangesExactlyItsBytesAndReadsBack) {
     for (const std::string& frame : sim.requests())
         if (frame.starts_with("AW")) written.insert(static_cast<uint32_t>(std::stoul(frame.substr(2, 8), nullptr, 16)));
     EXPECT_EQ(written, (std::set<uint32_t>{dev, ec0, ir0}));
-    // After the last hello: state check, switch-off and its polls, connect, the blocks,
-    // disconnect, switch-on and its polls.
-    EXPECT_EQ(lastSequence(commands()),
-              (std::vector<std::string>{"H", "AI", "AO", "AI+", "AC", "AW", "AW", "AW", "AD", "AM", "AI+"}));
+    // After the last hello: state check, switch-off and its polls (the second shows the new state),
+    // connect, the blocks, disconnect, switch-on and its polls.
+    const std::vector<std::string> codes = commands();
+    EXPECT_EQ(std::vector<std::string>(std::find(codes.rbegin(), codes.rend(), "H").base() - 1, codes.end()),
+              (std::vector<std::string>{"H", "AI", "AO", "AI", "AI", "AC", "AW", "AW", "AW", "AD", "AM", "AI", "AI"}));
     EXPECT_EQ(deviceState(), torvik::sim::kStateOn);
 
-    const json readBack = readJson(changes);
-    EXPECT_EQ(readBack["device"], json::parse(changes)["device"]);
-    const json& zero = readBack["channels"]["0"];
-    EXPECT_EQ(zero["calibration_interval"]["duration"], 90);
-    EXPECT_EQ(zero["alarms"]["upper_a1"], json::parse(R"({"level":35.0,"is_latching":true,"direction":"falling"})"));
-    EXPECT_EQ(zero["alarms"]["stel_a2"]["is_enabled"], false);
-    EXPECT_EQ(readBack["channels"]["4"]["alarms"]["upper_a2"]["level"], 10.0);
+    json readBack = readJson(changes);
+    readBack.erase("$schema");
+    EXPECT_EQ(readBack, json::parse(changes));  // the document's values, levels back in their units
 }
 
 TEST_F(ConfigHost, DeviceSwitchedOffBeforeStaysOff) {

@@ -58,12 +58,6 @@ TEST_F(DeviceSlots, PortIsClaimedExclusively) {
     EXPECT_EQ(takeRecord(err).category, 99u);
 }
 
-TEST_F(DeviceSlots, WritingAContainerIsRefusedAndLogged) {
-    InstrError* record = api->deviceWriteContainer(nullptr, device);
-    EXPECT_EQ(takeRecord(record), (Record{2, 17, u""}));
-    EXPECT_TRUE(logged(3, u"Writing to container is not supported for Torvik."));
-}
-
 TEST_F(DeviceSlots, ClearGdcDatalog) {
     InstrError* err = nullptr;
     EXPECT_TRUE(api->deviceClearGdcDatalog(device, &err));

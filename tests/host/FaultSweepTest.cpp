@@ -62,11 +62,10 @@ struct Verdict {
     }
     // `expected` none: the operation succeeds.
     void expectFirstError(const std::optional<Record>& expected) {
-        const std::string seen = errors.empty() ? "success" : narrow(errors[0].message);
+        const std::string seen = errors.empty() ? "success" : testing::PrintToString(errors[0]);
         if (!expected) return check(errors.empty(), "expected success, got " + seen);
-        check(!errors.empty() && errors[0] == *expected, "expected " + std::to_string(expected->category) + "/" +
-                                                             std::to_string(expected->code) + " \"" +
-                                                             narrow(expected->message) + "\", got " + seen);
+        check(!errors.empty() && errors[0] == *expected,
+              "expected " + testing::PrintToString(*expected) + ", got " + seen);
     }
     bool mentions(const std::u16string& words) const {
         return std::any_of(errors.begin(), errors.end(),
@@ -103,12 +102,11 @@ public:
         verdict.errors = errors();
         const bool succeeded = api->gdcDatalogReaderSucceeded(reader);
         verdict.check(succeeded == verdict.errors.empty(), "success and the error list disagree");
-        if (fault == Fault::None) {
-            verdict.expectFirstError(std::nullopt);
-        } else {
-            verdict.expectFirstError(
-                Record{3, 19, u"Caught an exception while reading the GDC datalog. " + handlerText(fault)});
-        }
+        verdict.expectFirstError(
+            fault == Fault::None
+                ? std::nullopt
+                : std::optional<Record>(
+                      Record{3, 19, u"Caught an exception while reading the GDC datalog. " + handlerText(fault)}));
 
         const bool moveSent = std::ranges::any_of(commands(), [](auto& c) { return c.starts_with("DP"); });
         const bool kept = std::filesystem::exists(path);

@@ -56,22 +56,12 @@ public:
 
     short pollEvents(int timeoutMs) {
         pollfd fd{fd_, POLLIN, 0};
-        ::poll(&fd, 1, timeoutMs);
-        return fd.revents;
+        return ::poll(&fd, 1, timeoutMs) > 0 ? fd.revents : 0;
     }
 
 private:
     int fd_;
 };
-
-TEST(Simulator, ConnectRoundTripOverThePtyAndAcrossReopens) {
-    Simulator sim;
-    { HostPort first(sim.portPath()); }
-    HostPort host(sim.portPath());
-    host.send("AC7B\r");
-    EXPECT_EQ(host.receive(), "ac3B\r");
-    EXPECT_EQ(sim.requests(), std::vector<std::string>{"AC7B"});
-}
 
 // The detector understands frames only at 115200 baud; at the resting rate they are line noise.
 TEST(Simulator, FramesAtAnotherRateAreIgnored) {
@@ -98,9 +88,11 @@ TEST(Simulator, PacedAndDelayedRepliesArriveWhole) {
     EXPECT_EQ(in.substr(42, 7), "AI75\rai");
 }
 
+// Across a re-open of the port, requests split at CR and the model's changes show in the replies.
 TEST(Simulator, RequestsSplitAtCrAndModelChangesAreVisible) {
     Simulator sim;
     sim.withModel([](DetectorModel& model) { model.state.force(5); });
+    { HostPort first(sim.portPath()); }
     HostPort host(sim.portPath());
     host.send("AD");  // one frame in two writes, then a second frame
     host.send("7A\rAI75\r");

@@ -30,14 +30,12 @@ protected:
     };
 
     Outcome read(const std::string& request, uint32_t option = 0) {
-        InstrByteArray* in = api->byteArrayAddRef(api->byteArrayCreateFromData(request.data(), request.size()));
-        InstrByteArray* out = api->byteArrayAddRef(api->byteArrayCreate(0));
+        ArrayRef in(request), out(api->byteArrayCreate(0));
         InstrError* err = nullptr;
-        Outcome outcome{api->configurationRead(configuration, in, option, out, &err), {}, takeRecord(err)};
-        if (const uint8_t* data = api->byteArrayConstData(out))
-            outcome.text.assign(reinterpret_cast<const char*>(data), api->byteArraySize(out));
-        api->byteArrayRelease(in);
-        api->byteArrayRelease(out);
+        Outcome outcome{
+            api->configurationRead(configuration, in.handle, option, out.handle, &err), {}, takeRecord(err)};
+        if (const uint8_t* data = api->byteArrayConstData(out.handle))
+            outcome.text.assign(reinterpret_cast<const char*>(data), api->byteArraySize(out.handle));
         return outcome;
     }
     nlohmann::json readJson(const std::string& request) {
@@ -47,11 +45,9 @@ protected:
     }
 
     Outcome write(const std::string& text) {
-        InstrByteArray* in = api->byteArrayAddRef(api->byteArrayCreateFromData(text.data(), text.size()));
+        ArrayRef in(text);
         InstrError* err = nullptr;
-        Outcome outcome{api->configurationWrite(configuration, in, &err), {}, takeRecord(err)};
-        api->byteArrayRelease(in);
-        return outcome;
+        return {api->configurationWrite(configuration, in.handle, &err), {}, takeRecord(err)};
     }
 
     std::vector<Record> errors() override { return errorList(api->configurationGetErrors, configuration); }

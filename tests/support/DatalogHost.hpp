@@ -93,11 +93,6 @@ protected:
         EXPECT_EQ(readPointers(), pointersBefore);
         for (const std::string& code : commands()) EXPECT_FALSE(code.starts_with("DP")) << code;
     }
-    nlohmann::json metadata() {
-        const auto archive = readZip(path);
-        EXPECT_FALSE(archive.entries.empty()) << path;
-        return archive.entries.empty() ? nlohmann::json() : nlohmann::json::parse(archive.entries.back().data);
-    }
 
     InstrGdcDatalogReader* reader = nullptr;
     std::string path;

@@ -61,12 +61,17 @@ inline Record takeRecord(InstrError*& err) {
     return record;
 }
 
-// The records of an error-list slot, each taken and freed.
+// The records of an error-list slot, each taken and freed. The slot gives the list's length
+// whatever the capacity, and copies no further than the list and the capacity go.
 template <class Handle>
 std::vector<Record> errorList(uint32_t (*getErrors)(Handle*, InstrError**, uint32_t), Handle* handle) {
-    const uint32_t count = getErrors(handle, nullptr, 0);
-    std::vector<InstrError*> list(count, nullptr);
-    EXPECT_EQ(getErrors(handle, list.data(), count), count);
+    InstrError* none = nullptr;
+    const uint32_t count = getErrors(handle, &none, 0);
+    EXPECT_EQ(none, nullptr);
+    std::vector<InstrError*> list(count + 1, nullptr);
+    EXPECT_EQ(getErrors(handle, list.data(), count + 1), count);
+    EXPECT_EQ(list.back(), nullptr);
+    list.pop_back();
     std::vector<Record> records;
     for (InstrError* e : list) records.push_back(takeRecord(e));
     return records;
@@ -79,6 +84,16 @@ struct ContextRef {
     ContextRef(const ContextRef&) = delete;
     ContextRef& operator=(const ContextRef&) = delete;
     InstrContext* handle;
+};
+
+// A host reference on a new byte array, given up at the end of the scope.
+struct ArrayRef {
+    explicit ArrayRef(InstrByteArray* created) : handle(api().byteArrayAddRef(created)) {}
+    explicit ArrayRef(const std::string& text) : ArrayRef(api().byteArrayCreateFromData(text.data(), text.size())) {}
+    ~ArrayRef() { api().byteArrayRelease(handle); }
+    ArrayRef(const ArrayRef&) = delete;
+    ArrayRef& operator=(const ArrayRef&) = delete;
+    InstrByteArray* handle;
 };
 
 // A host with a context that logs into `log` and a device open on the simulator's port.
