@@ -49,9 +49,6 @@ struct SelectionCase {
     Zone zone = berlinAtMinusOne;
     DatalogEncoding encoding = DatalogEncoding::Auto;
 };
-void PrintTo(const SelectionCase& c, std::ostream* out) {
-    *out << c.name;
-}
 
 class DatalogSelection : public DatalogHost, public testing::WithParamInterface<SelectionCase> {};
 
@@ -211,9 +208,6 @@ struct EarlyFailure {
     std::function<void(torvik::sim::Simulator&)> arrange;
     Record error;  // the message is a prefix
 };
-void PrintTo(const EarlyFailure& c, std::ostream* out) {
-    *out << c.name;
-}
 
 class DatalogEarlyFailure : public DatalogHost, public testing::WithParamInterface<EarlyFailure> {
 protected:

@@ -17,9 +17,8 @@ namespace {
 
 using torvik::sim::Fault;
 
-// An echoing line, so that a standard error reply is seen whole; replies that do not come cost
-// little; a fault lasts for every attempt of its exchange. The cells of one row run side by side,
-// so the policy is set once for the whole sweep.
+// Short reply time-outs; a fault lasts for every attempt of its exchange. The cells of one row run
+// side by side, so the policy is set once for the whole sweep.
 constexpr uint32_t attempts = 2;
 const std::string sweepPolicy =
     fastLine + ",reply_timeout_ms=100,attempts=" + std::to_string(attempts) + ",state_wait_timeout_ms=500";
@@ -46,14 +45,12 @@ std::u16string handlerText(Fault fault) {
                                          : u"Unknown exception";
 }
 
-// What a run without faults showed: the requests of the operation and the database after it.
-struct Baseline {
+struct Baseline {  // what the run without faults sent and left in the database
     std::vector<std::string> frames;
     torvik::sim::DatabaseImage database;
 };
 
-// What one run showed: its error list and the checks it failed.
-struct Verdict {
+struct Verdict {  // a run's error list and the checks it failed
     std::vector<Record> errors;
     std::vector<std::string> failed;
 
@@ -71,14 +68,14 @@ struct Verdict {
         return std::any_of(errors.begin(), errors.end(),
                            [&](const Record& r) { return r.message.find(words) != std::u16string::npos; });
     }
-    // "ok" for a success, else the first error's category/code; FAIL when a check failed.
-    std::string entry() const {
+    std::string entry() const {  // the table's cell
         std::string text =
             errors.empty() ? "ok" : std::to_string(errors[0].category) + "/" + std::to_string(errors[0].code);
         return failed.empty() ? text : text + " FAIL";
     }
 };
 
+// Both cells echo on the line, on which a standard error reply arrives whole.
 class DatalogCell final : public DatalogHost {
 public:
     DatalogCell() : DatalogHost(policyAsSet) { sim.setLineOptions({.echo = true}); }

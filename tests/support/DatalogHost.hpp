@@ -22,11 +22,9 @@ protected:
     explicit DatalogHost(const std::string& policy = fastLine) : SimulatedHost(policy) {
         reader = api->gdcDatalogReaderAddRef(api->gdcDatalogReaderCreate(context));
         api->gdcDatalogReaderSetDevice(reader, device);
-        std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
-        std::replace(name.begin(), name.end(), '/', '-');
-        static std::atomic<int> hosts{0};  // hosts of one test may run side by side
+        static std::atomic<int> hosts{0};  // hosts may run side by side
         path = (std::filesystem::temp_directory_path() /
-                ("torvik-" + std::to_string(getpid()) + "-" + name + "-" + std::to_string(++hosts) + ".zip"))
+                ("torvik-" + std::to_string(getpid()) + "-" + std::to_string(++hosts) + ".zip"))
                    .string();
         std::filesystem::remove(path);
         api->gdcDatalogReaderSetOutputPath(reader, hostText(wide(path)));
