@@ -138,8 +138,7 @@ TEST(HandleOwnership, DeviceKeepsItsContextAlive) {
 // callback): the call finishes on a live context, which dies when the call's usage ends.
 TEST(HandleConcurrency, ReleaseDuringACallOnAnotherThread) {
     struct Gate {
-        std::atomic<bool> inside{false};
-        std::atomic<bool> released{false};
+        std::atomic<bool> inside{false}, released{false};
     } gate;
     InstrContext* context = api().contextAddRef(api().contextCreate());
     api().contextSetLogCallback(

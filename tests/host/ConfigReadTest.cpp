@@ -47,17 +47,11 @@ TEST_F(ConfigHost, FullDocumentHoldsTheDatabaseValues) {
     EXPECT_FALSE(channels["2"]["alarms"]["stel_a2"].contains("level"));  // no exposure alarms for O2
     EXPECT_EQ(channels["4"]["sensor_data_set"], json::parse(R"({"part_number": "6813510", "version": 4})"));
     // The inactive channel 3 shows only the document's fixed values.
-    const json fixed = {{"direction", "rising"}, {"is_acknowledgeable", false}, {"is_latching", true}};
-    const json enabled = {{"is_enabled", true}};
-    EXPECT_EQ(channels["3"], (json{{"calibration_interval", {{"unit", "d"}}},
-                                   {"alarms",
-                                    {{"stel_a2", fixed},
-                                     {"twa_a2", fixed},
-                                     {"lower_a1", enabled},
-                                     {"lower_a2", enabled},
-                                     {"upper_a1", enabled},
-                                     {"upper_a2", enabled},
-                                     {"upper_a3", enabled}}}}));
+    EXPECT_EQ(channels["3"], json::parse(R"({"calibration_interval": {"unit": "d"}, "alarms": {
+        "stel_a2": {"direction": "rising", "is_acknowledgeable": false, "is_latching": true},
+        "twa_a2": {"direction": "rising", "is_acknowledgeable": false, "is_latching": true},
+        "lower_a1": {"is_enabled": true}, "lower_a2": {"is_enabled": true}, "upper_a1": {"is_enabled": true},
+        "upper_a2": {"is_enabled": true}, "upper_a3": {"is_enabled": true}}})"));
     // The large sensor records are never read in bulk: only values of their own width.
     for (const std::string& frame : sim.requests()) {
         if (frame.starts_with("AR0B") || frame.starts_with("AR0C") || frame.starts_with("AR19")) {
