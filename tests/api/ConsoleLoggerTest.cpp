@@ -26,7 +26,8 @@ const std::string logLines =
     "ERROR: Writing to container is not supported for Torvik.\n";
 
 TEST(ConsoleLogger, LinesReachTheHostsStandardOutputInOrder) {
-    // How the host writes before and after the library logs: bytes, wide or - (nothing).
+    // How the host writes before and after the library logs: bytes, wide or - (nothing; the host's
+    // own callback was set and taken back).
     EXPECT_EQ(hostOutput("bytes", "bytes"), "host before\n" + logLines + "host after\n");
     EXPECT_EQ(hostOutput("wide", "wide"), "host before\n" + logLines + "host after\n");
     EXPECT_EQ(hostOutput("-", "wide"), logLines + "host after\n");

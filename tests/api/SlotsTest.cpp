@@ -105,25 +105,6 @@ TEST(EntryConvention, PendingErrorIsLeftAlone) {
     EXPECT_EQ(takeRecord(err), (Record{3, 8, u"earlier"}));
 }
 
-// A null callback gives the lines back to the built-in logger (standard output) and forgets the
-// host's user data.
-TEST(ContextSlots, NullLogCallbackRestoresTheConsole) {
-    ContextRef context;
-    LogCollector log;
-    api().contextSetLogCallback(context.handle, &LogCollector::callback, &log);
-    const char16_t comma = u',';
-    InstrError* err = nullptr;
-    api().contextSetAttribute(context.handle, 1, &comma, 2, &err);  // logs at DEBUG, then fails
-    api().errorFree(&err);
-    EXPECT_EQ(log.lines(0), std::vector<std::u16string>{u"Unknown attribute for context: 1"});
-    api().contextSetLogCallback(context.handle, nullptr, &log);
-    testing::internal::CaptureStdout();
-    api().contextSetAttribute(context.handle, 2, &comma, 2, &err);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "DEBUG: Unknown attribute for context: 2\n");
-    api().errorFree(&err);
-    EXPECT_EQ(log.all().size(), 1u);
-}
-
 // A device holds its context: the host may release them in either order.
 TEST(HandleOwnership, DeviceKeepsItsContextAlive) {
     InstrContext* context = api().contextAddRef(api().contextCreate());

@@ -1,4 +1,5 @@
-/* A host that leaves the context's built-in logger in place. It writes "host before" and "host
+/* A host that leaves the context's built-in logger in place (with "-" before: after a callback of
+ * its own was set and taken back with a null callback, which must never be called). It writes "host before" and "host
  * after" to its standard output around two library log lines, each through the C stream in the
  * orientation its arguments name ("bytes": printf, "wide": wprintf, "-": nothing), so that a test
  * can read what a host's standard output receives. Usage: console_host BEFORE AFTER */
@@ -23,11 +24,20 @@ static void logTwoLines(const InstrumentAPI* api, InstrContext* context, InstrDe
     api->errorDelete(api->deviceWriteContainer(NULL, device));
 }
 
+static void hostCallback(int32_t level, const InstrWChar* text, void* user) {
+    (void)level, (void)text, (void)user;
+    printf("host callback\n");
+}
+
 int main(int argc, char** argv) {
     if (argc != 3) return 2;
     const InstrumentAPI* api = GetInstrumentAPI();
     InstrContext* context = api->contextAddRef(api->contextCreate());
     InstrDevice* device = api->deviceAddRef(api->deviceCreate(context));
+    if (strcmp(argv[1], "-") == 0) {
+        api->contextSetLogCallback(context, hostCallback, NULL);
+        api->contextSetLogCallback(context, NULL, NULL);
+    }
     hostLine(argv[1], "before");
     logTwoLines(api, context, device);
     hostLine(argv[2], "after");
