@@ -25,7 +25,7 @@ inline const InstrumentAPI& api() {
 // protocol's, so a reply that comes late on a loaded machine is no retry.
 inline const std::string fastLine = TORVIK_TEST_FAST_LINE;
 // For a device that stops answering: short reply time-outs and two attempts.
-inline const std::string shortReplies = fastLine + ",reply_timeout_ms=30,attempts=2";
+inline const std::string shortReplies = fastLine + ",reply_timeout_ms=100,attempts=2";
 
 inline std::u16string textOf(const InstrWChar* text) {
     return text != nullptr ? std::u16string(reinterpret_cast<const char16_t*>(text)) : std::u16string();
@@ -120,7 +120,8 @@ protected:
         std::vector<std::string> codes;
         for (const std::string& frame : sim.requests()) {
             std::string code = torvik::sim::DetectorModel::commandCode(frame);
-            codes.push_back(code == "DP" ? code + frame.substr(2, 1) : code);
+            if (code == "DP") code.append(frame, 2, 1);  // appended: GCC 12 -O3 flags code + substr (-Wrestrict)
+            codes.push_back(code);
         }
         return codes;
     }
