@@ -164,7 +164,9 @@ TEST(Responses, LongSubstitutionPayloadIsDecodedWhole) {
 TEST(Responses, ReplyFailures) {
     using Make = std::function<std::unique_ptr<FirmwareResponseMessage>()>;
     const auto pages = [](uint32_t pageSize) -> Make {
-        return [=] { return std::make_unique<GdcDatalogReadNewResponse>(DatalogMemoryConfiguration{.pageSize = pageSize}); };
+        return [=] {
+            return std::make_unique<GdcDatalogReadNewResponse>(DatalogMemoryConfiguration{.pageSize = pageSize});
+        };
     };
     const auto memoryConfiguration = [](uint32_t version) -> Make {
         return [=] { return std::make_unique<GdcDatalogReadMemoryConfigurationResponse>(version); };

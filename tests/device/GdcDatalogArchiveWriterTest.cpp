@@ -38,11 +38,7 @@ std::vector<uint8_t> everyByte(size_t size) {
 }
 
 DatalogMemoryConfiguration configuration(uint32_t controlVersion, uint32_t versionByte2) {
-    DatalogMemoryConfiguration result;
-    result.pageSize = 256;
-    result.controlVersion = controlVersion;
-    result.versionByte2 = versionByte2;
-    return result;
+    return {.pageSize = 256, .controlVersion = controlVersion, .versionByte2 = versionByte2};
 }
 
 using Bytes = std::vector<uint8_t>;

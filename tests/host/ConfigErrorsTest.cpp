@@ -49,8 +49,7 @@ TEST_F(ConfigHost, BadRequestsGetTheirMessages) {
             const std::vector<Record> list = errors();
             ASSERT_EQ(list.size(), 1u);
             const Record& expected = reading ? bad.readError : bad.writeError;
-            EXPECT_EQ(list[0].category, expected.category);
-            EXPECT_EQ(list[0].code, expected.code);
+            EXPECT_EQ(std::pair(list[0].category, list[0].code), std::pair(expected.category, expected.code));
             EXPECT_TRUE(list[0].message.starts_with(expected.message)) << narrow(list[0].message);
         }
     }

@@ -220,8 +220,8 @@ TEST_P(DatalogEarlyFailure, LeavesNoArchiveAndNoPointerMoved) {
     runToEnd();
     const std::vector<Record> failures = errors();
     ASSERT_EQ(failures.size(), 1u);
-    EXPECT_EQ(failures[0].category, GetParam().error.category);
-    EXPECT_EQ(failures[0].code, GetParam().error.code);
+    EXPECT_EQ(std::pair(failures[0].category, failures[0].code),
+              std::pair(GetParam().error.category, GetParam().error.code));
     EXPECT_TRUE(failures[0].message.starts_with(GetParam().error.message)) << narrow(failures[0].message);
     expectNothingLeft(pointersBefore);
 }

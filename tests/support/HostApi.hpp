@@ -30,11 +30,9 @@ inline const std::string shortReplies = fastLine + ",reply_timeout_ms=100,attemp
 inline std::u16string textOf(const InstrWChar* text) {
     return text != nullptr ? std::u16string(reinterpret_cast<const char16_t*>(text)) : std::u16string();
 }
-inline const InstrWChar* hostText(const char16_t* text) {
-    return reinterpret_cast<const InstrWChar*>(text);
-}
-inline const InstrWChar* hostText(const std::u16string& text) {
-    return hostText(text.c_str());
+// A literal's or a string's text as the C table takes it (null-terminated, like both).
+inline const InstrWChar* hostText(std::u16string_view text) {
+    return reinterpret_cast<const InstrWChar*>(text.data());
 }
 inline std::string narrow(const std::u16string& text) {
     return std::string(text.begin(), text.end());

@@ -166,8 +166,8 @@ static void checkDatalogRead(const InstrumentAPI* api, InstrContext* context, In
     api->gdcDatalogReaderRelease(reader);
 
     size = readFile(path, archive, sizeof archive);
-    check(size > 4 && memcmp(archive, "PK\x03\x04", 4) == 0 &&
-              contains(archive, size, "session.ddl") && contains(archive, size, "\"pageSize\":256"),
+    check(size > 4 && memcmp(archive, "PK\x03\x04", 4) == 0 && contains(archive, size, "session.ddl") &&
+              contains(archive, size, "\"pageSize\":256"),
           "datalog archive is a ZIP file with the session entry and the metadata of 256-byte pages", "%u bytes", size);
     /* The metadata is stored uncompressed: its members can be found in the archive's bytes. */
     localOffset(offset, sizeof offset);
