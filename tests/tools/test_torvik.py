@@ -19,7 +19,7 @@ TIMEOUT = 60
 # time-outs with two attempts for a silent device.
 POLICY = "TORVIK_EXCHANGE_POLICY"
 FAST_LINE = os.environ.get(POLICY, "")
-SHORT_REPLIES = FAST_LINE + ",reply_timeout_ms=30,attempts=2"
+SHORT_REPLIES = FAST_LINE + ",reply_timeout_ms=100,attempts=2"
 
 
 def run(*args, stdin=None, policy=FAST_LINE, env=None):
