@@ -8,7 +8,7 @@ namespace {
 
 TEST(ErrorSlots, CreateKeepsItsOwnCopyOfTheMessage) {
     std::u16string text = u"Connection failed";
-    InstrError* e = api().errorCreate(2, 6, hostText(text));
+    InstrError* e = api().errorCreate(2, 6, hostText(text.c_str()));
     text[0] = u'X';
     EXPECT_EQ(takeRecord(e), (Record{2, 6, u"Connection failed"}));
     InstrError* empty = api().errorCreate(0, 17, hostText(u""));

@@ -148,7 +148,7 @@ TEST_F(DatalogHost, TextsOutsideTheBasicPlaneReachTheArchive) {
     api->gdcDatalogReaderSetTexts(reader, hostText(u"Gateway \u00C5 \U0001F69B"), hostText(u"7.1"));
     const std::string stem = path.substr(0, path.size() - 4);  // ASCII, without ".zip"
     path = stem + "-\xF0\x9F\x9A\x9B.zip";
-    api->gdcDatalogReaderSetOutputPath(reader, hostText(wide(stem) + u"-\U0001F69B.zip"));
+    api->gdcDatalogReaderSetOutputPath(reader, hostText((wide(stem) + u"-\U0001F69B.zip").c_str()));
     select({0, 1, 2});
     runToEnd();
     EXPECT_TRUE(succeeded()) << firstError();
@@ -188,7 +188,7 @@ TEST_F(DatalogHost, StartRefusalsLeaveEverythingAsItWas) {
     api->gdcDatalogReaderSetOutputPath(reader, hostText(u""));
     EXPECT_EQ(start(), (Record{3, 1, u"Device or the output file path is not defined"}));
     EXPECT_TRUE(logged(3, u"Device or the output file path is not defined"));
-    api->gdcDatalogReaderSetOutputPath(reader, hostText(wide(path)));
+    api->gdcDatalogReaderSetOutputPath(reader, hostText(wide(path).c_str()));
     api->deviceClose(device);
     EXPECT_EQ(start(), (Record{3, 9, u"Device is not connected or serial port is not defined"}));
     EXPECT_TRUE(sim.requests().empty());

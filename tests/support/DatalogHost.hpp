@@ -27,7 +27,7 @@ protected:
                 ("torvik-" + std::to_string(getpid()) + "-" + std::to_string(++hosts) + ".zip"))
                    .string();
         std::filesystem::remove(path);
-        api->gdcDatalogReaderSetOutputPath(reader, hostText(wide(path)));
+        api->gdcDatalogReaderSetOutputPath(reader, hostText(wide(path).c_str()));
     }
     ~DatalogHost() override {
         if (reader != nullptr) api->gdcDatalogReaderRelease(reader);

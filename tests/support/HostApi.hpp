@@ -30,9 +30,9 @@ inline const std::string shortReplies = fastLine + ",reply_timeout_ms=100,attemp
 inline std::u16string textOf(const InstrWChar* text) {
     return text != nullptr ? std::u16string(reinterpret_cast<const char16_t*>(text)) : std::u16string();
 }
-// A literal's or a string's text as the C table takes it (null-terminated, like both).
-inline const InstrWChar* hostText(std::u16string_view text) {
-    return reinterpret_cast<const InstrWChar*>(text.data());
+// A text as the C table takes it (null stays null; a std::u16string passes its c_str()).
+inline const InstrWChar* hostText(const char16_t* text) {
+    return reinterpret_cast<const InstrWChar*>(text);
 }
 inline std::string narrow(const std::u16string& text) {
     return std::string(text.begin(), text.end());
