@@ -88,15 +88,6 @@ TEST(Responses, HelloFields) {
     EXPECT_THROW(receive(noNumber, helloPayload("Vxx000", 1, 1)), std::invalid_argument);
 }
 
-// Of the 90-byte state record the library uses the state word at offset 56.
-TEST(Responses, DeviceStateWord) {
-    Bytes record(90, 0xFF);
-    for (size_t i = 0; i < 4; ++i) record[56 + i] = static_cast<uint8_t>(0x01020309 >> (8 * i));
-    ReadDeviceStateResponse response;
-    receive(response, hexEncode(record));
-    EXPECT_EQ(response.stateWord, 0x01020309u);
-}
-
 TEST(Responses, MemoryConfigurationLayouts) {
     GdcDatalogReadMemoryConfigurationResponse current(3);
     receive(current, hexEncode({4, 7, 0x10, 0x00, 0x20, 0x00, 0x30, 0x00, 0x40, 0x01, 0x00, 0x01}));

@@ -1,11 +1,11 @@
-// The fault sweep: every exchange of a datalog read and of a configuration write, met in turn by
-// each kind of line fault for all its attempts. Whatever the step, the operation ends, gives the
-// error the library words for that step, leaves no half archive and no unread data marked as read,
-// never calls a stopped write a success, and says what it left on the device. The verdict table
-// (exchange x fault) goes to stdout.
+// Every exchange of a datalog read and of a configuration write, met by each line fault for all its
+// attempts: the operation ends with the error worded for that step, leaves no half archive, no
+// unread data marked as read, no stopped write called a success, and says what it left on the
+// device. The verdict table (exchange x fault) goes to stdout.
 #include <future>
 #include <iomanip>
 #include <iostream>
+#include <mutex>
 #include <optional>
 #include <sstream>
 
@@ -35,9 +35,7 @@ const FaultColumn columns[] = {{"silence", Fault::Silence},          {"garbage",
                                {"truncated", Fault::Truncated},      {"hang-up", Fault::HangUp},
                                {"short-AR", Fault::ShortMemoryReply}};
 
-std::string commandOf(const std::string& frame) {
-    return torvik::sim::DetectorModel::commandCode(frame);
-}
+const auto commandOf = &torvik::sim::DetectorModel::commandCode;
 
 // What the message handler's failure reads like once the exchange has given up.
 std::u16string handlerText(Fault fault) {
@@ -201,13 +199,19 @@ private:
 
 // One cell of the sweep. A reply that comes late for an earlier exchange makes the host retry it,
 // which moves the fault onto another exchange: such a run is repeated.
+// A cell is a gtest Test, whose constructor and destructor save and restore gtest's flags: one at a time.
 template <class Cell>
 Verdict runCell(const Baseline& baseline, size_t index, Fault fault) {
+    static std::mutex lifetimes;
     for (int run = 1;; ++run) {
-        Cell cell;
-        cell.sim.setFaults({.fault = fault, .faultAt = uint32_t(index), .faultCount = attempts});
-        Verdict verdict = cell.run(&baseline, index, fault);
-        const std::vector<std::string> seen = cell.sim.requests();
+        std::unique_lock lifetime(lifetimes);
+        auto cell = std::make_unique<Cell>();
+        lifetime.unlock();
+        cell->sim.setFaults({.fault = fault, .faultAt = uint32_t(index), .faultCount = attempts});
+        Verdict verdict = cell->run(&baseline, index, fault);
+        const std::vector<std::string> seen = cell->sim.requests();
+        lifetime.lock();
+        cell.reset();
         const bool inPlace =
             seen.size() > index && std::equal(seen.begin(), seen.begin() + index + 1, baseline.frames.begin());
         if (inPlace || run == 3) {
