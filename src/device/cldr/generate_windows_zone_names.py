@@ -61,9 +61,9 @@ std::string_view ianaNameOfWindowsZone(std::string_view windowsName) {{
 
 def fetch(version):
     """Replaces the data file and the licence with those of the npm package cldr-core."""
-    spec = f"cldr-core@{version}" if version else "cldr-core"
+    package = f"cldr-core@{version}" if version else "cldr-core"
     with tempfile.TemporaryDirectory() as tmp:
-        name = subprocess.run(["npm", "pack", spec, "--silent"], cwd=tmp, check=True, capture_output=True,
+        name = subprocess.run(["npm", "pack", package, "--silent"], cwd=tmp, check=True, capture_output=True,
                               text=True).stdout.strip().splitlines()[-1]
         with tarfile.open(pathlib.Path(tmp) / name) as archive:
             for member, target in (("package/supplemental/windowsZones.json", DATA), ("package/LICENSE", LICENSE)):
