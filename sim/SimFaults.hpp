@@ -27,24 +27,18 @@ enum class Fault {
     ShortMemoryReply,  // a ReadMemory reply carries half the bytes asked for (other requests: no fault)
 };
 
-// Counting starts anew with every Simulator::setFaults: "first k" means the first k requests (or
-// replies) after the faults were set. A request that gets no reply is never seen by the model, so
+// Requests are numbered from the last Simulator::setFaults. A request that gets no reply is never seen by the model, so
 // it changes nothing on the device; every request is still echoed when the line echoes (but for a
 // hang-up).
 struct Faults {
-    uint32_t silentFirst = 0;           // no reply to the first k requests
-    bool silentForever = false;         // no reply at all
-    uint32_t corruptChecksumFirst = 0;  // the first k replies carry a wrong checksum
-    std::string corruptChecksumFor{};   // a command code whose replies carry a wrong checksum (the
-                                        // device still acts on the request: a reply lost on the line)
-    uint32_t truncateFirst = 0;         // the first k replies stop before their checksum and CR
-    uint32_t garbageFirst = 0;          // the first k replies are preceded by garbage bytes
-    std::string standardErrorFor{};     // a command code ("AR", "H", ...) that gets "?aq" + code
+    bool silentForever = false;        // no reply at all
+    std::string corruptChecksumFor{};  // a command code whose replies carry a wrong checksum (the
+                                       // device still acts on the request: a reply lost on the line)
+    std::string standardErrorFor{};    // a command code ("AR", "H", ...) that gets "?aq" + code
     uint8_t standardErrorCode = 1;
     std::string rawReplyFor{};  // a command code answered with rawReply verbatim
     std::string rawReply{};     // sent as is (the CR too, if wanted)
     std::string silentFor{};    // a command code that never gets a reply
-    uint32_t silentAfter = 0;   // with silentFor empty and > 0: go silent after k replies
     // The requests numbered faultAt .. faultAt + faultCount - 1 (0 is the first after setFaults) get
     // `fault`. A retry is a request of its own: faultCount = the host's attempts fails one exchange.
     Fault fault = Fault::None;

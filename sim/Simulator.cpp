@@ -96,7 +96,6 @@ struct Simulator::Impl {
     DetectorModel model;
     std::vector<std::string> requests;
     uint32_t requestsSinceFaults = 0;
-    uint32_t repliesSinceFaults = 0;
 
     int master = -1;
     int slave = -1;  // held open so the master never sees a hang-up while the host's port is closed
@@ -116,7 +115,7 @@ struct Simulator::Impl {
     bool handle(const std::string& frame);
     Plan plan(const std::string& frame);
     Fault numberedFault(uint32_t requestIndex, std::string_view code) const;
-    void applyReplyFaults(std::string& reply, uint32_t replyIndex, const std::string& code, Fault fault) const;
+    void applyReplyFaults(std::string& reply, const std::string& code, Fault fault) const;
     void hangUp();
     bool pause(std::chrono::microseconds duration);
     bool send(std::string_view bytes, bool pace);
@@ -234,10 +233,8 @@ Plan Simulator::Impl::plan(const std::string& frame) {
         p.hangUp = true;
         return p;
     }
-    bool silent = fault == Fault::Silence || faults.silentForever || requestIndex < faults.silentFirst ||
-                  code == faults.silentFor ||
-                  (faults.silentFor.empty() && faults.silentAfter > 0 && repliesSinceFaults >= faults.silentAfter);
-    if (silent) return p;  // a request the device never heard changes nothing on it
+    // A request the device never heard changes nothing on it.
+    if (fault == Fault::Silence || faults.silentForever || code == faults.silentFor) return p;
 
     if (fault == Fault::StandardError || (!faults.standardErrorFor.empty() && code == faults.standardErrorFor)) {
         p.reply = standardErrorReply(faults.standardErrorCode);
@@ -246,7 +243,7 @@ Plan Simulator::Impl::plan(const std::string& frame) {
     } else {
         p.reply = model.answer(frame).reply;
     }
-    applyReplyFaults(p.reply, repliesSinceFaults++, code, fault);
+    applyReplyFaults(p.reply, code, fault);
     return p;
 }
 
@@ -256,18 +253,17 @@ Fault Simulator::Impl::numberedFault(uint32_t requestIndex, std::string_view cod
     return faults.fault;
 }
 
-void Simulator::Impl::applyReplyFaults(std::string& reply, uint32_t replyIndex, const std::string& code,
-                                       Fault fault) const {
+void Simulator::Impl::applyReplyFaults(std::string& reply, const std::string& code, Fault fault) const {
     if (fault == Fault::ShortMemoryReply) reply = shortenedMemoryReply(reply);
     bool frameReply = reply.size() >= 3 && reply.back() == kFrameEnd && reply.rfind("?aq", 0) != 0;
     bool corruptCode =
         fault == Fault::BadChecksum || (!faults.corruptChecksumFor.empty() && code == faults.corruptChecksumFor);
-    if (frameReply && (replyIndex < faults.corruptChecksumFirst || corruptCode)) {
+    if (frameReply && corruptCode) {
         char& digit = reply[reply.size() - 2];
         digit = digit == '0' ? '1' : '0';
     }
-    if (frameReply && (replyIndex < faults.truncateFirst || fault == Fault::Truncated)) reply.resize(reply.size() - 3);
-    if (replyIndex < faults.garbageFirst || fault == Fault::Garbage) reply.insert(0, kGarbage);
+    if (frameReply && fault == Fault::Truncated) reply.resize(reply.size() - 3);
+    if (fault == Fault::Garbage) reply.insert(0, kGarbage);
 }
 
 // Sleeps, but wakes at once when the simulator stops; false then.
@@ -330,7 +326,6 @@ void Simulator::setFaults(const Faults& faults) {
     std::lock_guard lock(impl_->mutex);
     impl_->faults = faults;
     impl_->requestsSinceFaults = 0;
-    impl_->repliesSinceFaults = 0;
 }
 
 void Simulator::withModel(const std::function<void(DetectorModel&)>& fn) {

@@ -116,18 +116,16 @@ TEST_P(SimulatorFaults, FirstTwoConnects) {
 INSTANTIATE_TEST_SUITE_P(
     Knobs, SimulatorFaults,
     ::testing::Values(
-        FaultCase{"silentFirst", Faults{.silentFirst = 1}, "", "ac3B\r"},
+        FaultCase{"silence", Faults{.fault = Fault::Silence}, "", "ac3B\r"},
         FaultCase{"silentForever", Faults{.silentForever = true}, "", ""},
-        FaultCase{"corruptChecksum", Faults{.corruptChecksumFirst = 1}, "ac30\r", "ac3B\r"},
-        FaultCase{"truncate", Faults{.truncateFirst = 1}, "ac", "ac3B\r"},
-        FaultCase{"garbage", Faults{.garbageFirst = 1},
+        FaultCase{"truncated", Faults{.fault = Fault::Truncated}, "ac", "ac3B\r"},
+        FaultCase{"garbage", Faults{.fault = Fault::Garbage},
                   "~\x7F\xA5"
                   "ac3B\r",
                   "ac3B\r"},
         FaultCase{"standardError", Faults{.standardErrorFor = "AC", .standardErrorCode = 13}, "?aq0D\r", "?aq0D\r"},
         FaultCase{"rawReply", Faults{.rawReplyFor = "AC", .rawReply = "xyz\r"}, "xyz\r", "xyz\r"},
         FaultCase{"silentFor", Faults{.silentFor = "AC"}, "", ""},
-        FaultCase{"silentAfter", Faults{.silentAfter = 1}, "ac3B\r", ""},
         FaultCase{"faultAtSecond", Faults{.fault = Fault::BadChecksum, .faultAt = 1}, "ac3B\r", "ac30\r"},
         FaultCase{"faultForTwo", Faults{.fault = Fault::StandardError, .faultCount = 2}, "?aq01\r", "?aq01\r"},
         FaultCase{"shortMemoryReplyOnlyForReadMemory", Faults{.fault = Fault::ShortMemoryReply, .faultCount = 2},
