@@ -62,15 +62,3 @@ TEST_F(CommunicatorTest, ShorterRepliesAreRefused) {
             << c.asked;
     }
 }
-
-TEST_F(CommunicatorTest, DeviceThatDoesNotSwitchOffStopsTheWrite) {
-    simulated.sim.withModel([](torvik::sim::DetectorModel& model) { model.state.transitionPolls = 1000; });
-    context.changePolicy("state_wait_timeout_ms=0");
-    ConfigurationData values;
-    values.set(255, 10, int32_t{0});
-    const Error error = failureOf([&] { communicator.writeValues(values); });
-    EXPECT_EQ(std::tuple(error.category, error.code, error.message),
-              std::tuple(5u, 19u, std::u16string(u"Unable to switch off device")));
-    EXPECT_TRUE(context.log.contains(3, u"An error occurred while writing the database: Unable to switch off device"));
-    EXPECT_TRUE(requestsStartingWith("AC").empty());
-}

@@ -150,32 +150,6 @@ TEST(ArchiveWriterFailure, RefusedEntryIsCode22) {
     }
 }
 
-TEST(MetaDataDocument, CompactWithMembersSortedByName) {
-    const DatalogMetaData metaData{.creatingSoftware = "Torvik Device Library",
-                                   .creatingSoftwareVersion = "02.09.00",
-                                   .deviceId = "83211",
-                                   .devicePartNumber = "8327640",
-                                   .deviceSerialNumber = "2461-0137",
-                                   .deviceFirmwareVersion = "1.5",
-                                   .deviceDate = "2026-03-14T09:26:53+0000",
-                                   .gatewayName = u"Stati\u00F6n",
-                                   .gatewayVersion = u"\u20AC1",
-                                   .creationDate = "2024-05-01T10:00:00+0200",
-                                   .creationTimezone = "Europe/Berlin",
-                                   .creationDst = "true"};
-    const std::string expected =
-        R"({"content":{"loggerData":[{"loggerDataFirstPageOffset":12,"loggerDataName":"measurement.ddl",)"
-        R"("loggerDataType":"measurementData"}],"loggerInfo":{"measurementVariant":"long","pageSize":256,"version":3}},)"
-        R"("device":{"deviceDateISO8601":"2026-03-14T09:26:53+0000","deviceFirmwareVersion":"1.5","deviceId":"83211",)"
-        R"("devicePartnumber":"8327640","deviceSerialnumber":"2461-0137"},)"
-        R"("file":{"fileCreatingSoftware":"Torvik Device Library","fileCreatingSoftwareVersion":"02.09.00",)"
-        R"("fileCreationDST":"true","fileCreationDateISO8601":"2024-05-01T10:00:00+0200",)"
-        R"("fileCreationTimezone":"Europe/Berlin","fileType":"gdcdatalogger","fileVersion":"1.5.0"},)"
-        "\"gateway\":{\"name\":\"Stati\xC3\xB6n\",\"version\":\"\xE2\x82\xAC"
-        "1\"}}";
-    EXPECT_EQ(GdcDatalogArchiveWriter::metaDataDocument(metaData, configuration(3, 1), {{0, 12}}), expected);
-}
-
 // The variant follows the second version byte; layouts before version 3 carry only the page size.
 TEST(MetaDataDocument, LoggerInfoFollowsTheLayoutVersion) {
     for (const auto& [controlVersion, versionByte2, loggerInfo] :
