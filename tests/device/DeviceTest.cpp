@@ -8,7 +8,6 @@
 #include "sim/FrameCodec.hpp"
 #include "support/FakeUart.hpp"
 #include "support/SimulatedDevice.hpp"
-#include "support/Thrown.hpp"
 
 namespace devlib_instr {
 namespace {
@@ -85,18 +84,6 @@ TEST_F(DeviceWait, ReadErrorsAreIgnoredOnlyWhenAsked) {
     for (const std::u16string& line : lines)
         EXPECT_TRUE(line.starts_with(u"Reading device state failed while waiting or state 1. Ignored!"));
     EXPECT_THROW(device.waitForState(1, 500, false), FirmwareMessageHandler::StandardErrorResponseException);
-}
-
-TEST_F(DeviceWait, ClearFailuresAreLoggedAndTheMaintenanceModeStays) {
-    simulated.sim.setLineOptions({.echo = true});
-    simulated.sim.setFaults(Faults{.standardErrorFor = "DL", .standardErrorCode = 14});
-    const Error e = torvik_test::thrown<Error>([&] { device.clearGdcDatalog(); }).value();
-    EXPECT_EQ(e.code, 19u);
-    EXPECT_EQ(context.lines(LogLevel::Error), Texts{e.message});
-    simulated.sim.withModel([](DetectorModel& model) {
-        EXPECT_TRUE(model.maintenanceMode);
-        EXPECT_EQ(model.maintenanceDuration, 30u);
-    });
 }
 
 class SlowPolls : public DeviceWait {

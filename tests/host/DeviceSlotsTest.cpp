@@ -16,12 +16,6 @@ TEST_F(DeviceSlots, OpenValidatesItsArgumentsAndHandles) {
         EXPECT_FALSE(api->deviceOpen(c.device, c.port, &err));
         EXPECT_EQ(takeRecord(err), (Record{0, 1, u"Invalid argument."}));
     }
-    InstrError* pending = api->errorCreate(2, 3, hostText(u"earlier"));
-    err = pending;
-    EXPECT_FALSE(api->deviceOpen(device, "", &err));
-    EXPECT_EQ(err, pending);  // an unhandled record stops the entry before anything else
-    EXPECT_EQ(takeRecord(err), (Record{2, 3, u"earlier"}));
-
     EXPECT_FALSE(api->deviceOpen(device, "/dev/torvik-no-such-port", &err));
     const Record failed = takeRecord(err);
     EXPECT_EQ(failed.category, 0u);
@@ -64,14 +58,21 @@ TEST_F(DeviceSlots, ClearGdcDatalog) {
     EXPECT_EQ(err, nullptr);
     EXPECT_EQ(commands(), (std::vector<std::string>{"AI", "BH", "DL"}));
     for (int section = 0; section < 6; ++section) EXPECT_EQ(pageCount(section), 0u);
-    sim.withModel([](torvik::sim::DetectorModel& model) { EXPECT_TRUE(model.maintenanceMode); });
+    sim.withModel([](torvik::sim::DetectorModel& model) {
+        EXPECT_TRUE(model.maintenanceMode);
+        EXPECT_EQ(model.maintenanceDuration, 30u);
+    });
 
+    // A refused clear is logged once at ERROR; the device stays in maintenance mode until it times out.
     sim.setLineOptions({.echo = true});  // standard errors are recognised behind the echo
-    sim.setFaults({.standardErrorFor = "BH", .standardErrorCode = 3});
+    sim.setFaults({.standardErrorFor = "DL", .standardErrorCode = 14});
     EXPECT_FALSE(api->deviceClearGdcDatalog(device, &err));
-    EXPECT_EQ(takeRecord(err), (Record{3, 19,
-                                       u"Caught an exception while clearing the GDC datalog. Received a standard "
-                                       u"error response from device. Illegal parameter in command. (3)"}));
+    const Record refused{3, 19,
+                         u"Caught an exception while clearing the GDC datalog. Received a standard error response "
+                         u"from device. Command received in wrong state. (14)"};
+    EXPECT_EQ(takeRecord(err), refused);
+    EXPECT_EQ(log.lines(3), std::vector<std::u16string>{refused.message});
+    sim.withModel([](torvik::sim::DetectorModel& model) { EXPECT_TRUE(model.maintenanceMode); });
     EXPECT_FALSE(api->deviceClearGdcDatalog(nullptr, &err));
     EXPECT_EQ(takeRecord(err), (Record{0, 1, u"The API pointer is nullptr"}));
 }
