@@ -4,6 +4,7 @@
 // lock.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -32,10 +33,8 @@ public:
     }
 
     bool contains(int32_t level, const std::u16string& text) const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        for (const auto& [lineLevel, line] : lines_)
-            if (lineLevel == level && line == text) return true;
-        return false;
+        const std::vector<std::u16string> found = lines(level);
+        return std::find(found.begin(), found.end(), text) != found.end();
     }
 
     // Every line with its level, in order.
