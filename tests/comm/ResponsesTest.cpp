@@ -112,24 +112,6 @@ TEST(Responses, HeaderOnlyRepliesHoldNoPages) {
     }
 }
 
-TEST(Responses, LongSubstitutionPayloadIsDecodedWhole) {
-    // Five blocks of 1020 data bytes in all (a payload of 1035 characters): 255 pages of 4 bytes,
-    // each block ending in its key for 0x00.
-    std::string raw;
-    Bytes expected;
-    for (size_t left = 1020; left > 0;) {
-        const size_t n = std::min<size_t>(left, 253);
-        raw.append("\x01\x02").append(n - 1, 'x').append("\x01");
-        expected.insert(expected.end(), n - 1, 'x');
-        expected.push_back(0x00);
-        left -= n;
-    }
-    GdcDatalogReadNewResponse response(DatalogMemoryConfiguration{.pageSize = 4});
-    receive(response, "20900" + raw);
-    EXPECT_EQ(response.pageCount, 255u);
-    EXPECT_EQ(response.pageData, expected);
-}
-
 // The reply errors (category 0, code 5) of replies that do not fit their layout.
 TEST(Responses, ReplyFailures) {
     using Make = std::function<std::unique_ptr<FirmwareResponseMessage>()>;

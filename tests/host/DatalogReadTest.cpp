@@ -131,7 +131,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(SelectionCase{"NewData", {}, {0, 1, 3, 4}, {false, false, true, false}, {"DP0", "DP1", "DP4"}},
                     SelectionCase{"Everything", {3}, {0, 1, 3, 4}, {true, true, true, true}, {}, posixRule},
                     SelectionCase{"SessionOnly", {0, 1, 2, 7}, {3}, {true}, {}, signedOffset},  // 7 means nothing
-                    // Replies of four pages substituted are over 1024 characters long.
+                    // Replies of four pages substituted are over 1024 characters long, in several
+                    // blocks with keys of their own.
                     SelectionCase{"NewDataSubstituted",
                                   {},
                                   {0, 1, 3, 4},
