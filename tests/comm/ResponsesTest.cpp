@@ -47,12 +47,10 @@ TEST(Responses, MemoryRepliesCarryExactlyTheAnnouncedBytes) {
     ReadMemoryResponse response;
     receive(response, hexEncode({0x45, 0x23, 0x01, 0x00, 0x03, 0x00, 0xAA, 0xBB, 0xCC}));
     EXPECT_EQ(response.data, (Bytes{0xAA, 0xBB, 0xCC}));
-    Bytes shortOfOne{0, 0, 0, 0, 0x10, 0x00};
-    shortOfOne.resize(6 + 15, 0x11);  // length says 16, 15 bytes follow
-    ReadMemoryResponse truncated;     // a plain standard exception, not a reply error
-    EXPECT_STREQ(
-        torvik_test::thrown<UnknownReplyException>([&] { receive(truncated, hexEncode(shortOfOne)); }).value().what(),
-        "Unknown exception");
+    const std::string shortOfOne = "000000001000" + std::string(30, '1');  // length says 16, 15 bytes follow
+    ReadMemoryResponse truncated;  // a plain standard exception, not a reply error
+    EXPECT_STREQ(torvik_test::thrown<UnknownReplyException>([&] { receive(truncated, shortOfOne); }).value().what(),
+                 "Unknown exception");
     WriteMemoryResponse written;
     receive(written, "7F");
     EXPECT_EQ(written.status, 0x7F);
