@@ -24,9 +24,8 @@ TEST(GasUnits, FromPpmAndBack) {
         int32_t unit;
         float ppm, value;
     };
-    // ppm, %vol, %{lel} of an LEL of 44000 ppm, mg/m3 of CO, ppb, the pressure unit
-    for (const Case& c : {Case{1, 50.0f, 50.0f}, Case{0, 10000.0f, 1.0f}, Case{3, 4400.0f, 10.0f},
-                          Case{5, 1.0f, 1.16412f}, Case{6, 1.0f, 1000.0f}, Case{7, 1000.0f, 1.01300f}}) {
+    // ppm and ppb; %vol, %{lel}, mg/m3 and the pressure unit are read and written by the host tests
+    for (const Case& c : {Case{1, 50.0f, 50.0f}, Case{6, 1.0f, 1000.0f}}) {
         EXPECT_NEAR(ppmToUnit(c.ppm, gas(c.unit)), c.value, 1e-4f * c.value) << c.unit;
         EXPECT_NEAR(unitToPpm(c.value, gas(c.unit)), c.ppm, 1e-4f * c.ppm) << c.unit;
     }
