@@ -231,7 +231,7 @@ void GdcDatalogReaderPrivate::sayHello(DatalogMetaData& metaData) {
     metaData.deviceFirmwareVersion = hello.firmwareVersion;
     metaData.deviceDate = deviceTimeText(hello.deviceTime);
     const std::time_t now = std::time(nullptr);
-    metaData.creationDate = isoTimeText(now, TimeMode::Local, true);
+    metaData.creationDate = isoTimeText(now, true);
     const CurrentTimeZone zone = hostTimeZone(now);
     metaData.creationTimezone = zone.name;
     metaData.creationDst = zone.daylightSaving ? "true" : "false";

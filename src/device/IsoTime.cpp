@@ -63,12 +63,12 @@ std::optional<int64_t> overriddenZoneOffset() {
     return static_cast<int64_t>(offset);
 }
 
-std::string isoTimeText(std::time_t t, TimeMode mode, bool addOffset) {
+std::string isoTimeText(std::time_t t, bool addOffset) {
     if (const std::optional<int64_t> offset = overriddenZoneOffset()) {
         if (addOffset) t += static_cast<std::time_t>(*offset);
         return formatted(brokenDownTime(t, TimeMode::Utc), plainFormat) + zoneSuffix(*offset);
     }
-    const std::tm broken = brokenDownTime(t, mode);
+    const std::tm broken = brokenDownTime(t, TimeMode::Local);
     return formatted(broken, plainFormat) + zoneSuffix(utcOffset(broken, t));
 }
 
@@ -77,7 +77,7 @@ std::string deviceTimeText(std::tm deviceTime) {
     std::tm converted = deviceTime;
     const std::time_t t = std::mktime(&converted);
     if (t == static_cast<std::time_t>(-1)) return formatted(deviceTime, plainFormat) + zoneSuffix(0);
-    return isoTimeText(t, TimeMode::Local, false);
+    return isoTimeText(t, false);
 }
 
 CurrentTimeZone hostTimeZone(std::time_t now) {

@@ -18,11 +18,13 @@ namespace devlib_instr {
 // a number, or an offset beyond a day, counts as 0. None when the variable is unset or empty.
 std::optional<int64_t> overriddenZoneOffset();
 
-// "2024-05-01T10:00:00+0200". With the override in force, `addOffset` shifts t by it first.
-std::string isoTimeText(std::time_t t, TimeMode mode, bool addOffset);
+// The host's local time t as "2024-05-01T10:00:00+0200". With the override in force, `addOffset`
+// shifts t by it first.
+std::string isoTimeText(std::time_t t, bool addOffset);
 
 // The device clock (a broken-down local time; its daylight flag is decided by the conversion) as
-// ISO text in local mode; when the C library cannot convert it, the broken-down time formatted as is.
+// isoTimeText words it, without the shift; when the C library cannot convert it, the broken-down
+// time formatted as is.
 std::string deviceTimeText(std::tm deviceTime);
 
 // The host's zone at `now`: the platform's zone (IANA name) when it knows the current one; else
