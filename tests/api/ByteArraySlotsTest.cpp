@@ -67,6 +67,8 @@ TEST(ByteArraySlots, InvalidHandlesDoNothing) {
         EXPECT_EQ(api().byteArraySize(bad), 0u);
         EXPECT_EQ(api().byteArrayData(bad), nullptr);
     }
+    EXPECT_EQ(api().deviceAddRef(nullptr), nullptr);  // the shared reference slots (see c_host.c)
+    EXPECT_EQ(api().configurationRelease(nullptr), 0);
 }
 
 }  // namespace

@@ -8,17 +8,6 @@
 namespace torvik_test {
 namespace {
 
-TEST(Table, SharedReferenceSlotsWorkOnEveryFamily) {
-    InstrByteArray* array = api().byteArrayAddRef(api().byteArrayCreate(0));
-    // The context family's slots accept any handle, as the one generic function they forward to.
-    auto* asContext = reinterpret_cast<InstrContext*>(array);
-    EXPECT_EQ(api().contextAddRef(asContext), asContext);
-    EXPECT_EQ(api().byteArrayRelease(array), 1);
-    EXPECT_EQ(api().contextRelease(asContext), 0);
-    EXPECT_EQ(api().deviceAddRef(nullptr), nullptr);
-    EXPECT_EQ(api().configurationRelease(nullptr), 0);
-}
-
 // The not-supported slots by their place in the table (slot n is word n + 4): no work, a new
 // record of the family's category, code 17 and an empty message.
 TEST(Table, NotSupportedSlotsReturnACode17Record) {
