@@ -91,6 +91,13 @@ inline constexpr char readingAllFormat[] = "Reading _all_ GDC datalog data for s
 inline constexpr char readingNewFormat[] = "Reading _new_ GDC datalog data for section {} from device.";
 inline constexpr char movingReadPointerFormat[] = "Moving read pointer of GDC datalog for section {}.";
 inline constexpr char receivedPagesFormat[] = "Received {} page(s) for section {} from device.";
+// Why an archive file could not be made (path, then the system's reason)
+inline constexpr char archiveCreateFailedFormat[] = "Could not create the archive file for {}: {}";
+inline constexpr char archiveWriteFailedFormat[] = "Could not write the archive file for {}: {}";
+inline constexpr char archivePublishFailedFormat[] = "Could not store the complete archive as {}: {}";
+inline constexpr char stagedFileInUse[] = "another run is writing this archive";
+inline constexpr char stagedFileInTheWay[] = "something other than a file stands at its temporary name";
+inline constexpr char stagedFileReplaced[] = "its temporary file was replaced meanwhile";
 inline constexpr char16_t archiveKept[] =
     u"The archive was kept: the device may already have marked its new data as read.";
 inline constexpr char16_t creatingSoftware[] = u"Torvik Device Library";

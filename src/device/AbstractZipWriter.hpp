@@ -8,16 +8,19 @@
 #include <string>
 #include <vector>
 
+#include "core/StagedFile.hpp"
+
 namespace devlib_instr {
 
 class AbstractZipWriter {
 public:
     virtual ~AbstractZipWriter() = default;
-    // Creates (or truncates) the archive at the UTF-8 path; false on failure.
-    virtual bool open(const std::string& utf8Path) = 0;
+    // Starts an archive at the beginning of `file`, which must stay alive until close(); false on
+    // failure.
+    virtual bool open(StagedFile& file) = 0;
     // Adds one stored entry (compression method 0) with the given modification time; false on failure.
     virtual bool addEntry(const std::string& name, const std::vector<uint8_t>& data, std::time_t modified) = 0;
-    // Writes the central directory and closes the file; false on failure.
+    // Writes the central directory; false on failure. The file is the caller's to publish.
     virtual bool close() = 0;
 };
 

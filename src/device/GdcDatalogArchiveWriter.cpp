@@ -5,6 +5,8 @@
 #include <nlohmann/json.hpp>
 #include <utility>
 
+#include <fmt/format.h>
+
 #include "core/Error.hpp"
 #include "core/MessageCatalogue.hpp"
 #include "core/TextConversion.hpp"
@@ -26,8 +28,8 @@ constexpr DatalogSectionNames unknownSectionNames{"unknown.ddl", "unknownData"};
 // Layout versions up to 2 carry no version byte and no measurement variant.
 constexpr uint32_t lastUnversionedLayout = 2;
 
-Error writeFailed() {
-    return Error(ErrorCategory::InstrFirmwareFlasher, ErrorCode::WriteFailed, msg::unknownExceptionWritingDatalog);
+Error archiveError(ErrorCode code, const char16_t* text) {
+    return Error(ErrorCategory::InstrFirmwareFlasher, code, text);
 }
 
 nlohmann::json loggerInfo(const DatalogMemoryConfiguration& configuration) {
@@ -59,41 +61,49 @@ const DatalogSectionNames& datalogSectionNames(int32_t section) {
 
 GdcDatalogArchiveWriter::GdcDatalogArchiveWriter(ContextGuard context, std::u16string path,
                                                  std::unique_ptr<AbstractZipWriter> zip)
-    : context_(std::move(context)), path_(std::move(path)), zip_(std::move(zip)) {
-    if (!zip_ || !zip_->open(toUtf8(path_))) {
-        zip_.reset();
-        throw Error(ErrorCategory::InstrFirmwareFlasher, ErrorCode::OpenFailed, msg::unknownExceptionOpeningDatalog);
+    : context_(std::move(context)), path_(std::move(path)) {
+    StagedFile::Failure failure;
+    file_ = createStagedFile(path_, failure);
+    if (!file_ || !zip || !zip->open(*file_)) {
+        logFailure(msg::archiveCreateFailedFormat, failure.reason);
+        throw archiveError(ErrorCode::OpenFailed, msg::unknownExceptionOpeningDatalog);
     }
+    zip_ = std::move(zip);
 }
 
-GdcDatalogArchiveWriter::~GdcDatalogArchiveWriter() {
-    try {
-        finish();
-    } catch (...) {
-        // A destructor cannot report; the reader has already recorded the run's failure.
-    }
+void GdcDatalogArchiveWriter::logFailure(const char* format, const std::string& reason) const {
+    context_->log(LogLevel::Error, widen(fmt::format(fmt::runtime(format), toUtf8(path_), reason)));
+}
+
+Error GdcDatalogArchiveWriter::writeFailed() {
+    logFailure(msg::archiveWriteFailedFormat, file_ ? file_->failure().reason : std::string());
+    zip_.reset();
+    file_.reset();
+    return archiveError(ErrorCode::WriteFailed, msg::unknownExceptionWritingDatalog);
 }
 
 void GdcDatalogArchiveWriter::addSection(int32_t section, uint32_t firstPageOffset, const std::vector<uint8_t>& data) {
     if (!zip_ || !zip_->addEntry(std::string(datalogSectionNames(section).fileName), data, std::time(nullptr)))
         throw writeFailed();
     firstPageOffsets_[section] = firstPageOffset;
-    document_.reset();
-}
-
-void GdcDatalogArchiveWriter::composeMetaData() {
-    document_ = metaDataDocument(metaData_, memoryConfiguration_, firstPageOffsets_);
 }
 
 void GdcDatalogArchiveWriter::finish() {
     if (!zip_) return;
-    // Taken out first: whatever happens below, the archive is closed once and only once.
-    std::unique_ptr<AbstractZipWriter> zip = std::move(zip_);
-    if (!document_) composeMetaData();
-    if (!zip->addEntry(metaDataEntryName, std::vector<uint8_t>(document_->begin(), document_->end()),
-                       std::time(nullptr)))
+    const std::string document = metaDataDocument(metaData_, memoryConfiguration_, firstPageOffsets_);
+    if (!zip_->addEntry(metaDataEntryName, std::vector<uint8_t>(document.begin(), document.end()), std::time(nullptr)))
         throw writeFailed();
-    if (!zip->close()) throw writeFailed();
+    if (!zip_->close()) throw writeFailed();
+    zip_.reset();
+    if (file_->publish()) return;
+    const StagedFile::Failure failure = file_->failure();
+    file_.reset();
+    if (!failure.finalPathExists) {
+        logFailure(msg::archivePublishFailedFormat, failure.reason);
+        throw archiveError(ErrorCode::WriteFailed, msg::unknownExceptionWritingDatalog);
+    }
+    context_->log(LogLevel::Error, msg::outputFileExists);
+    throw archiveError(ErrorCode::InvalidArgument, msg::outputFileExists);
 }
 
 std::string GdcDatalogArchiveWriter::metaDataDocument(const DatalogMetaData& metaData,

@@ -121,13 +121,15 @@ void GdcDatalogReaderPrivate::Run() {
         recordCaughtException();
     }
     if (errors().empty()) return;
-    // Once a read pointer may have moved, the archive may hold the only copy of the new data.
-    if (archiveKept_) {
+    // Once a read pointer move was sent, the device may have marked its new data as read: the
+    // archive, complete on disk since before that move, may hold the only copy.
+    if (moveSent_) {
         recordLogged(msg::archiveKept);
         return;
     }
-    // Otherwise a failed run leaves no archive behind (the writer is gone, so the file is closed).
-    context()->filesystem().remove(outputPath_);
+    // Otherwise a failed run leaves no archive: an unfinished one was never under the path, and a
+    // finished one is taken back (nothing was moved, so the data is still new on the device).
+    if (archivePublished_) context()->filesystem().remove(outputPath_);
 }
 
 void GdcDatalogReaderPrivate::record(Error error) {
@@ -195,19 +197,12 @@ void GdcDatalogReaderPrivate::readDatalog() {
         readSection(section, entry);
         writer.addSection(section, entry.firstPageOffset, entry.data);
     }
-    // Only once every section is safely in the archive, and nothing but the archive's last write
-    // can fail any more, is the new data marked as read. From the first move on, the archive is
-    // kept and completed whatever happens: the device may have marked data as read even when its
-    // reply was lost.
-    writer.composeMetaData();
-    archiveKept_ = true;
-    try {
-        moveReadPointers(sections);
-        setProgress(1.0);
-    } catch (...) {
-        recordCaughtException();
-    }
+    // The new data is marked as read only once the whole archive is complete, closed and on
+    // stable storage under its path.
     writer.finish();
+    archivePublished_ = true;
+    moveReadPointers(sections);
+    setProgress(1.0);
 }
 
 void GdcDatalogReaderPrivate::triggerMaintenanceMode() {
@@ -310,6 +305,7 @@ void GdcDatalogReaderPrivate::moveReadPointers(const SectionMap& sections) {
     for (const auto& [section, entry] : sections) {
         if (entry.readAll) continue;
         log(LogLevel::Debug, widen(fmt::format(msg::movingReadPointerFormat, section)));
+        moveSent_ = true;
         GdcDatalogMoveReadPositionResponse response;
         exchange(GdcDatalogMoveReadPositionRequest(static_cast<uint32_t>(section)), response);
     }

@@ -85,8 +85,10 @@ private:
     mutable std::mutex errorsMutex_;
     std::vector<Error> errors_;
     std::time_t lastMaintenanceTrigger_ = 0;
-    // Set by the run once it may move a read pointer: from then on the archive is never deleted.
-    bool archiveKept_ = false;
+    // Set by the run once its archive is complete under the output path, and once it has sent the
+    // first read pointer move: from then on the archive is never deleted.
+    bool archivePublished_ = false;
+    bool moveSent_ = false;
 };
 
 }  // namespace devlib_instr

@@ -1,5 +1,7 @@
-// The archive writer on Linux: minizip's zip.h. Every entry is stored (method 0), so the section
-// files can be read back byte for byte by any ZIP reader.
+// The archive writer on Linux: minizip's zip.h, writing through file functions of its own into
+// the staged file. Every entry is stored (method 0), so the section files can be read back byte
+// for byte by any ZIP reader.
+#include <minizip/ioapi.h>
 #include <minizip/zip.h>
 
 #include <cstdint>
@@ -24,13 +26,40 @@ zip_fileinfo entryInfo(std::time_t modified) {
     return info;
 }
 
+// minizip's file functions over a staged file: the "stream" is the staged file itself.
+StagedFile& staged(voidpf stream) {
+    return *static_cast<StagedFile*>(stream);
+}
+
+zlib_filefunc64_def stagedFileFunctions(StagedFile& file) {
+    zlib_filefunc64_def functions{};
+    functions.opaque = &file;
+    functions.zopen64_file = [](voidpf opaque, const void*, int) -> voidpf { return opaque; };
+    functions.zread_file = [](voidpf, voidpf, void*, uLong) -> uLong { return 0; };
+    functions.zwrite_file = [](voidpf, voidpf stream, const void* data, uLong size) -> uLong {
+        return staged(stream).write(static_cast<const uint8_t*>(data), size) ? size : 0;
+    };
+    functions.ztell64_file = [](voidpf, voidpf stream) -> ZPOS64_T { return staged(stream).position(); };
+    functions.zseek64_file = [](voidpf, voidpf stream, ZPOS64_T offset, int origin) -> long {
+        StagedFile& file = staged(stream);
+        const uint64_t base = origin == ZLIB_FILEFUNC_SEEK_SET   ? 0
+                              : origin == ZLIB_FILEFUNC_SEEK_CUR ? file.position()
+                                                                 : file.size();
+        return file.seek(base + offset) ? 0 : -1;
+    };
+    functions.zclose_file = [](voidpf, voidpf) -> int { return 0; };
+    functions.zerror_file = [](voidpf, voidpf) -> int { return 0; };
+    return functions;
+}
+
 class MinizipZipWriter : public AbstractZipWriter {
 public:
     ~MinizipZipWriter() override { close(); }
 
-    bool open(const std::string& utf8Path) override {
+    bool open(StagedFile& file) override {
         close();
-        zip_ = zipOpen64(utf8Path.c_str(), APPEND_STATUS_CREATE);
+        functions_ = stagedFileFunctions(file);
+        zip_ = zipOpen2_64("", APPEND_STATUS_CREATE, nullptr, &functions_);
         return zip_ != nullptr;
     }
 
@@ -57,6 +86,7 @@ public:
     }
 
 private:
+    zlib_filefunc64_def functions_{};
     zipFile zip_ = nullptr;
 };
 

@@ -3,7 +3,6 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <limits>
 
 #include "core/LittleEndian.hpp"
@@ -80,27 +79,21 @@ uint32_t crcOf(const std::vector<uint8_t>& data) {
 
 }  // namespace
 
-StoredZipWriter::~StoredZipWriter() {
-    close();
-}
-
-bool StoredZipWriter::open(const std::string& utf8Path) {
-    close();
+bool StoredZipWriter::open(StagedFile& file) {
+    file_ = &file;
     entries_.clear();
     written_ = 0;
-    const std::u8string path(utf8Path.begin(), utf8Path.end());
-    file_.open(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
-    return file_.is_open();
+    return file_->seek(0);
 }
 
 bool StoredZipWriter::append(const std::vector<uint8_t>& bytes) {
-    file_.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!file_->write(bytes.data(), bytes.size())) return false;
     written_ += bytes.size();
-    return static_cast<bool>(file_);
+    return true;
 }
 
 bool StoredZipWriter::addEntry(const std::string& name, const std::vector<uint8_t>& data, std::time_t modified) {
-    if (!file_.is_open() || entries_.size() >= maxEntries || name.size() > maxNameLength) return false;
+    if (file_ == nullptr || entries_.size() >= maxEntries || name.size() > maxNameLength) return false;
     if (written_ + data.size() + name.size() + 30 > maxOffset) return false;
 
     const DosTimestamp stamp = dosTimestamp(modified);
@@ -116,7 +109,7 @@ bool StoredZipWriter::addEntry(const std::string& name, const std::vector<uint8_
 }
 
 bool StoredZipWriter::close() {
-    if (!file_.is_open()) return true;
+    if (file_ == nullptr) return true;
     const uint64_t directoryOffset = written_;
     Record directory;
     for (const EntryRecord& entry : entries_) {
@@ -133,9 +126,9 @@ bool StoredZipWriter::close() {
 
     const bool fits = directoryOffset + directory.bytes.size() <= maxOffset;
     const bool ok = fits && append(directory.bytes);
-    file_.close();
+    file_ = nullptr;
     entries_.clear();
-    return ok && !file_.fail();
+    return ok;
 }
 
 }  // namespace devlib_instr

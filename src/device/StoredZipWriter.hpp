@@ -6,7 +6,6 @@
 
 #include <cstdint>
 #include <ctime>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -19,10 +18,8 @@ public:
     StoredZipWriter() = default;
     StoredZipWriter(const StoredZipWriter&) = delete;
     StoredZipWriter& operator=(const StoredZipWriter&) = delete;
-    // An archive still open is closed, so it is complete even when nobody called close().
-    ~StoredZipWriter() override;
 
-    bool open(const std::string& utf8Path) override;
+    bool open(StagedFile& file) override;
     bool addEntry(const std::string& name, const std::vector<uint8_t>& data, std::time_t modified) override;
     bool close() override;
 
@@ -39,7 +36,7 @@ private:
 
     bool append(const std::vector<uint8_t>& bytes);
 
-    std::ofstream file_;
+    StagedFile* file_ = nullptr;
     uint64_t written_ = 0;  // bytes in the file so far: the offset of the next header
     std::vector<EntryRecord> entries_;
 };

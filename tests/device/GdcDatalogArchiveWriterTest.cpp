@@ -53,16 +53,17 @@ protected:
                                           .string());
 };
 
-TEST_P(ArchiveWriter, SectionsInOrderThenMetadataAllStoredWhenLeftOpen) {
-    {
-        GdcDatalogArchiveWriter writer(context.guard(), path, GetParam().make());
-        writer.setMemoryConfiguration(configuration(3, 1));
-        writer.addSection(0, 12, everyByte(300 * 1024));
-        writer.addSection(3, 0, {});
-        writer.composeMetaData();  // a section added afterwards still reaches the document
-        writer.addSection(4, 7, Bytes{1, 2, 3, 4});
-        writer.addSection(9, 1, Bytes{5});
-    }  // the destructor finishes an archive left open
+// Nothing stands under the archive's path until finish() has completed it.
+TEST_P(ArchiveWriter, SectionsInOrderThenMetadataAllStoredOnceFinished) {
+    GdcDatalogArchiveWriter writer(context.guard(), path, GetParam().make());
+    writer.setMemoryConfiguration(configuration(3, 1));
+    writer.addSection(0, 12, everyByte(300 * 1024));
+    writer.addSection(3, 0, {});
+    writer.addSection(4, 7, Bytes{1, 2, 3, 4});
+    writer.addSection(9, 1, Bytes{5});
+    EXPECT_FALSE(std::filesystem::exists(toUtf8(path)));
+    writer.finish();
+    EXPECT_FALSE(std::filesystem::exists(toUtf8(path) + ".partial"));
     const auto archive = readZip(toUtf8(path));
     ASSERT_TRUE(archive.opened);
     EXPECT_TRUE(archive.intact);
@@ -84,6 +85,15 @@ TEST_P(ArchiveWriter, SectionsInOrderThenMetadataAllStoredWhenLeftOpen) {
     EXPECT_EQ(data[3]["loggerDataType"], "unknownData");
 }
 
+TEST_P(ArchiveWriter, UnfinishedArchiveLeavesNoFile) {
+    {
+        GdcDatalogArchiveWriter writer(context.guard(), path, GetParam().make());
+        writer.addSection(0, 12, Bytes{1});
+    }
+    EXPECT_FALSE(std::filesystem::exists(toUtf8(path)));
+    EXPECT_FALSE(std::filesystem::exists(toUtf8(path) + ".partial"));
+}
+
 TEST_P(ArchiveWriter, OpenFailureIsCode13) {
     const std::u16string missingDirectory = path + u".d/archive.zip";
     const Error e = torvik_test::thrown<Error>([&] {
@@ -95,14 +105,16 @@ TEST_P(ArchiveWriter, OpenFailureIsCode13) {
 
 TEST_P(ArchiveWriter, EntryCarriesTheLocalModificationTime) {
     constexpr std::time_t mayFirst10Utc = 1714557600;
-    const std::string file = toUtf8(path);
+    StagedFile::Failure failure;
+    const auto file = createStagedFile(path, failure);
     auto writer = GetParam().make();
-    ASSERT_TRUE(writer->open(file));
+    ASSERT_TRUE(writer->open(*file));
     ASSERT_TRUE(writer->addEntry("session.ddl", {1, 2, 3}, mayFirst10Utc));
     ASSERT_TRUE(writer->close());
+    ASSERT_TRUE(file->publish());
     std::tm local{};
     localtime_r(&mayFirst10Utc, &local);
-    const tm_unz date = readZip(file).entries.at(0).time;
+    const tm_unz date = readZip(toUtf8(path)).entries.at(0).time;
     EXPECT_EQ((std::vector<uInt>{date.tm_year, date.tm_mon, date.tm_mday, date.tm_hour, date.tm_min, date.tm_sec / 2}),
               (std::vector<uInt>{uInt(local.tm_year + 1900), uInt(local.tm_mon), uInt(local.tm_mday),
                                  uInt(local.tm_hour), uInt(local.tm_min), uInt(local.tm_sec / 2)}));  // 2 s steps
@@ -115,7 +127,7 @@ INSTANTIATE_TEST_SUITE_P(Writers, ArchiveWriter, testing::ValuesIn(writers),
 struct MemoryZipWriter : AbstractZipWriter {
     explicit MemoryZipWriter(std::vector<std::string>& names, std::string failing = {})
         : names(names), failing(std::move(failing)) {}
-    bool open(const std::string&) override { return true; }
+    bool open(StagedFile&) override { return true; }
     bool addEntry(const std::string& name, const std::vector<uint8_t>&, std::time_t) override {
         if (name == failing) return false;
         names.push_back(name);
@@ -126,16 +138,18 @@ struct MemoryZipWriter : AbstractZipWriter {
     std::string failing;
 };
 
-// A refused section entry or metadata entry is code 22; a refused section stays out of the metadata.
+// A refused section entry or metadata entry is code 22 and ends the archive: nothing more is
+// written and no file is left.
 TEST(ArchiveWriterFailure, RefusedEntryIsCode22) {
     const std::pair<std::string, std::vector<std::string>> cases[] = {
-        {"event.ddl", {"measurement.ddl", "gdcdatalogger.json"}},
-        {"gdcdatalogger.json", {"measurement.ddl", "event.ddl"}}};
+        {"event.ddl", {"measurement.ddl"}}, {"gdcdatalogger.json", {"measurement.ddl", "event.ddl"}}};
     for (const auto& [refused, written] : cases) {
         torvik_test::TestContext context;
+        const std::string path =
+            (std::filesystem::temp_directory_path() / ("torvik-refused-" + std::to_string(getpid()) + ".zip")).string();
         std::vector<std::string> names;
         {
-            GdcDatalogArchiveWriter writer(context.guard(), u"memory",
+            GdcDatalogArchiveWriter writer(context.guard(), utf8ToUtf16(path),
                                            std::make_unique<MemoryZipWriter>(names, refused));
             writer.addSection(0, 1, {});
             const Error e = torvik_test::thrown<Error>([&] {
@@ -147,6 +161,8 @@ TEST(ArchiveWriterFailure, RefusedEntryIsCode22) {
                 std::tuple(3u, 22u, std::u16string(u"Caught an unknown exception while writing the GDC datalog")));
         }
         EXPECT_EQ(names, written) << refused;
+        EXPECT_FALSE(std::filesystem::exists(path));
+        EXPECT_FALSE(std::filesystem::exists(path + ".partial"));
     }
 }
 
