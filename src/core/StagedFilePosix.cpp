@@ -174,9 +174,8 @@ bool removeStale(const std::string& temporary, StagedFile::Failure& failure) {
 }
 
 int createExclusive(const std::string& temporary) {
-    const int fd = retryOnInterrupt([&] {
-        return ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    });
+    const int fd = retryOnInterrupt(
+        [&] { return ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666); });
     if (fd < 0) return -1;
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return fd;
     const int error = errno;

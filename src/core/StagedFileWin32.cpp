@@ -18,9 +18,9 @@ const wchar_t* widePath(const std::u16string& path) {
 
 std::string systemReason(DWORD error) {
     wchar_t* text = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-        reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    const DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     std::u16string reason(reinterpret_cast<const char16_t*>(text), length);
     LocalFree(text);
     while (!reason.empty() && (reason.back() == u'\r' || reason.back() == u'\n' || reason.back() == u'.'))
