@@ -64,21 +64,22 @@ void DatabaseImage::load(uint32_t sectionAddress, Bytes image) {
     target = std::move(image);
 }
 
-uint16_t DatabaseImage::checksumOf(const Bytes& image) {
+uint16_t DatabaseImage::checksumOf(const Bytes& image, SealRule rule) {
+    const size_t summed = image.size() - (rule == SealRule::BytesBeforeChecksum ? 2 : 3);
     uint16_t sum = 0;
-    for (size_t i = 0; i + 2 < image.size(); ++i) sum = static_cast<uint16_t>(sum + image[i]);
+    for (size_t i = 0; i < summed; ++i) sum = static_cast<uint16_t>(sum + image[i]);
     return static_cast<uint16_t>(~sum);
 }
 
-void DatabaseImage::seal(uint32_t sectionAddress) {
+void DatabaseImage::seal(uint32_t sectionAddress, SealRule rule) {
     Bytes& image = section(sectionAddress);
-    uint16_t checksum = checksumOf(image);
+    uint16_t checksum = checksumOf(image, rule);
     image[image.size() - 2] = static_cast<uint8_t>(checksum);
     image[image.size() - 1] = static_cast<uint8_t>(checksum >> 8);
 }
 
-void DatabaseImage::sealAll() {
-    for (auto& [address, image] : sections_) seal(address);
+void DatabaseImage::sealAll(SealRule rule) {
+    for (auto& [address, image] : sections_) seal(address, rule);
 }
 
 bool DatabaseImage::isSealed(uint32_t sectionAddress) const {

@@ -43,6 +43,11 @@ constexpr uint32_t kIrSensorDataSet = 0x17000000;
 constexpr uint32_t kCatExSensorRecord = 0x19000000;
 }  // namespace db
 
+// How sections are sealed: the complement of the byte sum of every byte before the checksum (the
+// rule the library seals by), or of those bytes but the last (a rule another detector might
+// follow, for hosts that must refuse to write where the seal does not verify).
+enum class SealRule { BytesBeforeChecksum, OneByteShort };
+
 class DatabaseImage {
 public:
     // Every section zero-filled and sealed.
@@ -60,10 +65,11 @@ public:
     // Replaces a section's image; its size must match the section (std::invalid_argument).
     void load(uint32_t sectionAddress, Bytes image);
 
-    void seal(uint32_t sectionAddress);
-    void sealAll();
+    void seal(uint32_t sectionAddress, SealRule rule = SealRule::BytesBeforeChecksum);
+    void sealAll(SealRule rule = SealRule::BytesBeforeChecksum);
+    // Sealed by the library's rule.
     bool isSealed(uint32_t sectionAddress) const;
-    static uint16_t checksumOf(const Bytes& image);
+    static uint16_t checksumOf(const Bytes& image, SealRule rule = SealRule::BytesBeforeChecksum);
 
     // Typed access at absolute addresses, little-endian like the device (std::out_of_range when
     // the value does not fit into one section). Setters do not re-seal.

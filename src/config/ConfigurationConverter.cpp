@@ -50,6 +50,16 @@ void convertAlarmLevels(ConfigurationData& values, const ConfigurationData& gas,
     }
 }
 
+void dropUnchanged(ConfigurationData& values, const ConfigurationData& current) {
+    for (auto& [channel, slots] : values.channels()) {
+        std::erase_if(slots, [&, channel = channel](const auto& slot) {
+            const KeyRow* row = keyRow(slot.first);
+            const Value* held = current.find(channel, slot.first);
+            return row != nullptr && row->writable && held != nullptr && isSet(*held) && *held == slot.second;
+        });
+    }
+}
+
 void fillFixedValues(ConfigurationData& values, const ConfigurationData& gas) {
     const ConfigurationKey unitKey = keyWithRole(Role::MeasuringUnit);
     for (auto& [channel, slots] : values.channels()) {
@@ -90,6 +100,10 @@ void ConfigurationConverter::write(std::string_view document) {
     ConfigurationData current;
     if (!communicator_->readValues(values.keys(), current)) throw configFailure(msg::readingDatabaseFailed);
     const ConfigurationData gas = readGasFeatures(values);
+    // A value equal to what a read shows keeps its stored bytes: converting it back to ppm would
+    // move the stored level by float rounding at every write-back of an unedited document.
+    conversion::convertAlarmLevels(current, gas, true);
+    conversion::dropUnchanged(values, current);
     conversion::convertAlarmLevels(values, gas, false);
     communicator_->writeValues(values);
     communicator_->clear();

@@ -39,6 +39,9 @@ namespace conversion {
 // that has no finite value in ppm is refused as a wrong data type; one that has none in the
 // channel's unit becomes unset.
 void convertAlarmLevels(ConfigurationData& values, const ConfigurationData& gas, bool toUnit);
+// Removes the writable values that equal what the device holds (`current`, in the document's
+// units), so that they are not written.
+void dropUnchanged(ConfigurationData& values, const ConfigurationData& current);
 // Requested keys that are still unset get the document's fixed values; alarm units become the
 // channel's measuring unit where it is known.
 void fillFixedValues(ConfigurationData& values, const ConfigurationData& gas);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <map>
 #include <utility>
 
 #include "comm/FirmwareMessageHandler.hpp"
@@ -25,6 +26,10 @@ namespace {
 // configuration, which the channel map has already read).
 bool isSensorRecord(uint32_t address) {
     return isEcSensorRecord(address) || isLargeSensorRecord(address);
+}
+
+bool sealVerifies(const SectionInfo& info, const SectionCache::Image& image) {
+    return storedChecksum(info, image) == sectionChecksum(info, image);
 }
 
 template <class Predicate>
@@ -109,6 +114,12 @@ void ConfigurationDatabaseCommunicatorPrivate::readSection(uint32_t address, uin
     log(LogLevel::Debug, widen(fmt::format(msg::readingSectionFormat, length, address)));
     SectionCache::Image& image = cache_.create(address, length);
     readMemory(address, image.data(), length);
+    // A whole section is checked against its seal: a mismatch means damage, or a device that seals
+    // by another rule, and a write must then not seal that section anew.
+    const SectionInfo* info = findSection(address, length);
+    if (info == nullptr || info->size != length || sealVerifies(*info, image)) return;
+    log(LogLevel::Warn, widen(fmt::format(msg::checksumMismatchFormat, address, storedChecksum(*info, image),
+                                          sectionChecksum(*info, image))));
 }
 
 // The set holds the sections of this request only; images already cached stay usable.
@@ -195,6 +206,12 @@ bool ConfigurationDatabaseCommunicatorPrivate::writeValues(const ConfigurationDa
 
 void ConfigurationDatabaseCommunicatorPrivate::runWriteSequence(const ConfigurationData& values) {
     if (!sayHello()) throw configError(ErrorCode::ConnectionFailed, msg::deviceCommunicationFailed);
+    const SectionSet changed = prepareSections(values);
+    if (changed.empty()) {
+        log(LogLevel::Info, msg::nothingToWrite);
+        return;
+    }
+
     const ExchangePolicy& policy = device_->context()->exchangePolicy();
     const int32_t state = device_->readDeviceState();
     const bool switchOnAfterwards = state != deviceState::keptOff && state != deviceState::switchedOff;
@@ -202,19 +219,6 @@ void ConfigurationDatabaseCommunicatorPrivate::runWriteSequence(const Configurat
     device_->switchOff();
     if (!device_->waitForState(deviceState::switchedOff, policy.stateWaitTimeoutMs, true))
         throw configFailure(msg::unableToSwitchOff);
-
-    // Every requested key names its sections, read-only ones too: a section is written whole and
-    // sealed anew, so a stored checksum that was wrong is put right.
-    collectSections(values.keys());
-    SectionSet written = sections_;
-    SectionSet toRead = sections_;
-    removeSections(toRead,
-                   [](uint32_t address) { return address == section::deviceConfiguration || isSensorRecord(address); });
-    removeSections(written, isSensorRecord);
-    readSections(toRead, false);
-    applyValues(values);
-    for (const SectionInfo& info : written)
-        if (SectionCache::Image* image = cache_.find(info.address)) sealSection(&info, *image);
 
     log(LogLevel::Debug, msg::connectToDevice);
     ConnectResponse connected;
@@ -225,7 +229,7 @@ void ConfigurationDatabaseCommunicatorPrivate::runWriteSequence(const Configurat
         leftConnected_ = false;  // it heard Connect and refused it
         throw;
     }
-    writeSections(written);
+    writeSections(changed);
     device_->context()->clock().sleepFor(std::chrono::milliseconds(policy.writePauseMs));
     log(LogLevel::Debug, msg::disconnectFromDevice);
     DisconnectResponse disconnected;
@@ -240,6 +244,38 @@ void ConfigurationDatabaseCommunicatorPrivate::runWriteSequence(const Configurat
         leftSwitchedOff_ = false;
     }
     log(LogLevel::Info, msg::writingDatabaseSuccessful);
+}
+
+// Everything a write can refuse is refused here, while the device is still on and nothing is
+// written: the sections are read, the values applied to their images, and every section whose
+// bytes change must carry a stored checksum that verifies before it is sealed anew. Sections whose
+// bytes stay as they are are not written at all.
+ConfigurationDatabaseCommunicatorPrivate::SectionSet ConfigurationDatabaseCommunicatorPrivate::prepareSections(
+    const ConfigurationData& values) {
+    collectSections(values.keys());
+    SectionSet written = sections_;
+    SectionSet toRead = sections_;
+    removeSections(toRead,
+                   [](uint32_t address) { return address == section::deviceConfiguration || isSensorRecord(address); });
+    removeSections(written, isSensorRecord);
+    readSections(toRead, false);
+    std::map<uint32_t, SectionCache::Image> asRead;
+    for (const SectionInfo& info : written)
+        if (const SectionCache::Image* image = cache_.find(info.address)) asRead.emplace(info.address, *image);
+    applyValues(values);
+
+    SectionSet changed;
+    for (const SectionInfo& info : written) {
+        SectionCache::Image* image = cache_.find(info.address);
+        if (image == nullptr || *image == asRead.at(info.address)) continue;
+        const SectionCache::Image& stored = asRead.at(info.address);
+        if (!sealVerifies(info, stored))
+            throw configFailure(widen(fmt::format(msg::checksumRefusedFormat, info.address,
+                                                  storedChecksum(info, stored), sectionChecksum(info, stored))));
+        changed.insert(info);
+    }
+    for (const SectionInfo& info : changed) sealSection(&info, *cache_.find(info.address));
+    return changed;
 }
 
 void ConfigurationDatabaseCommunicatorPrivate::applyValues(const ConfigurationData& values) {

@@ -1,6 +1,6 @@
 // The database communicator on a device: hello, section reads of at most 256 bytes per request,
-// value extraction, and the write sequence (switch off, seal, connect, write, disconnect, switch
-// on again).
+// value extraction, and the write sequence (read, apply and check everything first; then switch
+// off, connect, write the sections that change, disconnect, switch on again).
 #pragma once
 
 #include <cstdint>
@@ -50,6 +50,8 @@ private:
     void readSections(const SectionSet& sections, bool bulkRead);
     void extractValue(const Location& location, ConfigurationKey key, uint8_t channel, ConfigurationData& result);
     void runWriteSequence(const ConfigurationData& values);
+    // Reads, applies and checks; the sections whose bytes change, sealed and ready to write.
+    SectionSet prepareSections(const ConfigurationData& values);
     void applyValues(const ConfigurationData& values);
     void writeSections(const SectionSet& sections);
 

@@ -40,6 +40,11 @@ uint16_t sectionChecksum(const SectionInfo& info, const std::vector<uint8_t>& im
     return static_cast<uint16_t>(~sum);
 }
 
+uint16_t storedChecksum(const SectionInfo& info, const std::vector<uint8_t>& image) {
+    if (image.size() < info.checksumOffset + 2) return 0;
+    return static_cast<uint16_t>(readLittleEndian(image.data() + info.checksumOffset, 2));
+}
+
 void sealSection(const SectionInfo* info, std::vector<uint8_t>& image) {
     if (info == nullptr) throw configFailure(msg::databaseSectionInfoNull);
     if (image.size() != info->size) throw configFailure(msg::wrongSectionDataSize);

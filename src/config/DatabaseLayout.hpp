@@ -58,6 +58,9 @@ uint32_t valueKindWidth(uint8_t kind);
 // The complement of the byte sum of image[0 .. checksumOffset).
 uint16_t sectionChecksum(const SectionInfo& info, const std::vector<uint8_t>& image);
 
+// The checksum stored little-endian at checksumOffset (0 when the image is too short to hold it).
+uint16_t storedChecksum(const SectionInfo& info, const std::vector<uint8_t>& image);
+
 // Writes the checksum little-endian at checksumOffset. Raises when info is null or the image
 // does not have the section's size.
 void sealSection(const SectionInfo* info, std::vector<uint8_t>& image);

@@ -150,6 +150,15 @@ inline constexpr char readingBytesFormat[] = "Reading {{{}}} byte(s) from databa
 inline constexpr char writingBytesFormat[] = "Writing {{{}}} byte(s) to database at address {}";
 inline constexpr char writingBytesFailedFormat[] = "Writing {{{}}} byte(s) to database failed at address {}";
 inline constexpr char featureNotSupportedFormat[] = "The feature {} is not yet supported";
+// A section whose stored checksum does not match the bytes before it (address, stored, computed)
+inline constexpr char checksumMismatchFormat[] =
+    "The stored checksum of the database section at address 0x{:08X} does not verify: stored 0x{:04X}, "
+    "computed 0x{:04X}";
+inline constexpr char checksumRefusedFormat[] =
+    "The database section at address 0x{:08X} would be sealed anew, but its stored checksum 0x{:04X} does not "
+    "verify (computed 0x{:04X}): nothing was written";
+inline constexpr char16_t nothingToWrite[] =
+    u"The device already holds every value of the request: nothing was written.";
 
 // Configuration document (category 5)
 inline constexpr char16_t invalidKeyForPath[] = u"Invalid key in JSON for node path: ";

@@ -1,6 +1,8 @@
 // Writing the configuration through the C table into the simulated detector's database, and what a
 // write must never do: write back values it did not read, switch the device off for a value it
 // cannot store, or leave a broken checksum behind.
+#include <cstdio>
+#include <functional>
 #include <set>
 #include <string>
 
@@ -12,6 +14,12 @@ namespace {
 
 using nlohmann::json;
 namespace db = torvik::sim::db;
+
+std::u16string hex4(uint16_t value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%04X", value);
+    return wide(text);
+}
 
 const std::string changes = document(R"(
     "device": {"switch_off": "allowed", "bumptest_interval": {"duration": 45, "expiration_reaction": "error"},
@@ -113,17 +121,63 @@ TEST_F(ConfigHost, ValuesTheDatabaseCannotHoldNeverSwitchTheDeviceOff) {
     EXPECT_EQ(deviceState(), torvik::sim::kStateOn);
 }
 
-// A section is written whole, so every section a write names is sealed anew, also when the write
-// only names values it cannot change there.
-TEST_F(ConfigHost, WriteResealsTheSectionsOfReadOnlyValues) {
+// A document read from the device and written back unedited changes no byte and never switches
+// the device off: levels shown in other units than ppm (H2S in mg/m3, O2 in mbar) keep their
+// stored floats instead of drifting by the rounding of two conversions.
+TEST_F(ConfigHost, UneditedDocumentWrittenBackChangesNothing) {
+    const torvik::sim::DatabaseImage before = database();
+    const Outcome document = read(R"({"version":"1.0.6","device":null,"channels":null,"sensors":null})");
+    ASSERT_TRUE(document.ok) << firstError();
+    sim.clearRequests();
+    ASSERT_TRUE(write(document.text).ok) << firstError();
+    expectSameSections(database(), before);
+    for (const char* code : {"AI", "AO", "AC", "AW"}) EXPECT_EQ(count(code), 0u) << code;
+    EXPECT_TRUE(logged(1, u"The device already holds every value of the request: nothing was written."));
+    EXPECT_TRUE(logged(2, u"The feature 40 is not yet supported"));  // read-only values are still named
+}
+
+// Sections whose stored checksum does not verify (one damaged, or a device that seals by another
+// rule): reads still work and warn; a write that would seal such a section anew is refused before
+// the device is switched off, and the device stays on and unchanged. A write that changes nothing
+// there leaves the section as it is.
+TEST_F(ConfigHost, SectionsWhoseSealDoesNotVerifyAreNeverWritten) {
     const uint32_t ec0 = db::ecChannelConfig(0);
-    sim.withModel([&](torvik::sim::DetectorModel& model) { model.database.setU8(ec0 + 200, 0x5A); });
-    torvik::sim::DatabaseImage expected = database();
-    ASSERT_FALSE(expected.isSealed(ec0));
-    expected.seal(ec0);
-    ASSERT_TRUE(write(document(R"("channels":{"0":{"measure_gas":{"name":"XY"}}})")).ok) << firstError();
-    EXPECT_TRUE(logged(2, u"The feature 40 is not yet supported"));
-    expectSameSections(database(), expected);
+    const std::string change = document(R"("channels":{"0":{"calibration_interval":{"duration":91}}})");
+    const std::string readOnly = document(R"("channels":{"0":{"measure_gas":{"name":"XY"}}})");
+    const std::pair<const char*, std::function<void(torvik::sim::DatabaseImage&)>> damages[] = {
+        {"one damaged checksum", [&](torvik::sim::DatabaseImage& image) { image.setU8(ec0 + 200, 0x5A); }},
+        // The rules differ only where the last byte before the checksum is not zero.
+        {"another sealing rule",
+         [&](torvik::sim::DatabaseImage& image) {
+             image.setU8(ec0 + 253, 0x11);
+             image.sealAll(torvik::sim::SealRule::OneByteShort);
+         }},
+    };
+    for (const auto& [name, damage] : damages) {
+        SCOPED_TRACE(name);
+        sim.withModel([&](torvik::sim::DetectorModel& model) { damage(model.database); });
+        const torvik::sim::DatabaseImage before = database();
+        const uint16_t stored = static_cast<uint16_t>(before.u16(ec0 + 254));
+        const uint16_t computed = torvik::sim::DatabaseImage::checksumOf(before.section(ec0));
+        ASSERT_NE(stored, computed);
+
+        EXPECT_TRUE(read(document(R"("channels":{"0":null})")).ok) << firstError();
+        EXPECT_TRUE(logged(2,
+                           u"The stored checksum of the database section at address 0x0D000000 does not verify: "
+                           u"stored " +
+                               hex4(stored) + u", computed " + hex4(computed)));
+        sim.clearRequests();
+        EXPECT_FALSE(write(change).ok);
+        EXPECT_EQ(errors(), (std::vector<Record>{{5, 19,
+                                                  u"The database section at address 0x0D000000 would be sealed anew, "
+                                                  u"but its stored checksum " +
+                                                      hex4(stored) + u" does not verify (computed " + hex4(computed) +
+                                                      u"): nothing was written"}}));
+        EXPECT_TRUE(write(readOnly).ok) << firstError();
+        for (const char* code : {"AO", "AC", "AW"}) EXPECT_EQ(count(code), 0u) << code;
+        EXPECT_EQ(deviceState(), torvik::sim::kStateOn);
+        expectSameSections(database(), before);
+    }
 }
 
 }  // namespace

@@ -113,8 +113,8 @@ protected:
 
     EnvironmentGuard policy{"TORVIK_EXCHANGE_POLICY", fastLine};
     torvik::sim::Simulator sim;
-    const fs::path path = fs::temp_directory_path() / ("torvik-disk-" + std::to_string(getpid()) + "-" +
-                                                       (GetParam() ? "all" : "new") + ".zip");
+    const fs::path path = fs::temp_directory_path() /
+                          ("torvik-disk-" + std::to_string(getpid()) + "-" + (GetParam() ? "all" : "new") + ".zip");
     const fs::path temporary = fs::path(path.string() + ".partial");
     std::vector<uint32_t> pointersBefore;
 };
