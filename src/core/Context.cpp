@@ -17,10 +17,20 @@ Context::Context()
     : textCallback_(&builtinTextProvider),
       logCallback_(&consoleLogger),
       filesystem_(makeFilesystem()),
-      policy_(ExchangePolicy::fromEnvironment()),
-      clock_(&steadyClock()) {}
+      clock_(&steadyClock()) {
+    EnvironmentPolicy fromEnvironment = EnvironmentPolicy::read();
+    policy_ = fromEnvironment.policy;
+    policyNotice_ = std::move(fromEnvironment.notice);
+}
 
 Context::~Context() = default;
+
+const ExchangePolicy& Context::exchangePolicy() const {
+    std::call_once(policyNoticeLogged_, [this] {
+        if (!policyNotice_.empty()) log(LogLevel::Warn, policyNotice_);
+    });
+    return policy_;
+}
 
 void Context::log(LogLevel level, std::u16string_view text) const {
     std::u16string terminated(text);

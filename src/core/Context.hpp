@@ -5,6 +5,7 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -39,9 +40,10 @@ public:
     AbstractUartInterfaceFactory* uartInterfaceFactory() const { return uartFactory_; }
     void setUartInterfaceFactory(AbstractUartInterfaceFactory* factory) { uartFactory_ = factory; }
 
-    // The policy starts as the defaults with what TORVIK_EXCHANGE_POLICY sets. Like the other
-    // fields, set them before the context is used from several threads.
-    const ExchangePolicy& exchangePolicy() const { return policy_; }
+    // The policy starts as the defaults with what TORVIK_EXCHANGE_POLICY sets; the first use logs,
+    // once, that it was ignored or that it changes the protocol's values. Like the other fields,
+    // set it before the context is used from several threads.
+    const ExchangePolicy& exchangePolicy() const;
     void setExchangePolicy(const ExchangePolicy& policy) { policy_ = policy; }
     const AbstractClock& clock() const { return *clock_; }
     // The clock must outlive the context.
@@ -59,6 +61,8 @@ private:
     std::unique_ptr<AbstractFilesystem> filesystem_;
     AbstractUartInterfaceFactory* uartFactory_ = nullptr;
     ExchangePolicy policy_;
+    std::u16string policyNotice_;
+    mutable std::once_flag policyNoticeLogged_;
     const AbstractClock* clock_;
 };
 

@@ -2,10 +2,13 @@
 // by default. Every context carries one policy, and the device, the datalog reader and the
 // database communicator take their values from their context's. For diagnostics (and the tests)
 // the environment variable TORVIK_EXCHANGE_POLICY, read when a context is created, changes single
-// values: "reply_timeout_ms=30,attempts=3" for example.
+// values: "reply_timeout_ms=30,attempts=3" for example. It is taken whole or not at all, every
+// value within bounds, and a context says once, in its log, that its timing is not the protocol's.
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "core/WaitGuard.hpp"
@@ -24,18 +27,27 @@ struct ExchangePolicy {
     uint32_t stateWaitTimeoutMs = 30000;  // the database write's wait for the switched-off or -on state
     uint32_t readyWaitTimeoutMs = 5000;   // the datalog clear's wait for the ready state
     uint32_t maintenanceDurationS = 30;   // how long the device stays in maintenance mode
-    uint32_t maintenanceRetriggerS = 26;  // the datalog reader renews it once this much has passed
 
     static constexpr char environmentVariable[] = "TORVIK_EXCHANGE_POLICY";
 
     bool operator==(const ExchangePolicy&) const = default;
 
-    // This policy with the values a list "name=value,name=value" sets (names as in the README,
-    // values in decimal). An unknown name or a value that is not a number is skipped: a diagnostic
-    // setting must never keep the library from working.
-    ExchangePolicy withSettings(std::string_view settings) const;
-    // The defaults with what the environment variable sets.
-    static ExchangePolicy fromEnvironment();
+    // The defaults with the values a list "name=value,name=value" sets (names as in the README,
+    // values in decimal within each value's bounds; of a name given twice the last counts). A list
+    // with an entry that is not such a setting is refused as a whole: nullopt, and `problem` names
+    // the entry.
+    static std::optional<ExchangePolicy> parse(std::string_view settings, std::string& problem);
+
+    // "name=value" of every value that differs from the protocol's, joined by ", ".
+    std::string differences() const;
+};
+
+// The policy a new context takes from the environment, and the line its log must carry once: why
+// the variable was ignored, or which values differ from the protocol's (empty when none).
+struct EnvironmentPolicy {
+    static EnvironmentPolicy read();
+    ExchangePolicy policy;
+    std::u16string notice;
 };
 
 }  // namespace devlib_instr

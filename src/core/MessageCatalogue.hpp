@@ -53,6 +53,14 @@ inline constexpr char16_t connectDevice[] = u"Connect device";
 inline constexpr char16_t disconnectDevice[] = u"Disconnect device";
 inline constexpr char16_t readMemoryConfiguration[] = u"GDC Datalog: Read Memory Configuration";
 
+// Exchange timing from TORVIK_EXCHANGE_POLICY (logged at WARN, once per context)
+inline constexpr char policyIgnoredFormat[] =
+    "TORVIK_EXCHANGE_POLICY is ignored, the protocol's exchange timing applies: {}";
+inline constexpr char policyUnknownEntryFormat[] = "\"{}\" is not name=value with a known name";
+inline constexpr char policyBadValueFormat[] = "\"{}\": {} takes a decimal number from {} to {}";
+inline constexpr char policyChangedFormat[] =
+    "TORVIK_EXCHANGE_POLICY changes the protocol's exchange timing: {} (a detector needs the protocol's values)";
+
 // Serial link
 inline constexpr char connectingToPortFailed[] = "Caught an exception while connecting to port ";
 

@@ -22,6 +22,8 @@ namespace {
 
 // The value the reader hands to its task (kept by the task for subclasses, unused here).
 constexpr uint32_t readerTaskValue = 3;
+// Maintenance mode is renewed once this much of its duration has passed.
+constexpr std::time_t maintenanceRetriggerS = 26;
 // The oldest datalog memory layout this reader understands.
 constexpr uint32_t lowestControlVersion = 3;
 // Progress: preparation (four steps) takes the first tenth, the sections the rest.
@@ -209,7 +211,7 @@ void GdcDatalogReaderPrivate::triggerMaintenanceMode() {
     // Maintenance mode lasts a while on the device; it is renewed before it runs out.
     const ExchangePolicy& policy = context()->exchangePolicy();
     const std::time_t now = std::time(nullptr);
-    if (now - lastMaintenanceTrigger_ < static_cast<std::time_t>(policy.maintenanceRetriggerS)) return;
+    if (now - lastMaintenanceTrigger_ < maintenanceRetriggerS) return;
     log(LogLevel::Info, msg::retriggeringMaintenance);
     SetMaintenanceModeResponse response;
     exchange(SetMaintenanceModeRequest(true, static_cast<int32_t>(policy.maintenanceDurationS)), response);

@@ -1,6 +1,7 @@
 // A context owned by a unit test: its log lines are collected and its pauses take no time.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "core/Context.hpp"
@@ -29,9 +30,10 @@ public:
 
     const devlib_instr::ContextGuard& guard() const { return guard_; }
     const devlib_instr::Context& context() const { return *context_; }
-    // Changes the exchange settings that `settings` names.
+    // The protocol's exchange settings but those `settings` names.
     void changePolicy(std::string_view settings) {
-        context_->setExchangePolicy(context_->exchangePolicy().withSettings(settings));
+        std::string problem;
+        context_->setExchangePolicy(devlib_instr::ExchangePolicy::parse(settings, problem).value());
     }
     std::vector<std::u16string> lines(devlib_instr::LogLevel level) const {
         return log.lines(static_cast<int32_t>(level));
