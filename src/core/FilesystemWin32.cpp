@@ -4,18 +4,15 @@
 #include <shlwapi.h>
 
 #include "core/AbstractFilesystem.hpp"
+#include "core/Win32Path.hpp"
 
 namespace devlib_instr {
 namespace {
 
-const wchar_t* widePath(const std::u16string& path) {
-    return reinterpret_cast<const wchar_t*>(path.c_str());
-}
-
 class Win32Filesystem final : public AbstractFilesystem {
 public:
-    bool remove(const std::u16string& path) override { return DeleteFileW(widePath(path)) != 0; }
-    bool exists(const std::u16string& path) override { return PathFileExistsW(widePath(path)) != 0; }
+    bool remove(const std::u16string& path) override { return DeleteFileW(win32Path(path)) != 0; }
+    bool exists(const std::u16string& path) override { return PathFileExistsW(win32Path(path)) != 0; }
 };
 
 }  // namespace

@@ -8,13 +8,10 @@
 #include "core/MessageCatalogue.hpp"
 #include "core/StagedFile.hpp"
 #include "core/TextConversion.hpp"
+#include "core/Win32Path.hpp"
 
 namespace devlib_instr {
 namespace {
-
-const wchar_t* widePath(const std::u16string& path) {
-    return reinterpret_cast<const wchar_t*>(path.c_str());
-}
 
 std::string systemReason(DWORD error) {
     wchar_t* text = nullptr;
@@ -66,11 +63,11 @@ public:
         if (!FlushFileBuffers(file_)) return fail(GetLastError());
         CloseHandle(file_);
         file_ = INVALID_HANDLE_VALUE;
-        if (MoveFileExW(widePath(temporary_), widePath(final_), MOVEFILE_WRITE_THROUGH)) return true;
+        if (MoveFileExW(win32Path(temporary_), win32Path(final_), MOVEFILE_WRITE_THROUGH)) return true;
         const DWORD error = GetLastError();
         failure_.finalPathExists = error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS;
         failure_.reason = systemReason(error);
-        DeleteFileW(widePath(temporary_));
+        DeleteFileW(win32Path(temporary_));
         return false;
     }
 
@@ -88,7 +85,7 @@ private:
         if (file_ == INVALID_HANDLE_VALUE) return;
         CloseHandle(file_);
         file_ = INVALID_HANDLE_VALUE;
-        DeleteFileW(widePath(temporary_));
+        DeleteFileW(win32Path(temporary_));
     }
 
     HANDLE file_;
@@ -102,7 +99,7 @@ private:
 // Without sharing, nobody else can open the file while it is written, and a file another run
 // holds cannot be deleted: only a stale file (or a link, never what it points to) is removed.
 HANDLE createExclusive(const std::u16string& temporary) {
-    return CreateFileW(widePath(temporary), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return CreateFileW(win32Path(temporary), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 }  // namespace
@@ -111,7 +108,7 @@ std::unique_ptr<StagedFile> createStagedFile(const std::u16string& path, StagedF
     const std::u16string temporary = path + StagedFile::temporarySuffix;
     HANDLE file = createExclusive(temporary);
     if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS) {
-        if (!DeleteFileW(widePath(temporary))) {
+        if (!DeleteFileW(win32Path(temporary))) {
             const DWORD error = GetLastError();
             failure.reason = error == ERROR_SHARING_VIOLATION ? msg::stagedFileInUse : systemReason(error);
             return nullptr;
