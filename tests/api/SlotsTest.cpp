@@ -8,6 +8,27 @@
 namespace torvik_test {
 namespace {
 
+// Each test runs in a process of its own, so this is the process's first call: two host threads
+// making it at once get the same, complete table (ThreadSanitizer watches the filling).
+TEST(Table, FirstCallFromTwoThreadsAtOnce) {
+    std::atomic<int> ready{0};
+    const InstrumentAPI* seen[2] = {};
+    auto call = [&](int index) {
+        ++ready;
+        while (ready.load() < 2) {
+        }
+        seen[index] = GetInstrumentAPI();
+    };
+    std::thread first(call, 0), second(call, 1);
+    first.join();
+    second.join();
+    ASSERT_EQ(seen[0], seen[1]);
+    EXPECT_EQ((std::vector<uint32_t>{seen[0]->layoutVersion, seen[0]->versionMajor, seen[0]->versionMinor,
+                                     seen[0]->versionPatch}),
+              (std::vector<uint32_t>{2, 2, 9, 0}));
+    EXPECT_EQ(seen[1]->isApiAvailable(), 1);
+}
+
 // The not-supported slots by their place in the table (slot n is word n + 4): no work, a new
 // record of the family's category, code 17 and an empty message.
 TEST(Table, NotSupportedSlotsReturnACode17Record) {
