@@ -37,26 +37,6 @@ constexpr int32_t skipEvent = 1;
 constexpr int32_t skipDebug = 2;
 constexpr int32_t readEverything = 3;
 
-constexpr int32_t measurementSection = 0;
-constexpr int32_t eventSection = 1;
-constexpr int32_t sessionSection = 3;
-constexpr int32_t debugSection = 4;
-
-uint32_t pageCount(const DatalogMemoryConfiguration& configuration, int32_t section) {
-    switch (section) {
-        case measurementSection:
-            return configuration.value0;
-        case eventSection:
-            return configuration.value1;
-        case sessionSection:
-            return configuration.value3;
-        case debugSection:
-            return configuration.value4;
-        default:
-            return 0;
-    }
-}
-
 std::string libraryVersionText() {
     return fmt::format(msg::libraryVersionFormat, version::major, version::minor, version::patch);
 }
@@ -192,12 +172,13 @@ void GdcDatalogReaderPrivate::readDatalog() {
 
     SectionMap sections = sectionMap();
     for (auto& [section, entry] : sections)
-        entry.segment = &reading.addChild(0.0, pageCount(memoryConfiguration_, section), 1.0 / sections.size());
+        entry.segment = &reading.addChild(0.0, memoryConfiguration_.pagesOf(section), 1.0 / sections.size());
     for (auto& [section, entry] : sections) {
-        log(LogLevel::Info, widen(entry.readAll ? fmt::format(msg::readingAllFormat, section)
-                                                : fmt::format(msg::readingNewFormat, section)));
+        const auto number = static_cast<int32_t>(section);
+        log(LogLevel::Info, widen(entry.readAll ? fmt::format(msg::readingAllFormat, number)
+                                                : fmt::format(msg::readingNewFormat, number)));
         readSection(section, entry);
-        writer.addSection(section, entry.firstPageOffset, entry.data);
+        writer.addSection(number, entry.firstPageOffset, entry.data);
     }
     // The new data is marked as read only once the whole archive is complete, closed and on
     // stable storage under its path.
@@ -256,10 +237,10 @@ void GdcDatalogReaderPrivate::readMemoryConfiguration() {
 GdcDatalogReaderPrivate::SectionMap GdcDatalogReaderPrivate::sectionMap() const {
     const bool readAll = selection_.contains(readEverything);
     SectionMap sections;
-    sections[sessionSection].readAll = true;
-    if (!selection_.contains(skipMeasurement)) sections[measurementSection].readAll = readAll;
-    if (!selection_.contains(skipEvent)) sections[eventSection].readAll = readAll;
-    if (!selection_.contains(skipDebug)) sections[debugSection].readAll = readAll;
+    sections[GdcDatalogSection::Session].readAll = true;
+    if (!selection_.contains(skipMeasurement)) sections[GdcDatalogSection::Measurement].readAll = readAll;
+    if (!selection_.contains(skipEvent)) sections[GdcDatalogSection::Event].readAll = readAll;
+    if (!selection_.contains(skipDebug)) sections[GdcDatalogSection::Debug].readAll = readAll;
     return sections;
 }
 
@@ -268,7 +249,7 @@ namespace {
 // One read-out of a section: requests numbered from 0 until a reply brings no pages; `onReply`
 // hears the pages of each reply and the running total.
 template <class Request, class Response, class Exchange, class Progress>
-void readPages(const DatalogMemoryConfiguration& configuration, int32_t section, std::vector<uint8_t>& data,
+void readPages(const DatalogMemoryConfiguration& configuration, GdcDatalogSection section, std::vector<uint8_t>& data,
                uint32_t& firstPageOffset, Exchange&& exchange, Progress&& onReply) {
     uint32_t received = 0;
     for (uint16_t index = 0;; ++index) {
@@ -284,14 +265,14 @@ void readPages(const DatalogMemoryConfiguration& configuration, int32_t section,
 
 }  // namespace
 
-void GdcDatalogReaderPrivate::readSection(int32_t section, SectionRead& entry) {
+void GdcDatalogReaderPrivate::readSection(GdcDatalogSection section, SectionRead& entry) {
     setProgress(entry.segment->value(0));
     auto exchangeChecked = [this](const FirmwareCmdMessage& request, FirmwareResponseMessage& response) {
         abortCheck();
         exchange(request, response);
     };
     auto onReply = [&](uint32_t pages, uint32_t received) {
-        log(LogLevel::Debug, widen(fmt::format(msg::receivedPagesFormat, pages, section)));
+        log(LogLevel::Debug, widen(fmt::format(msg::receivedPagesFormat, pages, static_cast<int32_t>(section))));
         setProgress(entry.segment->value(received));
     };
     if (entry.readAll) {
@@ -306,7 +287,7 @@ void GdcDatalogReaderPrivate::readSection(int32_t section, SectionRead& entry) {
 void GdcDatalogReaderPrivate::moveReadPointers(const SectionMap& sections) {
     for (const auto& [section, entry] : sections) {
         if (entry.readAll) continue;
-        log(LogLevel::Debug, widen(fmt::format(msg::movingReadPointerFormat, section)));
+        log(LogLevel::Debug, widen(fmt::format(msg::movingReadPointerFormat, static_cast<int32_t>(section))));
         moveSent_ = true;
         GdcDatalogMoveReadPositionResponse response;
         exchange(GdcDatalogMoveReadPositionRequest(static_cast<uint32_t>(section)), response);

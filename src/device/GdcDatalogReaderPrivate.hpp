@@ -53,7 +53,7 @@ private:
         std::vector<uint8_t> data;
         uint32_t firstPageOffset = 0;
     };
-    using SectionMap = std::map<int32_t, SectionRead>;
+    using SectionMap = std::map<GdcDatalogSection, SectionRead>;
 
     void readDatalog();
     void log(LogLevel level, std::u16string_view text) const;
@@ -70,7 +70,7 @@ private:
     void readFootprint(DatalogMetaData& metaData);
     void readMemoryConfiguration();
     SectionMap sectionMap() const;
-    void readSection(int32_t section, SectionRead& entry);
+    void readSection(GdcDatalogSection section, SectionRead& entry);
     void moveReadPointers(const SectionMap& sections);
 
     DeviceGuard device_;
