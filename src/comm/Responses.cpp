@@ -1,6 +1,6 @@
 #include "comm/Responses.hpp"
 
-#include "comm/DeviceTypeTable.hpp"
+#include "comm/DeviceModels.hpp"
 #include "comm/PayloadCodec.hpp"
 #include "comm/ReplyErrors.hpp"
 

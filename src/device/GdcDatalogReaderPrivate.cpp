@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "comm/DeviceModels.hpp"
 #include "comm/FirmwareMessageHandler.hpp"
 #include "comm/Requests.hpp"
 #include "comm/Responses.hpp"
@@ -13,7 +14,6 @@
 #include "core/TextConversion.hpp"
 #include "core/Version.hpp"
 #include "device/GdcDatalogArchiveWriter.hpp"
-#include "device/GsrTable.hpp"
 #include "device/IsoTime.hpp"
 
 namespace devlib_instr {
