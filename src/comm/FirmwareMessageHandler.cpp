@@ -2,8 +2,9 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <chrono>
-#include <map>
+#include <iterator>
 #include <stdexcept>
 
 #include "comm/PayloadCodec.hpp"
@@ -154,27 +155,9 @@ void FirmwareMessageHandler::checkStandardError(const std::vector<uint8_t>& rece
 }
 
 std::string FirmwareMessageHandler::standardErrorText(uint32_t code) {
-    static const std::map<uint32_t, std::string> texts{
-        {0, "Command too long."},
-        {1, "Illegal command."},
-        {2, "Bad state for BP command."},
-        {3, "Illegal parameter in command."},
-        {8, "Format error or received checksum mismatch."},
-        {9, "\"J\" command without FPS pin."},
-        {10, "Command too short."},
-        {11, "Command length mismatch,"},
-        {12, "Unknown command."},
-        {13, "Bad state for connect command."},
-        {14, "Command received in wrong state."},
-        {15, "Battery low."},
-        {16, "Reading datalog data error."},
-        {17, "Illegal address when reading datalog."},
-        {18, "Datalog is empty."},
-        {19, "Datalog start page too long."},
-        {20, "Datalog buffer too small."},
-    };
-    auto found = texts.find(code);
-    return found != texts.end() ? found->second : msg::unknownStandardError;
+    const auto* found = std::find_if(std::begin(msg::standardErrorTexts), std::end(msg::standardErrorTexts),
+                                     [code](const msg::StandardErrorText& row) { return row.code == code; });
+    return found != std::end(msg::standardErrorTexts) ? found->text : msg::unknownStandardError;
 }
 
 }  // namespace devlib_instr

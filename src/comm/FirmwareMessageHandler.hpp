@@ -9,6 +9,7 @@
 
 #include "comm/FirmwareMessage.hpp"
 #include "core/Context.hpp"
+#include "core/Error.hpp"
 #include "core/MessageCatalogue.hpp"
 #include "torvik/uart_interface.hpp"
 
@@ -16,10 +17,7 @@ namespace devlib_instr {
 
 class FirmwareMessageHandler {
 public:
-    class FirmwareMessageException : public std::exception {
-    public:
-        const char* what() const noexcept override { return msg::unknownException; }
-    };
+    class FirmwareMessageException : public UntextedException {};
     class CommunicationFailedException : public FirmwareMessageException {};
     class StandardErrorResponseException : public FirmwareMessageException {
     public:

@@ -14,11 +14,7 @@ inline Error replyOutOfRange(std::u16string text) {
     return Error(ErrorCategory::General, ErrorCode::OutOfRange, std::move(text));
 }
 
-// The plain standard exception a malformed reply raises where no text is defined. Its what() is
-// the same on every platform.
-class UnknownReplyException : public std::exception {
-public:
-    const char* what() const noexcept override { return msg::unknownException; }
-};
+// The plain standard exception a malformed reply raises where no text is defined.
+class UnknownReplyException : public UntextedException {};
 
 }  // namespace devlib_instr

@@ -39,8 +39,11 @@ void removeSections(std::set<SectionInfo>& sections, Predicate drop) {
 
 // A stopped write passes on its cause as the library's Error: the library's own errors as they
 // are, the message handler's failures with their text.
-constexpr FailureWording writeFailure{ErrorCategory::InstrContainerWriter, ErrorCode::OperationFailed, u"", u"",
-                                      msg::unknownExceptionWritingConfiguration};
+constexpr FailureWording writeFailure{.category = ErrorCategory::InstrContainerWriter,
+                                      .code = ErrorCode::OperationFailed,
+                                      .commErrorPrefix = u"",
+                                      .exceptionPrefix = u"",
+                                      .unknownText = msg::unknownExceptionWritingConfiguration};
 
 }  // namespace
 

@@ -15,12 +15,16 @@ ContextGuard contextOf(const DeviceGuard& device) {
     return device ? device->context() : ContextGuard();
 }
 
-constexpr FailureWording readWording{ErrorCategory::InstrContainerWriter, ErrorCode::OperationFailed,
-                                     msg::commErrorReadingConfiguration, msg::exceptionReadingConfiguration,
-                                     msg::unknownExceptionReadingConfiguration};
-constexpr FailureWording writeWording{ErrorCategory::InstrContainerWriter, ErrorCode::OperationFailed,
-                                      msg::commErrorWritingConfiguration, msg::exceptionWritingConfiguration,
-                                      msg::unknownExceptionWritingConfiguration};
+constexpr FailureWording readWording{.category = ErrorCategory::InstrContainerWriter,
+                                     .code = ErrorCode::OperationFailed,
+                                     .commErrorPrefix = msg::commErrorReadingConfiguration,
+                                     .exceptionPrefix = msg::exceptionReadingConfiguration,
+                                     .unknownText = msg::unknownExceptionReadingConfiguration};
+constexpr FailureWording writeWording{.category = ErrorCategory::InstrContainerWriter,
+                                      .code = ErrorCode::OperationFailed,
+                                      .commErrorPrefix = msg::commErrorWritingConfiguration,
+                                      .exceptionPrefix = msg::exceptionWritingConfiguration,
+                                      .unknownText = msg::unknownExceptionWritingConfiguration};
 
 }  // namespace
 

@@ -36,18 +36,23 @@ enum class ErrorCode : uint32_t {
 // Names of the categories, indexed by category number.
 extern const char16_t* const categoryNames[6];
 
-// Raised by value everywhere inside the library. The text lives in `message`; what() gives
-// "Unknown exception", the text of a standard exception without one of its own, on every platform
-// (the standard libraries differ), so a handler that words a caught std::exception by its what()
-// reads the same for an Error everywhere.
-class Error : public std::exception {
+// A standard exception without a text of its own: what() gives "Unknown exception" on every
+// platform (the standard libraries differ), so a handler that words a caught exception by its
+// what() reads the same everywhere. (CommError of the public header, which cannot reach the
+// library's catalogue, spells the same text out.)
+class UntextedException : public std::exception {
+public:
+    const char* what() const noexcept override { return msg::unknownException; }
+};
+
+// Raised by value everywhere inside the library. The text lives in `message`; what() is that of
+// an untexted exception.
+class Error : public UntextedException {
 public:
     Error(uint32_t category, uint32_t code, std::u16string message)
         : category(category), code(code), message(std::move(message)) {}
     Error(ErrorCategory category, ErrorCode code, std::u16string message)
         : Error(static_cast<uint32_t>(category), static_cast<uint32_t>(code), std::move(message)) {}
-
-    const char* what() const noexcept override { return msg::unknownException; }
 
     uint32_t category;
     uint32_t code;

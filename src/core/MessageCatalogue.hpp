@@ -44,6 +44,30 @@ inline constexpr char commErrorCodeFormat[] = ". Error code {}.";
 inline constexpr char16_t timeoutWhenReceiving[] = u"Timeout when receiving message for ";
 inline constexpr char16_t timeoutCommandSuffix[] = u" command.";
 inline constexpr char unknownStandardError[] = "Unknown standard error.";
+// The texts of the device's standard error replies ("?aq" and two decimal digits), by code.
+struct StandardErrorText {
+    unsigned code;
+    const char* text;
+};
+inline constexpr StandardErrorText standardErrorTexts[] = {
+    {0, "Command too long."},
+    {1, "Illegal command."},
+    {2, "Bad state for BP command."},
+    {3, "Illegal parameter in command."},
+    {8, "Format error or received checksum mismatch."},
+    {9, "\"J\" command without FPS pin."},
+    {10, "Command too short."},
+    {11, "Command length mismatch,"},
+    {12, "Unknown command."},
+    {13, "Bad state for connect command."},
+    {14, "Command received in wrong state."},
+    {15, "Battery low."},
+    {16, "Reading datalog data error."},
+    {17, "Illegal address when reading datalog."},
+    {18, "Datalog is empty."},
+    {19, "Datalog start page too long."},
+    {20, "Datalog buffer too small."},
+};
 // what() of the exceptions that carry no text of their own, alike on every platform
 inline constexpr char unknownException[] = "Unknown exception";
 

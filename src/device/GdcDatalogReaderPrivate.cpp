@@ -46,9 +46,11 @@ Error readerError(ErrorCode code, std::u16string text) {
 }
 
 // How the reader words what it catches during a run.
-constexpr FailureWording readFailure{ErrorCategory::InstrFirmwareFlasher, ErrorCode::OperationFailed,
-                                     msg::commErrorReadingDatalog, msg::exceptionWhileReadingDatalog,
-                                     msg::unknownExceptionReadingDatalogDot};
+constexpr FailureWording readFailure{.category = ErrorCategory::InstrFirmwareFlasher,
+                                     .code = ErrorCode::OperationFailed,
+                                     .commErrorPrefix = msg::commErrorReadingDatalog,
+                                     .exceptionPrefix = msg::exceptionWhileReadingDatalog,
+                                     .unknownText = msg::unknownExceptionReadingDatalogDot};
 
 }  // namespace
 
