@@ -4,18 +4,24 @@
 #include "Commands.hpp"
 #include "DeviceSession.hpp"
 #include "ErrorReport.hpp"
+#include "InterruptWatch.hpp"
 
 namespace torvik::cli {
 
 namespace {
 
 int runDatalogClear(const DeviceOptions& options) {
+    InterruptWatch interrupt;  // before the simulator's thread starts
     DeviceSession session(options);
+    if (interrupt.raised()) return exitInterrupted;
     const InstrumentAPI& api = session.api();
+    bool cleared = false;
     InstrError* err = nullptr;
-    if (!api.deviceClearGdcDatalog(session.device(), &err)) fail(takeError(api, err), "clearing the datalog failed");
+    interrupt.deferDuring([&] { cleared = api.deviceClearGdcDatalog(session.device(), &err); },
+                          "torvik: interrupted: finishing the datalog clear");
+    if (!cleared) fail(takeError(api, err), "clearing the datalog failed");
     std::fprintf(stderr, "torvik: datalog cleared\n");
-    return 0;
+    return interrupt.raised() ? exitInterrupted : 0;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // torvik sim: the simulated detector on its own, for host programs under development. Prints the
 // port path on stdout (one line, so a script can read it) and serves until Ctrl-C or SIGTERM.
 #include <cstdio>
+#include <optional>
 
 #include "Commands.hpp"
 #include "InterruptWatch.hpp"
@@ -14,6 +15,7 @@ struct SimOptions {
     std::string link;
     sim::LineOptions line;
     bool silent = false;
+    std::optional<int32_t> state;
 };
 
 int runSim(const SimOptions& options) {
@@ -23,6 +25,7 @@ int runSim(const SimOptions& options) {
     InterruptWatch interrupt;  // before the simulator's thread starts
     sim::Simulator simulator(options.line, options.link);
     simulator.setFaults(faults);
+    if (options.state) simulator.withModel([&](sim::DetectorModel& model) { model.state.force(*options.state); });
     std::printf("%s\n", simulator.portPath().c_str());
     std::fflush(stdout);
     std::fprintf(stderr, "torvik: simulated detector serving on %s (Ctrl-C stops it)\n", simulator.portPath().c_str());
@@ -42,6 +45,7 @@ void addSimCommand(CLI::App& app, Handler& selected) {
     command->add_option("--reply-delay", options->line.replyDelayMs, "wait MS milliseconds before each reply")
         ->type_name("MS");
     command->add_flag("--pace", options->line.paceAtBaud, "send replies no faster than the baud rate the host set");
+    command->add_option("--state", options->state, "start in device state N (1 switched off, 9 on)")->type_name("N");
     command->add_flag("--silent", options->silent, "never answer (to see how a host handles a dead device)");
 }
 
