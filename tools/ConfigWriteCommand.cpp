@@ -7,6 +7,7 @@
 #include "DeviceSession.hpp"
 #include "InterruptWatch.hpp"
 #include "TextFile.hpp"
+#include "WritePlan.hpp"
 
 namespace torvik::cli {
 
@@ -16,6 +17,7 @@ struct ConfigWriteOptions {
     DeviceOptions device;
     std::string file;  // "-": standard input
     bool compact = false;
+    bool dryRun = false;
 };
 
 // What the tool finishes when Ctrl-C comes during the write: the library switches the detector on
@@ -29,6 +31,11 @@ int runConfigWrite(const ConfigWriteOptions& options) {
     std::string document = readTextFile(options.file);
     InterruptWatch interrupt;  // before the simulator's thread starts
     DeviceSession session(options.device);
+    if (options.dryRun) {
+        ConfigurationAccess configuration(session);
+        std::fputs(describe(planWrite(session, configuration, document)).c_str(), stdout);
+        return 0;
+    }
     DeviceState found = session.state();
     if (found.switchedOff()) {
         std::fprintf(stderr,
@@ -63,8 +70,11 @@ void addConfigWriteCommand(CLI::App& config, Handler& selected) {
         "switched off while its database is written; Ctrl-C or SIGTERM meanwhile finishes the write\n"
         "and switches it on again, then exits with 130.");
     command->add_option("FILE", options->file, "the configuration document")->required();
-    addDeviceOptions(*command, options->device);
+    addChangingDeviceOptions(*command, options->device);
     command->add_flag("--compact", options->compact, "print the document on one line");
+    command->add_flag("--dry-run", options->dryRun,
+                      "change nothing: print, per JSON path, the value the detector holds and the value the "
+                      "document would write, and the database sections a write would rewrite");
 }
 
 }  // namespace torvik::cli

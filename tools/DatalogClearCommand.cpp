@@ -1,18 +1,39 @@
 // torvik datalog clear: empties the detector's gas-detection datalog.
 #include <cstdio>
+#include <iostream>
+#include <string>
 
 #include "Commands.hpp"
 #include "DeviceSession.hpp"
 #include "ErrorReport.hpp"
 #include "InterruptWatch.hpp"
+#include "Terminal.hpp"
 
 namespace torvik::cli {
 
 namespace {
 
-int runDatalogClear(const DeviceOptions& options) {
+struct DatalogClearOptions {
+    DeviceOptions device;
+    bool yes = false;
+};
+
+// The datalog is a safety record: a terminal user confirms, anyone else says --yes.
+void confirmClear(const DatalogClearOptions& options) {
+    if (options.yes) return;
+    if (!isInteractive()) throw UsageFailure("datalog clear erases the detector's datalog: confirm it with --yes");
+    std::string where = options.device.port.empty() ? "the simulated detector" : options.device.port;
+    std::fprintf(stderr, "Erase the gas-detection datalog on %s? It cannot be read afterwards. [y/N] ", where.c_str());
+    std::fflush(stderr);
+    std::string answer;
+    std::getline(std::cin, answer);
+    if (answer != "y" && answer != "yes") throw ToolFailure("the datalog was not cleared");
+}
+
+int runDatalogClear(const DatalogClearOptions& options) {
+    confirmClear(options);
     InterruptWatch interrupt;  // before the simulator's thread starts
-    DeviceSession session(options);
+    DeviceSession session(options.device);
     if (interrupt.raised()) return exitInterrupted;
     const InstrumentAPI& api = session.api();
     bool cleared = false;
@@ -29,7 +50,11 @@ int runDatalogClear(const DeviceOptions& options) {
 void addDatalogClearCommand(CLI::App& datalog, Handler& selected) {
     auto [command, options] =
         addCommand(datalog, "clear", "clear the gas-detection datalog on the detector", selected, runDatalogClear);
-    addDeviceOptions(*command, *options);
+    addChangingDeviceOptions(*command, options->device);
+    command->add_flag("-y,--yes", options->yes, "clear without asking (needed when not on a terminal)");
+    command->footer(
+        "The datalog is the detector's record of gas exposure: on a terminal the command asks before\n"
+        "erasing it; elsewhere it needs --yes.");
 }
 
 }  // namespace torvik::cli

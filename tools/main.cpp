@@ -84,6 +84,9 @@ int main(int argc, char** argv) {
     }
     try {
         return selected();
+    } catch (const UsageFailure& failure) {
+        std::fprintf(stderr, "torvik: %s\n", failure.what());
+        return exitUsage;
     } catch (const ToolFailure& failure) {
         printFailure(failure);
     } catch (const std::exception& e) {

@@ -5,6 +5,7 @@ usage: test_torvik.py TORVIK [unittest arguments, e.g. a test class name]
 """
 import json
 import os
+import pty
 import signal
 import subprocess
 import sys
@@ -67,7 +68,7 @@ class TempDir(unittest.TestCase):
 class Usage(unittest.TestCase):
     def test_usage_errors_exit_2(self):
         cases = ["", "frobnicate", "info --bogus", "info extra", "info --port", "info --port /dev/null --simulate",
-                 "config write", "config read --fingerprint=yes", "datalog read",
+                 "config write", "config read --fingerprint=yes", "datalog read", "datalog clear --yes --bogus",
                  "datalog read -o x.zip --skip measurement,bogus", "sim --reply-delay soon"]
         for args in cases:
             with self.subTest(args=args):
@@ -169,14 +170,14 @@ class Simulated(TempDir):
                  ([os.path.join(self.dir, "absent.json")], "cannot read")]
         for args, text in cases:
             with self.subTest(args=args):
-                result = run("config", "write", *args)
+                result = run("config", "write", "--simulate", *args)
                 self.assertEqual(result.returncode, 1, result.stderr)
                 self.assertEqual(result.stdout, "")
                 self.assertIn(text, result.stderr)
 
     def test_config_write_reports_what_the_device_holds(self):
         document = {"version": "1.0.6", "device": {"switch_off": "not allowed", "quick_menu": {"show_messages": True}}}
-        result = run("config", "write", "-", stdin=json.dumps(document))
+        result = run("config", "write", "--simulate", "-", stdin=json.dumps(document))
         self.assertEqual(result.returncode, 0, result.stderr)
         held = json.loads(result.stdout)
         self.assertEqual(held["device"]["switch_off"], "not allowed")
@@ -197,7 +198,7 @@ class Simulated(TempDir):
         again = run("datalog", "read", "-o", everything)
         self.assertEqual(again.returncode, 1)
         self.assertIn("InstrFirmwareFlasher (3) code 1: Output file exists", again.stderr)
-        self.assertEqual(run("datalog", "clear").returncode, 0)
+        self.assertEqual(run("datalog", "clear", "--simulate", "--yes").returncode, 0)
 
 
 class StandaloneSimulator(TempDir):
@@ -235,6 +236,68 @@ class StandaloneSimulator(TempDir):
         self.assertEqual(code, 1, rest)
         self.assertIn("torvik: error: InstrFirmwareFlasher (3) code 8: Aborted by user", rest)
         self.assertFalse(os.path.exists(archive))
+
+
+class ChangingCommands(TempDir):
+    """Commands that change a detector never fall back to the simulated one; a clear is confirmed."""
+
+    def test_need_a_port_or_simulate(self):
+        for args in ["config write -", "config write --dry-run -", "datalog clear --yes"]:
+            with self.subTest(args=args):
+                result = run(*args.split(), stdin="{}")
+                self.assertEqual((result.returncode, result.stdout), (2, ""), result.stderr)
+                self.assertIn("this command changes the detector: give --port PATH", result.stderr)
+
+    def test_clear_asks_on_a_terminal_and_needs_yes_elsewhere(self):
+        piped = run("datalog", "clear", "--simulate")
+        self.assertEqual(piped.returncode, 2)
+        self.assertIn("confirm it with --yes", piped.stderr)
+        for answer, code, text in [("n", 1, "the datalog was not cleared"), ("y", 0, "datalog cleared")]:
+            with self.subTest(answer=answer):
+                controller, terminal = pty.openpty()
+                os.write(controller, (answer + "\n").encode())
+                result = subprocess.run([TOOL, "datalog", "clear", "--simulate"], stdin=terminal,
+                                        stdout=subprocess.PIPE, stderr=terminal, timeout=TIMEOUT)
+                os.close(terminal)
+                shown = read_all(controller)
+                self.assertEqual(result.returncode, code, shown)
+                self.assertIn("Erase the gas-detection datalog on the simulated detector?", shown)
+                self.assertIn(text, shown)
+
+    def test_dry_run_prints_the_plan_and_changes_nothing(self):
+        document = {"version": "1.0.6", "device": {"switch_off": "allowed", "quick_menu": {"show_messages": True}},
+                    "channels": {"1": {"alarms": {"upper_a1": {"level": 8.5, "is_enabled": True}}}}}
+        with SimProcess() as sim:
+            before = run("config", "read", "--port", sim.port).stdout
+            plan = run("config", "write", "--dry-run", "-", "--port", sim.port, "--verbose",
+                       stdin=json.dumps(document))
+            self.assertEqual(plan.returncode, 0, plan.stderr)
+            self.assertEqual(plan.stdout.splitlines(), [
+                'device.switch_off: "not allowed during a2" -> "allowed"',
+                "channels.1.alarms.upper_a1.level: 7.0819836 -> 8.5",
+                "device.quick_menu.show_messages: not held by this detector (a write ignores it)",
+                "a write would rewrite the database section(s) 0x04000000 0x0E000000"])
+            self.assertNotIn("Still waiting for state change", plan.stderr)  # never switched off
+            self.assertEqual(run("config", "read", "--port", sim.port).stdout, before)
+            held = json.loads(before)
+            same = {"version": "1.0.6", "device": {"switch_off": held["device"]["switch_off"]}}
+            unchanged = run("config", "write", "--dry-run", "-", "--port", sim.port, stdin=json.dumps(same))
+            self.assertEqual(unchanged.stdout, "no value would change: a write would rewrite no section\n")
+
+
+def read_all(descriptor):
+    """Everything a pty's controller side holds until the other side is closed."""
+    chunks = []
+    while True:
+        try:
+            chunk = os.read(descriptor, 4096)
+        except OSError:  # EIO: the terminal side is closed
+            break
+        if not chunk:
+            break
+        chunks.append(chunk)
+    os.close(descriptor)
+    return b"".join(chunks).decode(errors="replace")
 
 
 class Interrupts(TempDir):
