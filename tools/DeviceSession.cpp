@@ -33,8 +33,9 @@ DeviceSession::~DeviceSession() = default;
 std::string DeviceSession::choosePort(const DeviceOptions& options) {
     if (!options.port.empty()) return options.port;
     if (options.changesDetector && !options.simulate) {
-        throw UsageFailure("this command changes the detector: give --port PATH ('torvik ports' lists them), or "
-                           "--simulate for the built-in simulated detector");
+        throw UsageFailure(
+            "this command changes the detector: give --port PATH ('torvik ports' lists them), or "
+            "--simulate for the built-in simulated detector");
     }
     if (!options.simulate) std::fprintf(stderr, "torvik: no --port given, using the built-in simulated detector\n");
     simulator_ = std::make_unique<sim::Simulator>();

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Commands.hpp"
@@ -64,6 +65,16 @@ int usageError(const CLI::App& app, const HelpFormatter& formatter, const CLI::P
     return exitUsage;
 }
 
+// Started as torvik-sim (the installed alias), the program is `torvik sim`: one simulator program
+// with one set of options.
+std::vector<char*> commandWords(int argc, char** argv) {
+    static char simCommand[] = "sim";
+    std::vector<char*> words(argv, argv + argc);
+    std::string_view program = argc > 0 ? argv[0] : "";
+    if (program.substr(program.find_last_of('/') + 1) == "torvik-sim") words.insert(words.begin() + 1, simCommand);
+    return words;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -75,8 +86,9 @@ int main(int argc, char** argv) {
     describeCommandLine(app, formatter);
     Handler selected;
     addCommands(app, selected);
+    std::vector<char*> words = commandWords(argc, argv);
     try {
-        app.parse(argc, argv);
+        app.parse(static_cast<int>(words.size()), words.data());
     } catch (const CLI::Success& done) {  // --help, --help-all, --version
         return app.exit(done);
     } catch (const CLI::ParseError& error) {

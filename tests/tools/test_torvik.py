@@ -212,6 +212,27 @@ class StandaloneSimulator(TempDir):
         self.assertEqual(sim.exit_code, 0)
         self.assertFalse(os.path.lexists(link))
 
+    def test_link_never_replaces_what_exists(self):
+        kept = self.write("a-file", "precious")
+        other = os.path.join(self.dir, "a-link")
+        os.symlink(kept, other)
+        for path in [kept, other]:
+            with self.subTest(path=path):
+                result = subprocess.run([TOOL, "sim", "--link", path], capture_output=True, text=True,
+                                        timeout=TIMEOUT)
+                self.assertEqual(result.returncode, 1)
+                self.assertIn("cannot publish the port as " + path + ": it exists already", result.stderr)
+        self.assertEqual(os.readlink(other), kept)
+        with open(kept, encoding="utf-8") as f:
+            self.assertEqual(f.read(), "precious")
+
+    def test_torvik_sim_is_the_sim_command(self):
+        alias = os.path.join(os.path.dirname(TOOL), "torvik-sim")
+        result = subprocess.run([alias, "--help"], capture_output=True, text=True, timeout=TIMEOUT)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertTrue(result.stdout.startswith("usage: torvik sim"), result.stdout)
+        self.assertIn("--reply-delay MS", result.stdout)
+
     def test_silent_device(self):
         with SimProcess("--silent") as sim:
             result = run("config", "read", "--port", sim.port, "--verbose", policy=SHORT_REPLIES)
