@@ -1,6 +1,6 @@
 // torvik: read and write a Torvik detector's configuration and read its datalog from a terminal.
 // A host of the library like any other: everything goes through the C table of libtorvik.so.
-// Exit codes: 0 success, 1 device or library failure, 2 usage error.
+// Exit codes: 0 success, 1 device or library failure, 2 usage error, 130 interrupted.
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -35,7 +35,8 @@ void describeCommandLine(CLI::App& app, const std::shared_ptr<HelpFormatter>& fo
     app.require_subcommand(1);
     app.footer(
         "Exit codes: 0 success, 1 the device or the library failed (each error record is printed on\n"
-        "stderr as 'torvik: error: CATEGORY (n) code c: message'), 2 usage error.");
+        "stderr as 'torvik: error: CATEGORY (n) code c: message'), 2 usage error, 130 interrupted\n"
+        "(Ctrl-C or SIGTERM; a configuration write or a datalog clear is completed first).");
 }
 
 void addCommands(CLI::App& app, Handler& selected) {
