@@ -1,5 +1,6 @@
 #include "WritePlan.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <set>

@@ -336,7 +336,7 @@ class Interrupts(TempDir):
                    (signal.SIGTERM, "Connect to device..."),  # about to write the sections
                    (signal.SIGINT, "Switching device on ...")]
         for sent, moment in moments:
-            with self.subTest(signal=sent.name, moment=moment), SimProcess("--reply-delay", "20") as sim:
+            with self.subTest(signal=sent.name, moment=moment), SimProcess("--reply-delay", "100") as sim:
                 writer = subprocess.Popen([TOOL, "config", "write", "-", "--port", sim.port, "--verbose"],
                                           stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                                           text=True)
