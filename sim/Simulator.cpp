@@ -22,6 +22,7 @@
 #include <stdexcept>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #include "sim/FrameCodec.hpp"
 
@@ -102,6 +103,7 @@ struct Simulator::Impl {
     int wake[2] = {-1, -1};
     std::string slavePath;
     std::string linkPath;
+    bool linkMade = false;
     std::thread thread;
     std::atomic<bool> stopped{false};
 
@@ -141,11 +143,17 @@ void Simulator::Impl::openPty() {
     if (::pipe2(wake, O_CLOEXEC) != 0) fail("pipe2");
 }
 
+// Like `ln -s`: an existing file, link or device node at the path is refused, never replaced.
 void Simulator::Impl::publishLink() {
     if (linkPath.empty()) return;
-    namespace fs = std::filesystem;
-    if (fs::is_symlink(fs::symlink_status(linkPath))) fs::remove(linkPath);
-    fs::create_symlink(slavePath, linkPath);
+    if (::symlink(slavePath.c_str(), linkPath.c_str()) != 0) {
+        const int error = errno;
+        std::string path = std::exchange(linkPath, {});
+        throw std::runtime_error("cannot publish the port as " + path + ": " +
+                                 (error == EEXIST ? std::string("it exists already (the simulator replaces nothing)")
+                                                  : std::generic_category().message(error)));
+    }
+    linkMade = true;
 }
 
 void Simulator::Impl::closeAll() {
@@ -153,11 +161,11 @@ void Simulator::Impl::closeAll() {
         if (*fd >= 0) ::close(*fd);
         *fd = -1;
     }
-    if (!linkPath.empty()) {
-        std::error_code ignored;
-        std::filesystem::remove(linkPath, ignored);
-        linkPath.clear();
-    }
+    // Only the link made here goes, and only while it still points to this simulator's port.
+    std::error_code ignored;
+    if (linkMade && std::filesystem::read_symlink(linkPath, ignored) == slavePath) ::unlink(linkPath.c_str());
+    linkMade = false;
+    linkPath.clear();
 }
 
 void Simulator::Impl::serve() {

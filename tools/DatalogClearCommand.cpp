@@ -1,21 +1,48 @@
 // torvik datalog clear: empties the detector's gas-detection datalog.
 #include <cstdio>
+#include <iostream>
+#include <string>
 
 #include "Commands.hpp"
 #include "DeviceSession.hpp"
 #include "ErrorReport.hpp"
+#include "InterruptWatch.hpp"
+#include "Terminal.hpp"
 
 namespace torvik::cli {
 
 namespace {
 
-int runDatalogClear(const DeviceOptions& options) {
-    DeviceSession session(options);
+struct DatalogClearOptions {
+    DeviceOptions device;
+    bool yes = false;
+};
+
+// The datalog is a safety record: a terminal user confirms, anyone else says --yes.
+void confirmClear(const DatalogClearOptions& options) {
+    if (options.yes) return;
+    if (!isInteractive()) throw UsageFailure("datalog clear erases the detector's datalog: confirm it with --yes");
+    std::string where = options.device.port.empty() ? "the simulated detector" : options.device.port;
+    std::fprintf(stderr, "Erase the gas-detection datalog on %s? It cannot be read afterwards. [y/N] ", where.c_str());
+    std::fflush(stderr);
+    std::string answer;
+    std::getline(std::cin, answer);
+    if (answer != "y" && answer != "yes") throw ToolFailure("the datalog was not cleared");
+}
+
+int runDatalogClear(const DatalogClearOptions& options) {
+    confirmClear(options);
+    InterruptWatch interrupt;  // before the simulator's thread starts
+    DeviceSession session(options.device);
+    if (interrupt.raised()) return exitInterrupted;
     const InstrumentAPI& api = session.api();
+    bool cleared = false;
     InstrError* err = nullptr;
-    if (!api.deviceClearGdcDatalog(session.device(), &err)) fail(takeError(api, err), "clearing the datalog failed");
+    interrupt.deferDuring([&] { cleared = api.deviceClearGdcDatalog(session.device(), &err); },
+                          "torvik: interrupted: finishing the datalog clear");
+    if (!cleared) fail(takeError(api, err), "clearing the datalog failed");
     std::fprintf(stderr, "torvik: datalog cleared\n");
-    return 0;
+    return interrupt.raised() ? exitInterrupted : 0;
 }
 
 }  // namespace
@@ -23,7 +50,11 @@ int runDatalogClear(const DeviceOptions& options) {
 void addDatalogClearCommand(CLI::App& datalog, Handler& selected) {
     auto [command, options] =
         addCommand(datalog, "clear", "clear the gas-detection datalog on the detector", selected, runDatalogClear);
-    addDeviceOptions(*command, *options);
+    addChangingDeviceOptions(*command, options->device);
+    command->add_flag("-y,--yes", options->yes, "clear without asking (needed when not on a terminal)");
+    command->footer(
+        "The datalog is the detector's record of gas exposure: on a terminal the command asks before\n"
+        "erasing it; elsewhere it needs --yes.");
 }
 
 }  // namespace torvik::cli

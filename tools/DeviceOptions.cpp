@@ -14,4 +14,11 @@ void addDeviceOptions(CLI::App& command, DeviceOptions& options) {
     command.add_flag("-v,--verbose", options.verbose, "show the library's log lines on stderr");
 }
 
+void addChangingDeviceOptions(CLI::App& command, DeviceOptions& options) {
+    addDeviceOptions(command, options);
+    options.changesDetector = true;
+    command.get_option("--port")->description("the detector's serial port (required, or --simulate)");
+    command.get_option("--simulate")->description("use the built-in simulated detector (never the default here)");
+}
+
 }  // namespace torvik::cli

@@ -1,5 +1,6 @@
 // What every device command starts with: the API table, a context whose log goes to the tool's
-// sink, and a device opened on --port, or on the built-in simulated detector when no port is given.
+// sink and whose serial links are the tool's own (SerialLink.hpp), and a device opened on --port,
+// or on the built-in simulated detector when no port is given.
 #pragma once
 
 #include <memory>
@@ -7,7 +8,9 @@
 
 #include "ApiHandle.hpp"
 #include "DeviceOptions.hpp"
+#include "DeviceState.hpp"
 #include "LogSink.hpp"
+#include "SerialLink.hpp"
 #include "torvik/instrument_api.h"
 
 namespace torvik::sim {
@@ -29,6 +32,8 @@ public:
     InstrDevice* device() const { return device_.get(); }
     const std::string& port() const { return port_; }
     LogSink& log() { return log_; }
+    // The detector's operating state, asked on the open port (the C table does not offer it).
+    DeviceState state();
 
 private:
     // The port to open: --port, or the path of a simulator started here.
@@ -39,6 +44,7 @@ private:
     std::string port_;
     // Declared before the handles so that it outlives the device's open port.
     std::unique_ptr<sim::Simulator> simulator_;
+    LinkFactory links_;  // outlives the context it is installed on
     ApiHandle<InstrContext> context_;
     ApiHandle<InstrDevice> device_;
 };

@@ -21,6 +21,15 @@ public:
     std::vector<std::string> lines;
 };
 
+// A command line that is complete for the parser but not for the command (a detector-changing
+// command without --port); main reports it like a parse error, exit code 2.
+class UsageFailure : public std::exception {
+public:
+    explicit UsageFailure(std::string text) : text(std::move(text)) {}
+    const char* what() const noexcept override { return text.c_str(); }
+    std::string text;
+};
+
 // "<category name> (<category>) code <code>: <message>".
 std::string describeError(uint32_t category, uint32_t code, const InstrWChar* message);
 

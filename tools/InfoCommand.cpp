@@ -41,8 +41,11 @@ nlohmann::json member(const nlohmann::json& document, const char* pointer) {
 int runInfo(const InfoOptions& options) {
     InterruptWatch interrupt;  // before the simulator's and the reader's threads start
     DeviceSession session(options.device);
+    DeviceState state = session.state();  // before the datalog read, which sets maintenance mode
     nlohmann::json metadata = readSessionMetadata(session, interrupt);
     printJson({{"port", session.port()},
+               {"state", state.name()},
+               {"maintenance_mode", state.maintenance},
                {"device_id", member(metadata, "/device/deviceId")},
                {"part_number", member(metadata, "/device/devicePartnumber")},
                {"serial_number", member(metadata, "/device/deviceSerialnumber")},
@@ -62,10 +65,12 @@ void addInfoCommand(CLI::App& app, Handler& selected) {
     auto [command, options] = addCommand(
         app, "info", "show the detector's identity, firmware, clock and datalog layout (JSON)", selected, runInfo);
     command->footer(
-        "Prints a JSON object: port, device_id (the detector's GSR device ID), part_number,\n"
-        "serial_number, firmware_version, device_time (the detector's clock read as the host's local\n"
-        "time) and datalog (page_size, version, measurement_variant). They come from a read of the\n"
-        "datalog's session section, which changes nothing on the detector.");
+        "Prints a JSON object: port, state (on, switched off, or the state number), maintenance_mode,\n"
+        "device_id (the detector's GSR device ID), part_number, serial_number, firmware_version,\n"
+        "device_time (the detector's clock read as the host's local time) and datalog (page_size,\n"
+        "version, measurement_variant). They come from a device state request and a read of the\n"
+        "datalog's session section, which change nothing on the detector. A detector left switched\n"
+        "off shows \"state\": \"switched off\": switch it on at the detector.");
     addDeviceOptions(*command, options->device);
     command->add_flag("--compact", options->compact, "print the object on one line");
 }

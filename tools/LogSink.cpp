@@ -22,6 +22,16 @@ std::vector<std::string> LogSink::takeWarnings() {
     return std::exchange(warnings_, {});
 }
 
+void LogSink::capture(bool on) {
+    std::lock_guard lock(mutex_);
+    capturing_ = on;
+}
+
+std::vector<std::string> LogSink::takeCaptured() {
+    std::lock_guard lock(mutex_);
+    return std::exchange(captured_, {});
+}
+
 void LogSink::callback(int32_t level, const InstrWChar* text, void* user) {
     if (user == nullptr || text == nullptr || level < 0 || level >= static_cast<int32_t>(levelPrefixes.size())) return;
     static_cast<LogSink*>(user)->write(level, toUtf8(text));
@@ -29,6 +39,7 @@ void LogSink::callback(int32_t level, const InstrWChar* text, void* user) {
 
 void LogSink::write(int32_t level, const std::string& text) {
     std::lock_guard lock(mutex_);
+    if (capturing_) captured_.push_back(text);
     if (verbose_) {
         std::fprintf(stderr, "%s%s\n", levelPrefixes[static_cast<size_t>(level)], text.c_str());
     } else if (level == warnLevel) {

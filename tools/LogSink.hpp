@@ -23,6 +23,10 @@ public:
     // as they come); clears the list.
     std::vector<std::string> takeWarnings();
 
+    // While capturing, every line (any level) is also kept for takeCaptured().
+    void capture(bool on);
+    std::vector<std::string> takeCaptured();
+
     // Called by the library, on whichever thread logs.
     static void callback(int32_t level, const InstrWChar* text, void* user);
 
@@ -32,6 +36,8 @@ private:
     bool verbose_;
     std::mutex mutex_;
     std::vector<std::string> warnings_;
+    bool capturing_ = false;
+    std::vector<std::string> captured_;
 };
 
 }  // namespace torvik::cli

@@ -15,6 +15,10 @@ struct SerialPort {
     std::string problem;  // why it does not open; empty when it does
 };
 
+// Why a port does not open, from the system's error number, in words a user knows (the dialout
+// group for "permission denied").
+std::string openProblemText(int error);
+
 // The ports below `devices` (normally /dev), sorted by path. Each is opened and closed again to
 // learn whether this user may use it.
 std::vector<SerialPort> findSerialPorts(const std::filesystem::path& devices);

@@ -20,20 +20,30 @@ bool isAdapterName(const std::string& name) {
 // Why the port does not open, or "" when it does (it is closed again at once).
 std::string openProblem(const std::string& path) {
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd >= 0) {
-        ::close(fd);
-        return {};
-    }
-    int error = errno;
-    if (error == EACCES || error == EPERM) {
-        return "permission denied: the user is not in the dialout group (sudo usermod -aG dialout $USER, then "
-               "log in again)";
-    }
-    if (error == EBUSY) return "busy: another program has it open";
-    return std::strerror(error);
+    if (fd < 0) return openProblemText(errno);
+    ::close(fd);
+    return {};
 }
 
 }  // namespace
+
+std::string openProblemText(int error) {
+    switch (error) {
+        case EACCES:
+        case EPERM:
+            return "permission denied: the user is not in the dialout group (sudo usermod -aG dialout $USER, then "
+                   "log in again)";
+        case EBUSY:
+        case EWOULDBLOCK:
+            return "busy: another program has it open";
+        case ENOENT:
+        case ENXIO:
+        case ENODEV:
+            return "no such file or device (is the adapter plugged in?)";
+        default:
+            return std::strerror(error);
+    }
+}
 
 std::vector<SerialPort> findSerialPorts(const fs::path& devices) {
     std::map<std::string, SerialPort> ports;

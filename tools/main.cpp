@@ -1,9 +1,10 @@
 // torvik: read and write a Torvik detector's configuration and read its datalog from a terminal.
 // A host of the library like any other: everything goes through the C table of libtorvik.so.
-// Exit codes: 0 success, 1 device or library failure, 2 usage error.
+// Exit codes: 0 success, 1 device or library failure, 2 usage error, 130 interrupted.
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Commands.hpp"
@@ -34,7 +35,8 @@ void describeCommandLine(CLI::App& app, const std::shared_ptr<HelpFormatter>& fo
     app.require_subcommand(1);
     app.footer(
         "Exit codes: 0 success, 1 the device or the library failed (each error record is printed on\n"
-        "stderr as 'torvik: error: CATEGORY (n) code c: message'), 2 usage error.");
+        "stderr as 'torvik: error: CATEGORY (n) code c: message'), 2 usage error, 130 interrupted\n"
+        "(Ctrl-C or SIGTERM; a configuration write or a datalog clear is completed first).");
 }
 
 void addCommands(CLI::App& app, Handler& selected) {
@@ -64,6 +66,16 @@ int usageError(const CLI::App& app, const HelpFormatter& formatter, const CLI::P
     return exitUsage;
 }
 
+// Started as torvik-sim (the installed alias), the program is `torvik sim`: one simulator program
+// with one set of options.
+std::vector<char*> commandWords(int argc, char** argv) {
+    static char simCommand[] = "sim";
+    std::vector<char*> words(argv, argv + argc);
+    std::string_view program = argc > 0 ? argv[0] : "";
+    if (program.substr(program.find_last_of('/') + 1) == "torvik-sim") words.insert(words.begin() + 1, simCommand);
+    return words;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -75,8 +87,9 @@ int main(int argc, char** argv) {
     describeCommandLine(app, formatter);
     Handler selected;
     addCommands(app, selected);
+    std::vector<char*> words = commandWords(argc, argv);
     try {
-        app.parse(argc, argv);
+        app.parse(static_cast<int>(words.size()), words.data());
     } catch (const CLI::Success& done) {  // --help, --help-all, --version
         return app.exit(done);
     } catch (const CLI::ParseError& error) {
@@ -84,6 +97,9 @@ int main(int argc, char** argv) {
     }
     try {
         return selected();
+    } catch (const UsageFailure& failure) {
+        std::fprintf(stderr, "torvik: %s\n", failure.what());
+        return exitUsage;
     } catch (const ToolFailure& failure) {
         printFailure(failure);
     } catch (const std::exception& e) {

@@ -1,14 +1,17 @@
 """End to end: the binding against the simulated detector."""
 import json
+import logging
 import os
 import re
+import signal
+import subprocess
 import tomllib
 import zipfile
 
 import pytest
 
 import torvik
-from conftest import SOURCE
+from conftest import SOURCE, TOOL
 
 
 def test_info(simulator):
@@ -86,3 +89,28 @@ def test_binding_agrees_with_the_header_and_the_library():
         assert declared.get(name) == index, name
     project = tomllib.loads((SOURCE / "python" / "pyproject.toml").read_text())["project"]
     assert project["version"] == torvik.library_version
+
+
+def test_ctrl_c_during_a_write_finishes_it_then_raises(slow_simulator):
+    """Ctrl-C while the detector is switched off: the write completes and switches it on again,
+    then KeyboardInterrupt reaches the script."""
+
+    class InterruptWhenOff(logging.Handler):
+        def emit(self, record):
+            if "Still waiting for state change to 1" in record.getMessage():
+                os.kill(os.getpid(), signal.SIGINT)
+
+    handler = InterruptWhenOff()
+    logger = logging.getLogger("torvik")
+    logger.addHandler(handler)
+    logger.setLevel(logging.INFO)
+    try:
+        with torvik.Device(slow_simulator.port) as d, pytest.raises(KeyboardInterrupt):
+            d.write_config({"version": "1.0.6", "device": {"switch_off": "allowed"}})
+    finally:
+        logger.removeHandler(handler)
+    info = json.loads(subprocess.run([TOOL, "info", "--port", slow_simulator.port], capture_output=True,
+                                     check=True, text=True).stdout)
+    assert info["state"] == "on"
+    with torvik.Device(slow_simulator.port) as d:
+        assert d.read_config({"version": "1.0.6", "device": {"switch_off": None}})["device"]["switch_off"] == "allowed"

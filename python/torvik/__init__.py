@@ -20,7 +20,20 @@ from . import _library
 
 __all__ = ["Device", "Error", "library_version"]
 
-api = _library.Api(_library.load())
+# An exception raised in the log callback (KeyboardInterrupt when Ctrl-C comes while the library
+# logs) would be printed and dropped by ctypes: it is kept here, the library's call runs to its end
+# (a configuration write switches the detector on again), and it is raised when the call returns.
+_deferred = []
+
+
+def _raise_deferred():
+    if _deferred:
+        exception = _deferred[0]
+        _deferred.clear()
+        raise exception
+
+
+api = _library.Api(_library.load(), after_call=_raise_deferred)
 library_version = api.version  # from the API table's header words
 
 CATEGORIES = ("General", "InstrContext", "InstrDevice", "InstrFirmwareFlasher", "InstrContainer",
@@ -112,7 +125,10 @@ class _Bytes(_Handle):
 
 
 def _on_log(level, text, _user):
-    _log.log(_LOG_LEVELS[level] if 0 <= level < len(_LOG_LEVELS) else logging.ERROR, "%s", _text_at(text))
+    try:
+        _log.log(_LOG_LEVELS[level] if 0 <= level < len(_LOG_LEVELS) else logging.ERROR, "%s", _text_at(text))
+    except BaseException as exception:  # noqa: B036 (kept for after the library's call)
+        _deferred.append(exception)
 
 
 _log_callback = _library.LOG_CALLBACK(_on_log)  # lives as long as the module

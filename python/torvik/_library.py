@@ -93,10 +93,21 @@ def load():
     raise OSError("libtorvik not found; set TORVIK_LIB to the library or its directory. Tried: " + ", ".join(tried))
 
 
+def _checked(slot, after_call):
+    """The slot, followed by `after_call` once it returned (which may raise)."""
+
+    def call(*arguments):
+        result = slot(*arguments)
+        after_call()
+        return result
+
+    return call
+
+
 class Api:
     """The API table of a loaded library, with each used slot as a typed callable attribute."""
 
-    def __init__(self, library):
+    def __init__(self, library, after_call=lambda: None):
         get_api = library.GetInstrumentAPI
         get_api.restype = ctypes.c_void_p
         get_api.argtypes = []
@@ -105,7 +116,7 @@ class Api:
         self.layout, self.major, self.minor, self.patch = (words[i] for i in range(HEADER_WORDS))
         slots = ctypes.cast(table + HEADER_WORDS * ctypes.sizeof(ctypes.c_uint32), ctypes.POINTER(ctypes.c_void_p))
         for name, (index, result, parameters) in SLOTS.items():
-            setattr(self, name, ctypes.CFUNCTYPE(result, *parameters)(slots[index]))
+            setattr(self, name, _checked(ctypes.CFUNCTYPE(result, *parameters)(slots[index]), after_call))
         self.library = library  # keeps it loaded
 
     @property

@@ -1,11 +1,12 @@
 // The library's own serial link: termios on POSIX, the Win32 communications API on Windows.
-// The port opens in the constructor (CommError(2) when it cannot, PortInUse where the platform
-// tells that another holds it); line: 8 data bits, one stop bit, no parity, no flow control.
+// The port opens in the constructor (CommError(2) when it cannot, PortNotOpened where the platform
+// tells why); line: 8 data bits, one stop bit, no parity, no flow control.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "torvik/uart_interface.hpp"
 
@@ -13,10 +14,12 @@ namespace devlib_instr {
 
 class UartInterface final : public AbstractUartInterface {
 public:
-    // The open failed because another program, or another link of this library, holds the port.
-    class PortInUse : public CommError {
+    // The open failed for a reason the platform told (no such port, no permission, in use by
+    // another program or another link of this library); `reason` is the line the device logs.
+    class PortNotOpened : public CommError {
     public:
-        PortInUse() : CommError(2) {}
+        explicit PortNotOpened(std::string reason) : CommError(2), reason(std::move(reason)) {}
+        std::string reason;
     };
 
     UartInterface(std::string portName, uint32_t baudRate, uint8_t byteSize, uint8_t stopBits, uint8_t parity);

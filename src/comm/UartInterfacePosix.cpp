@@ -1,7 +1,8 @@
 // The serial link over termios: raw 8N1, no flow control, VMIN = VTIME = 0 and poll() on a
 // steady-clock deadline. The port is opened for exclusive use (an advisory lock and TIOCEXCL), as
-// the Windows link opens it with share mode 0; a port held by another is PortInUse. A port that
-// goes away (hang-up, EIO, end of file) is CommError(0).
+// the Windows link opens it with share mode 0. A port that does not open is PortNotOpened with the
+// reason (a port held by another is "in use"). A port that goes away (hang-up, EIO, end of file) is
+// CommError(0).
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -13,7 +14,7 @@
 #include <fmt/format.h>
 
 #include <chrono>
-#include <cstdio>
+#include <system_error>
 
 #include "comm/UartInterface.hpp"
 #include "core/MessageCatalogue.hpp"
@@ -48,21 +49,30 @@ speed_t speedFor(uint32_t baud) {
     }
 }
 
-// A failed set-up of a port that did open goes to stderr, this platform's stand-in for the
-// debugger output. A port that does not open at all is reported only by CommError(2), except when
-// the user lacks the rights to it: that has one usual cause on Linux, worth naming.
-void reportOpenFailure(const std::string& portName, const std::string& reason) {
-    fmt::print(stderr, "{}{} : {}\n", msg::connectingToPortFailed, portName, reason);
+// Why the port did not open, as the line the device logs through its context: the usual causes
+// named in words a user knows (a missing adapter, the dialout group, another program).
+UartInterface::PortNotOpened openFailure(const std::string& portName, int error) {
+    switch (error) {
+        case ENOENT:
+        case ENXIO:
+        case ENODEV:
+            return UartInterface::PortNotOpened(fmt::format(msg::portMissingFormat, portName));
+        case EACCES:
+        case EPERM:
+            return UartInterface::PortNotOpened(fmt::format(msg::portPermissionDeniedFormat, portName));
+        case EBUSY:
+        case EWOULDBLOCK:
+            return UartInterface::PortNotOpened(fmt::format(msg::portInUseFormat, portName));
+        default:
+            return UartInterface::PortNotOpened(
+                fmt::format(msg::portNotOpenedFormat, portName, std::generic_category().message(error)));
+    }
 }
 
 // Exclusive use: the advisory lock keeps out every other link of this library, root's included
 // (a port locked already is in use), TIOCEXCL keeps other openers out (but not root).
 void claimExclusively(int fd) {
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        if (errno == EWOULDBLOCK) throw UartInterface::PortInUse();
-        throw CommInterface::CommError(0);
-    }
-    if (::ioctl(fd, TIOCEXCL) != 0) throw CommInterface::CommError(0);
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd, TIOCEXCL) != 0) throw CommInterface::CommError(0);
 }
 
 void closeDescriptor(int& fd) {
@@ -104,26 +114,20 @@ UartInterface::~UartInterface() {
     close();
 }
 
+// Every failure is a PortNotOpened with its reason; nothing is written to stdout or stderr.
 bool UartInterface::doOpen() {
     port_->fd = ::open(portName.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (port_->fd < 0) {
-        if (errno == EBUSY) throw PortInUse();  // another opener set exclusive mode
-        if (errno == EACCES)
-            reportOpenFailure(portName, "permission denied (add the user to the 'dialout' group and log in again)");
-        return false;
-    }
+    if (port_->fd < 0) throw openFailure(portName, errno);  // EBUSY: another opener set exclusive mode
     try {
+        errno = 0;
         claimExclusively(port_->fd);
-        configure();
+        configure();  // ENOTTY for a file that is no terminal
         return true;
-    } catch (const PortInUse&) {
+    } catch (const CommError&) {
+        const int error = errno != 0 ? errno : EINVAL;  // a rate termios does not offer sets no errno
         closeDescriptor(port_->fd);
-        throw;  // the device reports it through its context
-    } catch (const std::exception& e) {
-        reportOpenFailure(portName, e.what());
+        throw openFailure(portName, error);
     }
-    closeDescriptor(port_->fd);
-    return false;
 }
 
 bool UartInterface::doClose() {

@@ -87,6 +87,11 @@ inline constexpr char policyChangedFormat[] =
 
 // Serial link
 inline constexpr char connectingToPortFailed[] = "Caught an exception while connecting to port ";
+inline constexpr char portInUseFormat[] = "Serial port {} is in use by another program or device";
+inline constexpr char portMissingFormat[] = "Serial port {} does not exist";
+inline constexpr char portPermissionDeniedFormat[] =
+    "Serial port {}: permission denied (add the user to the 'dialout' group and log in again)";
+inline constexpr char portNotOpenedFormat[] = "Serial port {} does not open: {}";
 
 // Tasks
 inline constexpr char16_t taskWaitingForStart[] = u"Start: Waiting for the task to be started.";
@@ -95,7 +100,6 @@ inline constexpr char16_t taskNotFinished[] = u"Thread not finished! Forgot to c
 
 // Device
 inline constexpr char16_t connectionFailed[] = u"Connection failed";
-inline constexpr char portInUseFormat[] = "Serial port {} is in use by another program or device";
 inline constexpr char stillWaitingFormat[] = "Still waiting for state change to {}. Current state is {}.";
 inline constexpr char readStateFailedFormat[] = "Reading device state failed while waiting or state {}. Ignored!";
 inline constexpr char16_t exceptionWhileClearing[] = u"Caught an exception while clearing the GDC datalog. ";

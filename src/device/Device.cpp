@@ -44,8 +44,8 @@ void Device::open(const std::string& portName) {
     try {
         fresh.reset(factoryOf(*context_).create(portName));
     } catch (const CommInterface::CommError& e) {
-        if (dynamic_cast<const UartInterface::PortInUse*>(&e) != nullptr)
-            context_->log(LogLevel::Error, widen(fmt::format(msg::portInUseFormat, portName)));
+        if (const auto* why = dynamic_cast<const UartInterface::PortNotOpened*>(&e))
+            context_->log(LogLevel::Error, widen(why->reason));
         throw Error(ErrorCategory::General, ErrorCode::ConnectionFailed, widen(e.what()));
     }
     // On another port the new link is built while the old one still holds its port; the old one

@@ -20,6 +20,11 @@ TEST_F(DeviceSlots, OpenValidatesItsArgumentsAndHandles) {
     const Record failed = takeRecord(err);
     EXPECT_EQ(failed.category, 0u);
     EXPECT_EQ(failed.code, 6u);
+    EXPECT_FALSE(api->deviceOpen(device, "/dev/null", &err));
+    EXPECT_EQ(takeRecord(err).code, 6u);
+    EXPECT_EQ(log.lines(3),
+              (std::vector<std::u16string>{u"Serial port /dev/torvik-no-such-port does not exist",
+                                           u"Serial port /dev/null does not open: Inappropriate ioctl for device"}));
     EXPECT_TRUE(api->deviceIsOpen(device));  // the link that could not be built replaced nothing
     api->deviceClose(device);
     EXPECT_FALSE(api->deviceIsOpen(device));

@@ -5,6 +5,7 @@ usage: test_torvik.py TORVIK [unittest arguments, e.g. a test class name]
 """
 import json
 import os
+import pty
 import signal
 import subprocess
 import sys
@@ -67,7 +68,7 @@ class TempDir(unittest.TestCase):
 class Usage(unittest.TestCase):
     def test_usage_errors_exit_2(self):
         cases = ["", "frobnicate", "info --bogus", "info extra", "info --port", "info --port /dev/null --simulate",
-                 "config write", "config read --fingerprint=yes", "datalog read",
+                 "config write", "config read --fingerprint=yes", "datalog read", "datalog clear --yes --bogus",
                  "datalog read -o x.zip --skip measurement,bogus", "sim --reply-delay soon"]
         for args in cases:
             with self.subTest(args=args):
@@ -89,9 +90,13 @@ class Usage(unittest.TestCase):
 class Ports(TempDir):
     """`torvik ports` on a device directory of the test's own (TORVIK_DEV_DIR)."""
 
-    def ports(self, devices, **popen):
-        return subprocess.run([TOOL, "ports"], capture_output=True, text=True, timeout=TIMEOUT,
-                              env=dict(os.environ, TORVIK_DEV_DIR=devices), **popen)
+    def ports(self, devices, without_privileges=False):
+        # Root opens any file: to meet "permission denied" it runs the tool as root without its
+        # capabilities, so the tool stays reachable wherever the tree was cloned (a 0700 home).
+        drop = ["setpriv", "--inh-caps=-all", "--bounding-set=-all", "--"]
+        command = [*(drop if without_privileges and os.geteuid() == 0 else []), TOOL, "ports"]
+        return subprocess.run(command, capture_output=True, text=True, timeout=TIMEOUT,
+                              env=dict(os.environ, TORVIK_DEV_DIR=devices))
 
     def test_lists_adapters_with_by_id_names_and_why_one_does_not_open(self):
         devices = os.path.join(self.dir, "dev")
@@ -108,17 +113,15 @@ class Ports(TempDir):
             result = self.ports(devices)
         self.assertEqual(result.returncode, 0, result.stderr)
         self.assertEqual(result.stdout.splitlines(), [
-            os.path.join(devices, "ttyACM0") + "  cannot open: No such file or directory",
+            os.path.join(devices, "ttyACM0") + "  cannot open: no such file or device (is the adapter plugged in?)",
             os.path.join(devices, "ttyUSB0") + "  " + by_id,
         ])
 
     def test_permission_denied_names_the_dialout_group(self):
         devices = os.path.join(self.dir, "dev")
         os.makedirs(devices)
-        os.chmod(self.dir, 0o755)
         os.chmod(self.write("dev/ttyUSB1", ""), 0)
-        as_other_user = {"preexec_fn": lambda: (os.setgid(65534), os.setuid(65534))} if os.geteuid() == 0 else {}
-        result = self.ports(devices, **as_other_user)
+        result = self.ports(devices, without_privileges=True)
         self.assertEqual(result.returncode, 0, result.stderr)
         self.assertIn("ttyUSB1  cannot open: permission denied", result.stdout)
         self.assertIn("dialout", result.stdout)
@@ -136,8 +139,10 @@ class Simulated(TempDir):
         self.assertEqual(result.returncode, 0, result.stderr)
         self.assertIn("no --port given, using the built-in simulated detector", result.stderr)
         info = json.loads(result.stdout)
-        self.assertEqual({name: info[name] for name in ("device_id", "part_number", "serial_number", "datalog")},
-                         {"device_id": "83211", "part_number": "8327640", "serial_number": "2461-0137",
+        self.assertEqual({name: info[name] for name in ("state", "maintenance_mode", "device_id", "part_number",
+                                                        "serial_number", "datalog")},
+                         {"state": "on", "maintenance_mode": False, "device_id": "83211", "part_number": "8327640",
+                          "serial_number": "2461-0137",
                           "datalog": {"page_size": 256, "version": 3, "measurement_variant": "long"}})
         self.assertRegex(info["device_time"], r"^2026-03-14T\d\d:26:53[+-]\d{4}$")
         self.assertEqual(os.listdir(self.dir), [])  # its temporary archive is gone
@@ -165,14 +170,14 @@ class Simulated(TempDir):
                  ([os.path.join(self.dir, "absent.json")], "cannot read")]
         for args, text in cases:
             with self.subTest(args=args):
-                result = run("config", "write", *args)
+                result = run("config", "write", "--simulate", *args)
                 self.assertEqual(result.returncode, 1, result.stderr)
                 self.assertEqual(result.stdout, "")
                 self.assertIn(text, result.stderr)
 
     def test_config_write_reports_what_the_device_holds(self):
         document = {"version": "1.0.6", "device": {"switch_off": "not allowed", "quick_menu": {"show_messages": True}}}
-        result = run("config", "write", "-", stdin=json.dumps(document))
+        result = run("config", "write", "--simulate", "-", stdin=json.dumps(document))
         self.assertEqual(result.returncode, 0, result.stderr)
         held = json.loads(result.stdout)
         self.assertEqual(held["device"]["switch_off"], "not allowed")
@@ -193,7 +198,7 @@ class Simulated(TempDir):
         again = run("datalog", "read", "-o", everything)
         self.assertEqual(again.returncode, 1)
         self.assertIn("InstrFirmwareFlasher (3) code 1: Output file exists", again.stderr)
-        self.assertEqual(run("datalog", "clear").returncode, 0)
+        self.assertEqual(run("datalog", "clear", "--simulate", "--yes").returncode, 0)
 
 
 class StandaloneSimulator(TempDir):
@@ -206,6 +211,27 @@ class StandaloneSimulator(TempDir):
             self.assertNotIn("simulated", info.stderr)
         self.assertEqual(sim.exit_code, 0)
         self.assertFalse(os.path.lexists(link))
+
+    def test_link_never_replaces_what_exists(self):
+        kept = self.write("a-file", "precious")
+        other = os.path.join(self.dir, "a-link")
+        os.symlink(kept, other)
+        for path in [kept, other]:
+            with self.subTest(path=path):
+                result = subprocess.run([TOOL, "sim", "--link", path], capture_output=True, text=True,
+                                        timeout=TIMEOUT)
+                self.assertEqual(result.returncode, 1)
+                self.assertIn("cannot publish the port as " + path + ": it exists already", result.stderr)
+        self.assertEqual(os.readlink(other), kept)
+        with open(kept, encoding="utf-8") as f:
+            self.assertEqual(f.read(), "precious")
+
+    def test_torvik_sim_is_the_sim_command(self):
+        alias = os.path.join(os.path.dirname(TOOL), "torvik-sim")
+        result = subprocess.run([alias, "--help"], capture_output=True, text=True, timeout=TIMEOUT)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertTrue(result.stdout.startswith("usage: torvik sim"), result.stdout)
+        self.assertIn("--reply-delay MS", result.stdout)
 
     def test_silent_device(self):
         with SimProcess("--silent") as sim:
@@ -231,6 +257,114 @@ class StandaloneSimulator(TempDir):
         self.assertEqual(code, 1, rest)
         self.assertIn("torvik: error: InstrFirmwareFlasher (3) code 8: Aborted by user", rest)
         self.assertFalse(os.path.exists(archive))
+
+
+class ChangingCommands(TempDir):
+    """Commands that change a detector never fall back to the simulated one; a clear is confirmed."""
+
+    def test_need_a_port_or_simulate(self):
+        for args in ["config write -", "config write --dry-run -", "datalog clear --yes"]:
+            with self.subTest(args=args):
+                result = run(*args.split(), stdin="{}")
+                self.assertEqual((result.returncode, result.stdout), (2, ""), result.stderr)
+                self.assertIn("this command changes the detector: give --port PATH", result.stderr)
+
+    def test_clear_asks_on_a_terminal_and_needs_yes_elsewhere(self):
+        piped = run("datalog", "clear", "--simulate")
+        self.assertEqual(piped.returncode, 2)
+        self.assertIn("confirm it with --yes", piped.stderr)
+        for answer, code, text in [("n", 1, "the datalog was not cleared"), ("y", 0, "datalog cleared")]:
+            with self.subTest(answer=answer):
+                controller, terminal = pty.openpty()
+                os.write(controller, (answer + "\n").encode())
+                result = subprocess.run([TOOL, "datalog", "clear", "--simulate"], stdin=terminal,
+                                        stdout=subprocess.PIPE, stderr=terminal, timeout=TIMEOUT)
+                os.close(terminal)
+                shown = read_all(controller)
+                self.assertEqual(result.returncode, code, shown)
+                self.assertIn("Erase the gas-detection datalog on the simulated detector?", shown)
+                self.assertIn(text, shown)
+
+    def test_dry_run_prints_the_plan_and_changes_nothing(self):
+        document = {"version": "1.0.6", "device": {"switch_off": "allowed", "quick_menu": {"show_messages": True}},
+                    "channels": {"1": {"alarms": {"upper_a1": {"level": 8.5, "is_enabled": True}}}}}
+        with SimProcess() as sim:
+            before = run("config", "read", "--port", sim.port).stdout
+            plan = run("config", "write", "--dry-run", "-", "--port", sim.port, "--verbose",
+                       stdin=json.dumps(document))
+            self.assertEqual(plan.returncode, 0, plan.stderr)
+            self.assertEqual(plan.stdout.splitlines(), [
+                'device.switch_off: "not allowed during a2" -> "allowed"',
+                "channels.1.alarms.upper_a1.level: 7.0819836 -> 8.5",
+                "device.quick_menu.show_messages: not held by this detector (a write ignores it)",
+                "a write would rewrite the database section(s) 0x04000000 0x0E000000"])
+            self.assertNotIn("Still waiting for state change", plan.stderr)  # never switched off
+            self.assertEqual(run("config", "read", "--port", sim.port).stdout, before)
+            held = json.loads(before)
+            same = {"version": "1.0.6", "device": {"switch_off": held["device"]["switch_off"]}}
+            unchanged = run("config", "write", "--dry-run", "-", "--port", sim.port, stdin=json.dumps(same))
+            self.assertEqual(unchanged.stdout, "no value would change: a write would rewrite no section\n")
+
+
+def read_all(descriptor):
+    """Everything a pty's controller side holds until the other side is closed."""
+    chunks = []
+    while True:
+        try:
+            chunk = os.read(descriptor, 4096)
+        except OSError:  # EIO: the terminal side is closed
+            break
+        if not chunk:
+            break
+        chunks.append(chunk)
+    os.close(descriptor)
+    return b"".join(chunks).decode(errors="replace")
+
+
+class Interrupts(TempDir):
+    """Signals at the dangerous moments of a configuration write: the detector is switched off, then
+    its sections are written. The write completes, the detector is on again, the tool exits 130."""
+
+    def info(self, port):
+        result = run("info", "--port", port)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        return json.loads(result.stdout)
+
+    def test_write_is_finished_and_the_detector_switched_on(self):
+        document = json.dumps({"version": "1.0.6", "device": {"switch_off": "allowed"}})
+        moments = [(signal.SIGINT, "Still waiting for state change to 1."),  # just switched off
+                   (signal.SIGTERM, "Connect to device..."),  # about to write the sections
+                   (signal.SIGINT, "Switching device on ...")]
+        for sent, moment in moments:
+            with self.subTest(signal=sent.name, moment=moment), SimProcess("--reply-delay", "100") as sim:
+                writer = subprocess.Popen([TOOL, "config", "write", "-", "--port", sim.port, "--verbose"],
+                                          stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                          text=True)
+                writer.stdin.write(document)
+                writer.stdin.close()
+                for line in writer.stderr:
+                    if moment in line:
+                        break
+                writer.send_signal(sent)
+                rest = writer.stderr.read()
+                code = writer.wait(timeout=TIMEOUT)
+                writer.stdout.close()
+                writer.stderr.close()
+                self.assertEqual(code, 130, rest)
+                self.assertIn("torvik: interrupted: finishing the write and switching the detector on", rest)
+                self.assertIn("torvik: the write is complete; the detector is on", rest)
+                self.assertEqual(self.info(sim.port)["state"], "on")
+                held = run("config", "read", "--port", sim.port, "--request", self.write("r.json", document))
+                self.assertEqual(json.loads(held.stdout)["device"]["switch_off"], "allowed")
+
+    def test_a_detector_found_switched_off_is_shown_and_named(self):
+        with SimProcess("--state", "1") as sim:
+            self.assertEqual(self.info(sim.port)["state"], "switched off")
+            written = run("config", "write", "-", "--port", sim.port,
+                          stdin=json.dumps({"version": "1.0.6", "device": {"switch_off": "allowed"}}))
+            self.assertEqual(written.returncode, 0, written.stderr)
+            self.assertIn("the detector is switched off (state 1); the write leaves it switched off", written.stderr)
+            self.assertEqual(self.info(sim.port)["state"], "switched off")
 
 
 class DefaultTiming(unittest.TestCase):

@@ -1,0 +1,12 @@
+// What the tool asks of the terminal it runs in.
+#pragma once
+
+namespace torvik::cli {
+
+// True when standard input and standard error are both a terminal (someone can answer a question).
+bool isInteractive();
+
+// The width of the terminal on standard error in columns; 80 when it is none or does not tell.
+int terminalWidth();
+
+}  // namespace torvik::cli

@@ -1,0 +1,22 @@
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include "Terminal.hpp"
+
+namespace torvik::cli {
+
+namespace {
+constexpr int defaultWidth = 80;
+}
+
+bool isInteractive() {
+    return isatty(STDIN_FILENO) == 1 && isatty(STDERR_FILENO) == 1;
+}
+
+int terminalWidth() {
+    winsize size{};
+    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) != 0 || size.ws_col == 0) return defaultWidth;
+    return size.ws_col;
+}
+
+}  // namespace torvik::cli
