@@ -188,11 +188,11 @@ Error invalidDataType(const std::string& nodePath) {
 }
 
 bool parseConfigurationRequest(std::string_view text, bool withValues, ConfigurationData& out) {
-    const json root = json::parse(text.begin(), text.end());
-    if (!root.is_object() || root.empty()) throw configError(ErrorCode::ConversionFailed, msg::jsonCannotBeParsed);
-    // Read as a string: a missing or non-string "version" raises the JSON library's type error.
-    const auto version = root.find("version");
-    if ((version != root.end() ? *version : json()).get<std::string>() != documentVersion) return false;
+    json root = json::parse(text.begin(), text.end());
+    if (root.empty()) throw configError(ErrorCode::ConversionFailed, msg::jsonCannotBeParsed);  // null, {} or []
+    // The member read as a string: a root that is no object ([1], 5, "x"), and a "version" that is
+    // missing or no string, raise the JSON library's type error.
+    if (root["version"].get<std::string>() != documentVersion) return false;
     RequestWalker(withValues, out).walkRoot(root);
     return true;
 }

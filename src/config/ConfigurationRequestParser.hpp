@@ -2,8 +2,9 @@
 // the request is a write.
 //
 // How a request is walked (the choices a host relies on):
-// - The root must be a non-empty object whose "version" is the string "1.0.6"; "$schema" is
-//   ignored, so a response document can be sent back as a write request unchanged.
+// - The root must be a non-empty object whose "version" is the string "1.0.6" (null, {} and [] are
+//   refused as unreadable, any other root as the JSON library's type error); "$schema" is ignored,
+//   so a response document can be sent back as a write request unchanged.
 // - Below "device", "channels"/n and "sensors"/s every member must be a known path; intermediate
 //   members are objects (arrays are refused as a wrong data type).
 // - In a read request a leaf may be null or a value of the leaf's JSON type (its value is not
@@ -27,8 +28,8 @@
 namespace devlib_instr {
 
 // False when the request's "version" is not "1.0.6". Raises the JSON library's errors for text
-// that is not JSON and for a "version" that is missing or not a string, and the library's Error
-// for empty requests, unknown paths and wrong data types.
+// that is not JSON, a root that is no object and a "version" that is missing or not a string, and
+// the library's Error for empty requests, unknown paths and wrong data types.
 bool parseConfigurationRequest(std::string_view text, bool withValues, ConfigurationData& out);
 
 // "Invalid data type in JSON for node path: " and the path (category 5, code 1): a value that the
