@@ -10,10 +10,11 @@
 // - In a read request a leaf may be null or a value of the leaf's JSON type (its value is not
 //   used), and a null member above the leaves asks for every leaf below it ({"device": null},
 //   {"channels": {"0": null}}, {"channels": null}).
-// - In a write request null members are skipped; numbers must be integers for integer keys, not
-//   negative for unsigned keys and fit the key's database field, floats must lie within the range
-//   of a 32-bit float; texts of enumerated keys must be one of the key's value texts. Anything
-//   else is a wrong data type.
+// - In a write request null members are skipped, and a read-only key takes any value of its JSON
+//   type (it changes nothing). Values to be written are checked: numbers for integer keys must be
+//   whole (30, 30.0 and 3e1 alike), not negative and fit the key's database field, floats must lie
+//   within the range of a 32-bit float; texts of enumerated keys must be one of the key's value
+//   texts. Anything else is a wrong data type.
 // - "channels"/n takes any decimal n up to 254 (channels above 5 are refused when the database is
 //   read); "sensors"/s follows the response's slot list (slot 0 channels 4 and 5, slot 1 channel 0,
 //   slot 2 channel 1, slot 3 channels 2 and 3), so what a host reads is what it gets.
