@@ -24,8 +24,8 @@ public:
     void write(std::string_view document);
 
 private:
-    // Keys 41, 84 and 85 of channels 0 ... 5, read when the values hold alarm levels (or, on a
-    // read, ask for alarm units); empty otherwise.
+    // Keys 41, 84 and 85 of channels 0 ... 5, read only when the values hold a set alarm level;
+    // empty otherwise.
     ConfigurationData readGasFeatures(const ConfigurationData& values);
     // Keys 33 to 35 from the channel map, for active channels.
     void fillChannelMapKeys(ConfigurationData& values) const;
@@ -40,7 +40,7 @@ namespace conversion {
 // channel's unit becomes unset.
 void convertAlarmLevels(ConfigurationData& values, const ConfigurationData& gas, bool toUnit);
 // Requested keys that are still unset get the document's fixed values; alarm units become the
-// channel's measuring unit where it is known.
+// channel's measuring unit where it is known (from the gas features, else from the values).
 void fillFixedValues(ConfigurationData& values, const ConfigurationData& gas);
 }  // namespace conversion
 

@@ -1,5 +1,7 @@
 // Reading the configuration through the C table from the simulated detector's default database.
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "support/ConfigHost.hpp"
 
@@ -64,6 +66,24 @@ TEST_F(ConfigHost, ReadingOneDeviceValueReadsOnlyTheDeviceSection) {
     ASSERT_TRUE(read(document(R"("device":{"switch_off":null})")).ok);
     ASSERT_EQ(commands(), (std::vector<std::string>{"H", "AR"}));
     EXPECT_EQ(sim.requests()[1].substr(0, 14), "AR040000000100");
+}
+
+// The gas features are read only for alarm levels. Without one, an alarm's unit shows the
+// channel's measuring unit when the request names that too, and is left out otherwise.
+TEST_F(ConfigHost, AlarmUnitsWithoutLevelsReadNoGasFeatures) {
+    const std::tuple<const char*, std::vector<std::string>, const char*> cases[] = {
+        {R"({"alarms":{"upper_a1":{"unit":null}}})", {"H", "AR"}, "{}"},
+        {R"({"measure_gas":{"unit":null},"alarms":{"upper_a1":{"unit":null}}})",
+         {"H", "AR", "AR"},
+         R"({"0":{"measure_gas":{"unit":"ppm"},"alarms":{"upper_a1":{"unit":"ppm"}}}})"},
+    };
+    for (const auto& [channel, exchanges, shown] : cases) {
+        SCOPED_TRACE(channel);
+        sim.clearRequests();
+        const json doc = readJson(document(R"("channels":{"0":)" + std::string(channel) + "}"));
+        EXPECT_EQ(commands(), exchanges);
+        EXPECT_EQ(doc.value("channels", json::object()), json::parse(shown));
+    }
 }
 
 TEST_F(ConfigHost, FingerprintFollowsOneValue) {
