@@ -105,6 +105,17 @@ TEST_F(ConfigHost, FingerprintFollowsOneValue) {
     EXPECT_EQ(read(request, 1).text, first.text);
 }
 
+// A device text that is not UTF-8 (an erased field) does not fail the read: the invalid byte is
+// shown as U+FFFD.
+TEST_F(ConfigHost, DeviceTextsThatAreNotUtf8ShowTheReplacementCharacter) {
+    sim.withModel([](torvik::sim::DetectorModel& model) {
+        model.database.setU8(torvik::sim::db::ecChannelConfig(0) + 1, 0xFF);  // "CO" becomes "C\xFF"
+        model.database.seal(torvik::sim::db::ecChannelConfig(0));
+    });
+    const json doc = readJson(document(R"("channels":{"0":{"measure_gas":{"name":null}}})"));
+    EXPECT_EQ(doc["channels"]["0"]["measure_gas"]["name"], "C\xEF\xBF\xBD");
+}
+
 // The example of the library's documentation, byte for byte: members sorted, levels as floats.
 TEST_F(ConfigHost, DocumentedExample) {
     const std::string request =
