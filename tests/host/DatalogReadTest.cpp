@@ -237,6 +237,10 @@ INSTANTIATE_TEST_SUITE_P(
         EarlyFailure{"DeviceTextNotUtf8",
                      [](auto& sim) { sim.withModel([](auto& model) { model.identity.partNumber[5] = '\xFF'; }); },
                      {3, 19, readFailed + u"[json.exception"}},
+        // The hello's firmware digits are read like std::stoi, with one text on every platform.
+        EarlyFailure{"FirmwareDigitsNotANumber",
+                     [](auto& sim) { sim.withModel([](auto& model) { model.identity.firmwareText = "V1x5B3"; }); },
+                     {3, 19, readFailed + u"invalid stoi argument"}},
         EarlyFailure{"OldMemoryLayout",
                      [](auto& sim) { sim.withModel([](auto& model) { model.datalogOptions.controlVersion = 2; }); },
                      {0, 5, u"Unexpected memory config control version"}}),
