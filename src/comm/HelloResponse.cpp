@@ -13,12 +13,22 @@ namespace {
 
 constexpr size_t helloPayloadLength = 34;
 
+// The decimal value as std::stoi reads it. Text that is not a number leaves as std::invalid_argument
+// with one text on every platform (libstdc++ would say only "stoi"); one or two digits are never
+// out of range.
+int decimalOf(const std::string& digits) {
+    try {
+        return std::stoi(digits);
+    } catch (const std::invalid_argument&) {
+        throw std::invalid_argument(msg::invalidStoiArgument);
+    }
+}
+
 // "V105..." and "105..." both read as 1.5: one digit of major, two of minor, after an optional V.
-// Text that is not a number leaves as std::invalid_argument / std::out_of_range of std::stoi.
 std::string firmwareVersionOf(const std::string& text) {
     size_t at = text[0] == 'V' ? 1 : 0;
-    int major = std::stoi(text.substr(at, 1));
-    int minor = std::stoi(text.substr(at + 1, 2));
+    int major = decimalOf(text.substr(at, 1));
+    int minor = decimalOf(text.substr(at + 1, 2));
     return std::to_string(major) + "." + std::to_string(minor);
 }
 

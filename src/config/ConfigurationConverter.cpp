@@ -15,13 +15,9 @@ namespace devlib_instr {
 
 namespace {
 
-bool anySlot(const ConfigurationData::Slots& slots, Role role, bool setOnly) {
-    return std::any_of(slots.begin(), slots.end(),
-                       [&](const auto& slot) { return hasRole(slot.first, role) && (!setOnly || isSet(slot.second)); });
-}
-
 bool hasSetAlarmLevel(const ConfigurationData::Slots& slots) {
-    return anySlot(slots, Role::AlarmLevel, true);
+    return std::any_of(slots.begin(), slots.end(),
+                       [](const auto& slot) { return hasRole(slot.first, Role::AlarmLevel) && isSet(slot.second); });
 }
 
 // A channel with alarm levels needs a known unit before anything is converted.
@@ -63,11 +59,14 @@ void dropUnchanged(ConfigurationData& values, const ConfigurationData& current) 
 void fillFixedValues(ConfigurationData& values, const ConfigurationData& gas) {
     const ConfigurationKey unitKey = keyWithRole(Role::MeasuringUnit);
     for (auto& [channel, slots] : values.channels()) {
+        // The gas features, or else the channel's own "measure_gas"/"unit" when it was asked for.
+        const ConfigurationData& units = gas.isSet(channel, unitKey) ? gas : values;
+        const Value* unit = units.isSet(channel, unitKey) ? units.find(channel, unitKey) : nullptr;
         for (auto& [key, value] : slots) {
             const KeyRow* row = keyRow(key);
             if (row == nullptr) continue;
             if (row->fixed != unsetSigned && !isSet(value)) value = row->fixed;
-            if (row->role == Role::AlarmUnit && gas.isSet(channel, unitKey)) value = *gas.find(channel, unitKey);
+            if (row->role == Role::AlarmUnit && unit != nullptr) value = *unit;
         }
     }
 }
@@ -112,8 +111,7 @@ void ConfigurationConverter::write(std::string_view document) {
 ConfigurationData ConfigurationConverter::readGasFeatures(const ConfigurationData& values) {
     ConfigurationData gas;
     const bool needed = std::any_of(values.channels().begin(), values.channels().end(), [](const auto& channel) {
-        return channel.first < channelCount &&
-               (hasSetAlarmLevel(channel.second) || anySlot(channel.second, Role::AlarmUnit, false));
+        return channel.first < channelCount && hasSetAlarmLevel(channel.second);
     });
     if (!needed) return gas;
     ConfigurationRequest request;

@@ -24,8 +24,8 @@ public:
     void write(std::string_view document);
 
 private:
-    // Keys 41, 84 and 85 of channels 0 ... 5, read when the values hold alarm levels (or, on a
-    // read, ask for alarm units); empty otherwise.
+    // Keys 41, 84 and 85 of channels 0 ... 5, read only when the values hold a set alarm level;
+    // empty otherwise.
     ConfigurationData readGasFeatures(const ConfigurationData& values);
     // Keys 33 to 35 from the channel map, for active channels.
     void fillChannelMapKeys(ConfigurationData& values) const;
@@ -43,7 +43,7 @@ void convertAlarmLevels(ConfigurationData& values, const ConfigurationData& gas,
 // units), so that they are not written.
 void dropUnchanged(ConfigurationData& values, const ConfigurationData& current);
 // Requested keys that are still unset get the document's fixed values; alarm units become the
-// channel's measuring unit where it is known.
+// channel's measuring unit where it is known (from the gas features, else from the values).
 void fillFixedValues(ConfigurationData& values, const ConfigurationData& gas);
 }  // namespace conversion
 

@@ -55,6 +55,20 @@ uint64_t fieldLimit(const KeyRow& row) {
     return row.valueClass == ValueClass::Unsigned ? unsetUnsigned - 1 : unsetSigned - 1;
 }
 
+// A whole number from 0 to `limit`. JSON writers that hold every number as a double write 30 as
+// 30.0 or 3e1: an integral float is that integer; 1.5 is none.
+bool wholeNumber(const json& value, uint64_t limit, uint64_t& number) {
+    if (value.is_number_integer()) {
+        const int64_t integer = value.get<int64_t>();
+        number = static_cast<uint64_t>(integer);
+        return integer >= 0 && number <= limit;
+    }
+    const double real = value.get<double>();
+    if (!(real >= 0 && real <= static_cast<double>(limit)) || std::trunc(real) != real) return false;
+    number = static_cast<uint64_t>(real);
+    return true;
+}
+
 bool anyPathBelow(DocumentRoot root, std::string_view path) {
     const std::span<const KeyRow> rows = keyTable();
     return std::any_of(rows.begin(), rows.end(), [&](const KeyRow& row) { return isPathOrAbove(row, root, path); });
@@ -134,7 +148,9 @@ private:
             return;
         }
         if (!hasType(value, leaf.document.type)) throw invalidDataType(nodePath);
-        if (!withValues_) {
+        // A read-only key changes nothing, whatever its value: it is only named, so that the write
+        // reports it as not supported.
+        if (!withValues_ || !leaf.writable) {
             request(leaf.key, channels);
             return;
         }
@@ -146,8 +162,7 @@ private:
         if (value.is_boolean()) return static_cast<int32_t>(value.get<bool>());
         if (value.is_string()) {
             const std::string text = value.get<std::string>();
-            const TextList texts = leaf.document.texts;
-            if (texts.empty()) return makeText(text);
+            const TextList texts = leaf.document.texts;  // every text a write changes is one of a list
             auto it = std::find(texts.begin(), texts.end(), text);
             if (it == texts.end()) throw invalidDataType(nodePath);
             return static_cast<int32_t>(it - texts.begin());
@@ -158,14 +173,11 @@ private:
             if (!(std::abs(number) <= std::numeric_limits<float>::max())) throw invalidDataType(nodePath);
             return static_cast<float>(number);
         }
-        if (!value.is_number_integer()) throw invalidDataType(nodePath);
         // Every integer field of the database is unsigned.
-        const bool isUnsigned = leaf.valueClass == ValueClass::Unsigned || leaf.field.kind != 0;
-        const bool inRange = value.is_number_unsigned() ? value.get<uint64_t>() <= fieldLimit(leaf)
-                                                        : !isUnsigned && value.get<int64_t>() > -int64_t{unsetSigned};
-        if (!inRange) throw invalidDataType(nodePath);
-        if (leaf.valueClass == ValueClass::Unsigned) return value.get<uint32_t>();
-        return value.get<int32_t>();
+        uint64_t number = 0;
+        if (!wholeNumber(value, fieldLimit(leaf), number)) throw invalidDataType(nodePath);
+        if (leaf.valueClass == ValueClass::Unsigned) return static_cast<uint32_t>(number);
+        return static_cast<int32_t>(number);
     }
 
     void request(ConfigurationKey key, const Channels& channels) {
@@ -188,11 +200,11 @@ Error invalidDataType(const std::string& nodePath) {
 }
 
 bool parseConfigurationRequest(std::string_view text, bool withValues, ConfigurationData& out) {
-    const json root = json::parse(text.begin(), text.end());
-    if (!root.is_object() || root.empty()) throw configError(ErrorCode::ConversionFailed, msg::jsonCannotBeParsed);
-    // Read as a string: a missing or non-string "version" raises the JSON library's type error.
-    const auto version = root.find("version");
-    if ((version != root.end() ? *version : json()).get<std::string>() != documentVersion) return false;
+    json root = json::parse(text.begin(), text.end());
+    if (root.empty()) throw configError(ErrorCode::ConversionFailed, msg::jsonCannotBeParsed);  // null, {} or []
+    // The member read as a string: a root that is no object ([1], 5, "x"), and a "version" that is
+    // missing or no string, raise the JSON library's type error.
+    if (root["version"].get<std::string>() != documentVersion) return false;
     RequestWalker(withValues, out).walkRoot(root);
     return true;
 }

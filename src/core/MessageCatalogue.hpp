@@ -32,6 +32,8 @@ inline constexpr char16_t unexpectedHeaderSize[] = u"Unexpected header size";
 inline constexpr char16_t unknownPayloadEncoding[] = u"Unknown payload encoding";
 inline constexpr char16_t helloOutOfRange[] = u"Hello message is out of range";
 inline constexpr char16_t unexpectedControlVersion[] = u"Unexpected memory config control version";
+// what() of the std::invalid_argument raised for hello firmware digits that are no number
+inline constexpr char invalidStoiArgument[] = "invalid stoi argument";
 
 // Message handler
 inline constexpr char standardErrorFormat[] = "Received a standard error response from device. {} ({})";

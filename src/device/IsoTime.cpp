@@ -20,6 +20,10 @@ constexpr int64_t largestOffset = 86399;
 // %F, %T and %z are not portable: the Windows C runtime lacks the first two and prints the zone's
 // name for %z. The zone suffix is therefore computed (zoneSuffix below).
 constexpr char plainFormat[] = "%Y-%m-%dT%H:%M:%S";
+// "%FT%T%z" spelled out for C runtimes without %F and %T: a time the C library cannot convert is
+// shown with whatever its %z makes of the broken-down time (glibc: nothing while the daylight flag
+// is -1).
+constexpr char unconvertedFormat[] = "%Y-%m-%dT%H:%M:%S%z";
 
 std::string formatted(const std::tm& broken, const char* format) {
     char buffer[64];
@@ -76,7 +80,7 @@ std::string deviceTimeText(std::tm deviceTime) {
     deviceTime.tm_isdst = -1;
     std::tm converted = deviceTime;
     const std::time_t t = std::mktime(&converted);
-    if (t == static_cast<std::time_t>(-1)) return formatted(deviceTime, plainFormat) + zoneSuffix(0);
+    if (t == static_cast<std::time_t>(-1)) return formatted(deviceTime, unconvertedFormat);
     return isoTimeText(t, false);
 }
 

@@ -24,7 +24,7 @@ std::string isoTimeText(std::time_t t, bool addOffset);
 
 // The device clock (a broken-down local time; its daylight flag is decided by the conversion) as
 // isoTimeText words it, without the shift; when the C library cannot convert it, the broken-down
-// time formatted as is.
+// time as reported, formatted with "%FT%T%z".
 std::string deviceTimeText(std::tm deviceTime);
 
 // The host's zone at `now`: the platform's zone (IANA name) when it knows the current one; else

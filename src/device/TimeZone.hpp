@@ -17,7 +17,8 @@ struct CurrentTimeZone {
     bool daylightSaving = false;  // the zone's daylight-saving shift at the given time is non-zero
 };
 
-// Throws std::runtime_error when no current zone can be found.
+// Throws std::runtime_error when no current zone can be found (on Windows also for a zone that
+// has no IANA name).
 CurrentTimeZone currentTimeZone(std::chrono::system_clock::time_point now);
 
 enum class TimeMode { Local, Utc };

@@ -20,10 +20,13 @@ namespace {
 // The date library's text for a zoned time without a zone; Linux raises the same.
 constexpr char noCurrentZone[] = "zoned_time constructed with a time zone pointer == nullptr";
 
-// The IANA name of the Windows zone; a zone newer than the table keeps its Windows name.
+// The IANA name of the Windows zone. A zone newer than the table has none: it counts as a zone the
+// platform does not know, which the archive names by the C library's offset (IsoTime.hpp), never
+// by the Windows name, which no IANA database holds.
 std::string ianaName(const std::string& windowsName) {
     const std::string_view iana = ianaNameOfWindowsZone(windowsName);
-    return iana.empty() ? windowsName : std::string(iana);
+    if (iana.empty()) throw std::runtime_error(noCurrentZone);
+    return std::string(iana);
 }
 
 SYSTEMTIME systemTime(std::chrono::system_clock::time_point time) {

@@ -19,6 +19,9 @@ const std::u16string nullVersion = u"[json.exception.type_error.302] type must b
 const std::u16string numberVersion = u"[json.exception.type_error.302] type must be string, but is number";
 const std::u16string badPath = u"Invalid key in JSON for node path: channels.0.alarms.upper_a1.colour";
 const std::u16string badType = u"Invalid data type in JSON for node path: device.life_signal.use_led";
+// A root that is no object has no members: reading "version" raises the JSON library's type error.
+const std::u16string rootWithout =
+    u"[json.exception.type_error.305] cannot use operator[] with a string argument with ";
 
 const BadRequest badRequests[] = {
     {"WrongVersion",
@@ -31,6 +34,12 @@ const BadRequest badRequests[] = {
      {5, 1, badPath}},
     {"WrongType", document(R"("device":{"life_signal":{"use_led":"yes"}})"), {5, 1, badType}, {5, 1, badType}},
     {"EmptyObject", "{}", {5, 18, u"JSON data can not be parsed"}, {5, 18, u"JSON data can not be parsed"}},
+    {"ArrayRoot", "[1]", {5, 19, readPrefix + rootWithout + u"array"}, {5, 18, writePrefix + rootWithout + u"array"}},
+    {"NumberRoot", "5", {5, 19, readPrefix + rootWithout + u"number"}, {5, 18, writePrefix + rootWithout + u"number"}},
+    {"StringRoot",
+     R"("x")",
+     {5, 19, readPrefix + rootWithout + u"string"},
+     {5, 18, writePrefix + rootWithout + u"string"}},
     {"NotJson", "version 1.0.6", {5, 19, readPrefix}, {5, 18, writePrefix}},
     {"NoVersion", R"({"device":null})", {5, 19, readPrefix + nullVersion}, {5, 18, writePrefix + nullVersion}},
     {"NumberVersion",

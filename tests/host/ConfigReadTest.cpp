@@ -1,5 +1,7 @@
 // Reading the configuration through the C table from the simulated detector's default database.
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "support/ConfigHost.hpp"
 
@@ -66,6 +68,24 @@ TEST_F(ConfigHost, ReadingOneDeviceValueReadsOnlyTheDeviceSection) {
     EXPECT_EQ(sim.requests()[1].substr(0, 14), "AR040000000100");
 }
 
+// The gas features are read only for alarm levels. Without one, an alarm's unit shows the
+// channel's measuring unit when the request names that too, and is left out otherwise.
+TEST_F(ConfigHost, AlarmUnitsWithoutLevelsReadNoGasFeatures) {
+    const std::tuple<const char*, std::vector<std::string>, const char*> cases[] = {
+        {R"({"alarms":{"upper_a1":{"unit":null}}})", {"H", "AR"}, "{}"},
+        {R"({"measure_gas":{"unit":null},"alarms":{"upper_a1":{"unit":null}}})",
+         {"H", "AR", "AR"},
+         R"({"0":{"measure_gas":{"unit":"ppm"},"alarms":{"upper_a1":{"unit":"ppm"}}}})"},
+    };
+    for (const auto& [channel, exchanges, shown] : cases) {
+        SCOPED_TRACE(channel);
+        sim.clearRequests();
+        const json doc = readJson(document(R"("channels":{"0":)" + std::string(channel) + "}"));
+        EXPECT_EQ(commands(), exchanges);
+        EXPECT_EQ(doc.value("channels", json::object()), json::parse(shown));
+    }
+}
+
 TEST_F(ConfigHost, FingerprintFollowsOneValue) {
     const std::string request = document(R"("device":null)");
     const Outcome first = read(request, 1);
@@ -83,6 +103,17 @@ TEST_F(ConfigHost, FingerprintFollowsOneValue) {
     EXPECT_NE(read(request, 1).text, first.text);
     setWarningPeriod(7);
     EXPECT_EQ(read(request, 1).text, first.text);
+}
+
+// A device text that is not UTF-8 (an erased field) does not fail the read: the invalid byte is
+// shown as U+FFFD.
+TEST_F(ConfigHost, DeviceTextsThatAreNotUtf8ShowTheReplacementCharacter) {
+    sim.withModel([](torvik::sim::DetectorModel& model) {
+        model.database.setU8(torvik::sim::db::ecChannelConfig(0) + 1, 0xFF);  // "CO" becomes "C\xFF"
+        model.database.seal(torvik::sim::db::ecChannelConfig(0));
+    });
+    const json doc = readJson(document(R"("channels":{"0":{"measure_gas":{"name":null}}})"));
+    EXPECT_EQ(doc["channels"]["0"]["measure_gas"]["name"], "C\xEF\xBF\xBD");
 }
 
 // The example of the library's documentation, byte for byte: members sorted, levels as floats.

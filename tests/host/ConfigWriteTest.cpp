@@ -71,6 +71,27 @@ TEST_F(ConfigHost, WriteChangesExactlyItsBytesAndReadsBack) {
     EXPECT_EQ(readBack, json::parse(changes));  // the document's values, levels back in their units
 }
 
+// Whole numbers count however a JSON writer spells them (45.0, 9e1). Read-only keys take any value
+// of their JSON type: they change nothing and are reported as not supported.
+TEST_F(ConfigHost, WholeFloatsAndAnyReadOnlyValuesAreAccepted) {
+    torvik::sim::DatabaseImage expected = database();
+    ASSERT_TRUE(write(document(R"(
+        "device": {"bumptest_interval": {"duration": 45.0, "warning_period": 8e0}},
+        "channels": {"0": {"calibration_interval": {"duration": 9e1}, "display_index": 2.5,
+                           "sensor_data_set": {"version": 300, "suffix": -1}, "measure_gas": {"unit": "furlong"},
+                           "alarms": {"upper_a3": {"level": 1e39}}}})"))
+                    .ok)
+        << firstError();
+    const uint32_t dev = db::kDeviceConfig, ec0 = db::ecChannelConfig(0);
+    expected.setU16(dev + 26, 45);
+    expected.setU8(dev + 65, 8);
+    expected.setU16(ec0 + 44, 90);
+    for (uint32_t address : {dev, ec0}) expected.seal(address);
+    expectSameSections(database(), expected);
+    for (const char16_t* key : {u"33", u"38", u"39", u"41", u"78"})
+        EXPECT_TRUE(logged(2, u"The feature " + std::u16string(key) + u" is not yet supported")) << narrow(key);
+}
+
 TEST_F(ConfigHost, DeviceSwitchedOffBeforeStaysOff) {
     sim.withModel([](torvik::sim::DetectorModel& model) { model.state.force(torvik::sim::kStateOff); });
     ASSERT_TRUE(write(document(R"("device":{"quick_menu":{"show_messages":true}})")).ok) << firstError();

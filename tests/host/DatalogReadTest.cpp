@@ -160,6 +160,21 @@ TEST_F(DatalogHost, TextsOutsideTheBasicPlaneReachTheArchive) {
     EXPECT_EQ(archive.entries.back().data, document.dump());  // compact, members sorted, UTF-8 unescaped
 }
 
+// A device clock that the C library's local-time conversion does not take (in UTC its
+// 1969-12-31 23:59:59 is the time value -1, the conversion's failure) is shown as reported,
+// formatted with "%FT%T%z": glibc writes no offset for a time whose daylight flag is unknown.
+TEST_F(DatalogHost, DeviceClockTheCLibraryCannotConvertIsShownAsReported) {
+    EnvironmentGuard zone("TZ", "UTC");
+    EnvironmentGuard offset("PELLO_TZ_OFFSET_SEC", std::nullopt);
+    sim.withModel([](torvik::sim::DetectorModel& model) { model.clock = {25566, 86399}; });
+    select({0, 1, 2});
+    runToEnd();
+    ASSERT_TRUE(succeeded()) << firstError();
+    const auto archive = readZip(path);
+    ASSERT_FALSE(archive.entries.empty());
+    EXPECT_EQ(json::parse(archive.entries.back().data)["device"]["deviceDateISO8601"], "1969-12-31T23:59:59");
+}
+
 TEST_F(DatalogHost, AbortDuringASectionLeavesNothing) {
     sim.setLineOptions({.replyDelayMs = 60});
     const std::vector<uint32_t> pointersBefore = readPointers();
@@ -237,6 +252,10 @@ INSTANTIATE_TEST_SUITE_P(
         EarlyFailure{"DeviceTextNotUtf8",
                      [](auto& sim) { sim.withModel([](auto& model) { model.identity.partNumber[5] = '\xFF'; }); },
                      {3, 19, readFailed + u"[json.exception"}},
+        // The hello's firmware digits are read like std::stoi, with one text on every platform.
+        EarlyFailure{"FirmwareDigitsNotANumber",
+                     [](auto& sim) { sim.withModel([](auto& model) { model.identity.firmwareText = "V1x5B3"; }); },
+                     {3, 19, readFailed + u"invalid stoi argument"}},
         EarlyFailure{"OldMemoryLayout",
                      [](auto& sim) { sim.withModel([](auto& model) { model.datalogOptions.controlVersion = 2; }); },
                      {0, 5, u"Unexpected memory config control version"}}),
