@@ -14,24 +14,9 @@ const SectionInfo* findSection(uint32_t address, uint32_t length) {
     return nullptr;
 }
 
-uint32_t valueKindWidth(uint8_t kind) {
-    switch (kind) {
-        case 1:
-        case 4:
-        case 7:
-        case 8:
-            return 4;
-        case 2:
-        case 5:
-            return 1;
-        case 3:
-        case 6:
-            return 2;
-        case 9:
-            return 7;
-        default:
-            return 0;
-    }
+uint32_t valueKindWidth(ValueKind kind) {
+    const auto index = static_cast<size_t>(kind);
+    return index < valueKindWidths.size() ? valueKindWidths[index] : 0;
 }
 
 uint16_t sectionChecksum(const SectionInfo& info, const std::vector<uint8_t>& image) {

@@ -35,25 +35,57 @@ constexpr uint32_t irSensorDataSet = 0x17000000;
 constexpr uint32_t catExSensorRecord = 0x19000000;
 }  // namespace section
 
+namespace detail {
+// A section sealed in its last two bytes.
+constexpr SectionInfo sealed(uint32_t address, uint32_t size) {
+    return {address, size, size - 2};
+}
+constexpr uint32_t nth(uint32_t first, uint32_t index) {
+    return first + index * sectionStep;
+}
+}  // namespace detail
+
+// The twenty rows, in the order lookups walk them.
 inline constexpr std::array<SectionInfo, 20> sectionTable{{
-    {0x04000000, 256, 254},                                                    // device configuration
-    {0x05000000, 768, 766},   {0x06000000, 768, 766}, {0x07000000, 768, 766},  // EC sensor records
-    {0x08000000, 768, 766},   {0x09000000, 768, 766}, {0x0A000000, 768, 766},  //
-    {0x0B000000, 768, 766},   {0x0C000000, 768, 766},                          // IR sensor records
-    {0x0D000000, 256, 254},   {0x0E000000, 256, 254}, {0x0F000000, 256, 254},  // EC channel configurations
-    {0x10000000, 256, 254},   {0x11000000, 256, 254}, {0x12000000, 256, 254},  //
-    {0x13000000, 256, 254},                                                    // CatEx channel configuration
-    {0x13000000, 256, 254},                                                    // IR channel configuration 0
-    {0x14000000, 256, 254},                                                    // IR channel configuration 1
-    {0x17000000, 512, 510},                                                    // IR sensor data set
-    {0x19000000, 1536, 1534},                                                  // CatEx sensor record
+    detail::sealed(section::deviceConfiguration, 256),
+    detail::sealed(detail::nth(section::ecSensorRecord0, 0), 768),
+    detail::sealed(detail::nth(section::ecSensorRecord0, 1), 768),
+    detail::sealed(detail::nth(section::ecSensorRecord0, 2), 768),
+    detail::sealed(detail::nth(section::ecSensorRecord0, 3), 768),
+    detail::sealed(detail::nth(section::ecSensorRecord0, 4), 768),
+    detail::sealed(detail::nth(section::ecSensorRecord0, 5), 768),
+    detail::sealed(detail::nth(section::irSensorRecord0, 0), 768),
+    detail::sealed(detail::nth(section::irSensorRecord0, 1), 768),
+    detail::sealed(detail::nth(section::ecChannelConfiguration0, 0), 256),
+    detail::sealed(detail::nth(section::ecChannelConfiguration0, 1), 256),
+    detail::sealed(detail::nth(section::ecChannelConfiguration0, 2), 256),
+    detail::sealed(detail::nth(section::ecChannelConfiguration0, 3), 256),
+    detail::sealed(detail::nth(section::ecChannelConfiguration0, 4), 256),
+    detail::sealed(detail::nth(section::ecChannelConfiguration0, 5), 256),
+    detail::sealed(section::catExChannelConfiguration, 256),
+    detail::sealed(section::irChannelConfiguration0, 256),
+    detail::sealed(section::irChannelConfiguration1, 256),
+    detail::sealed(section::irSensorDataSet, 512),
+    detail::sealed(section::catExSensorRecord, 1536),
 }};
+
+// How a located value is stored, by kind number. The keys use kinds 1, 2, 3, 8 and 9; kinds 4 to
+// 7 name no key's value but have widths of their own (4, 1, 2 and 4 bytes).
+enum class ValueKind : uint8_t {
+    None = 0,   // no location: 0 bytes
+    Float = 1,  // 32-bit IEEE-754 float
+    Byte = 2,   // an unsigned byte or a byte of flag bits
+    Word = 3,   // an unsigned 16-bit word or a word of flag bits
+    Text4 = 8,  // a text of up to 4 bytes
+    Text7 = 9,  // a text of up to 7 bytes
+};
+inline constexpr std::array<uint8_t, 10> valueKindWidths{0, 4, 1, 2, 4, 1, 2, 4, 4, 7};
 
 // The first row that holds the whole range [address, address + length), or null.
 const SectionInfo* findSection(uint32_t address, uint32_t length);
 
-// Bytes of a value kind; 0 for kind 0 and unknown kinds (no location).
-uint32_t valueKindWidth(uint8_t kind);
+// Bytes of a value kind; 0 for kind 0 and kinds beyond the table (no location).
+uint32_t valueKindWidth(ValueKind kind);
 
 // The complement of the byte sum of image[0 .. checksumOffset).
 uint16_t sectionChecksum(const SectionInfo& info, const std::vector<uint8_t>& image);

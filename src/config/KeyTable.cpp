@@ -55,19 +55,19 @@ constexpr ValueClass asText = ValueClass::Text;
 
 // The field column.
 constexpr Field noField{};
-constexpr Field u8{2, E::Unsigned, 0};
-constexpr Field u16{3, E::Unsigned, 0};
-constexpr Field real{1, E::Float, 0};
-constexpr Field text4{8, E::Text, 0};
-constexpr Field text7{9, E::Text, 0};
+constexpr Field u8{ValueKind::Byte, E::Unsigned, 0};
+constexpr Field u16{ValueKind::Word, E::Unsigned, 0};
+constexpr Field real{ValueKind::Float, E::Float, 0};
+constexpr Field text4{ValueKind::Text4, E::Text, 0};
+constexpr Field text7{ValueKind::Text7, E::Text, 0};
 constexpr Field flagByte(Encoding encoding) {
-    return {2, encoding, 0};
+    return {ValueKind::Byte, encoding, 0};
 }
 constexpr Field byteBit(uint16_t mask) {
-    return {2, E::Bit, mask};
+    return {ValueKind::Byte, E::Bit, mask};
 }
 constexpr Field wordBit(uint16_t mask) {
-    return {3, E::Bit, mask};
+    return {ValueKind::Word, E::Bit, mask};
 }
 
 // The places column.
@@ -331,8 +331,8 @@ std::string nodePath(const KeyRow& row, uint8_t number) {
 
 Location locateKey(ConfigurationKey key, uint32_t channel, const ChannelMap& channels) {
     const KeyRow* row = keyRow(key);
-    if (row == nullptr) return {0, noAddress};
-    const uint8_t kind = row->field.kind;
+    if (row == nullptr) return {ValueKind::None, noAddress};
+    const ValueKind kind = row->field.kind;
     if (key < firstChannelKey) return {kind, addressOf(row->places.device, deviceChannel)};
     if (channel >= channelCount) throw configError(ErrorCode::ConversionFailed, msg::channelNumberOutOfRange);
     if (row->places.classZeroOnly && channels.channelClass(channel) != 0) return {kind, noAddress};

@@ -13,6 +13,7 @@
 
 #include "config/ChannelMap.hpp"
 #include "config/ConfigurationData.hpp"
+#include "config/DatabaseLayout.hpp"
 
 namespace devlib_instr {
 
@@ -43,7 +44,7 @@ enum class Encoding : uint8_t {
 };
 
 struct Field {
-    uint8_t kind = 0;  // value kind (gives the width); 0: no field
+    ValueKind kind = ValueKind::None;  // gives the width
     Encoding encoding = Encoding::Unsigned;
     uint16_t mask = 0;  // Bit: the bit(s) of the value
 };
@@ -122,7 +123,7 @@ std::vector<std::string_view> pathMembers(std::string_view path);
 std::string nodePath(const KeyRow& row, uint8_t number);
 
 struct Location {
-    uint8_t kind;
+    ValueKind kind;
     uint32_t address;  // noAddress when the key has no place for this channel's sensor
 };
 
