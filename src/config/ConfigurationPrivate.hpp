@@ -26,7 +26,6 @@ public:
     bool write(std::string_view document);
 
     const std::vector<Error>& errors() const { return errors_; }
-    ConfigurationDatabaseCommunicatorPrivate& communicator() { return *communicator_; }
 
 private:
     // Keeps a caught failure; one worded here is also logged at ERROR.
