@@ -11,6 +11,9 @@ struct LineOptions {
     bool echo = false;          // echo every request back before the reply (a half-duplex line)
     uint32_t replyDelayMs = 0;  // wait this long before replying
     bool paceAtBaud = false;    // send reply bytes no faster than the baud rate the host set
+    // Bytes that arrive sooner than this after the host changed the line rate are garbled, as a
+    // real line may garble them while it settles: the frame they belong to gets no reply.
+    uint32_t settleMs = 0;
 };
 
 // What a numbered request gets instead of its normal reply. A damaged reply (garbage, checksum,

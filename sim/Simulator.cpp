@@ -97,6 +97,9 @@ struct Simulator::Impl {
     DetectorModel model;
     std::vector<std::string> requests;
     uint32_t requestsSinceFaults = 0;
+    // The line rate last seen while the line settles, and when it changed.
+    uint32_t watchedRate = 0;
+    std::chrono::steady_clock::time_point rateChanged{};
 
     int master = -1;
     int slave = -1;  // held open so the master never sees a hang-up while the host's port is closed
@@ -172,11 +175,29 @@ void Simulator::Impl::serve() {
     std::string pending;
     bool garbled = false;  // part of the pending frame came at another rate than the exchange rate
     char buffer[512];
+    // When the line settles, its rate is watched while idle, so that the time of a change is known
+    // when bytes come; a change first seen with the bytes happened just before them.
+    auto settling = [&] {
+        const uint32_t rate = lineRate();
+        std::lock_guard lock(mutex);
+        if (rate != watchedRate) rateChanged = std::chrono::steady_clock::now();
+        watchedRate = rate;
+        return std::chrono::steady_clock::now() - rateChanged < std::chrono::milliseconds(line.settleMs);
+    };
     while (!stopped) {
         pollfd fds[2] = {{master, POLLIN, 0}, {wake[0], POLLIN, 0}};
-        int ready = ::poll(fds, 2, -1);
+        const bool watchRate = [&] {
+            std::lock_guard lock(mutex);
+            return line.settleMs > 0;
+        }();
+        // Idle, the loop looks every 10 ms whether it should watch the rate (a test may ask it to).
+        int ready = ::poll(fds, 2, watchRate ? 1 : 10);
         if (ready < 0 && errno == EINTR) continue;
         if (ready < 0 || fds[1].revents != 0) return;
+        if (ready == 0) {
+            if (watchRate) settling();
+            continue;
+        }
         if ((fds[0].revents & POLLIN) == 0) {
             // A hang-up cannot happen while the slave is held; do not spin if it does.
             if (!pause(std::chrono::milliseconds(10))) return;
@@ -184,7 +205,7 @@ void Simulator::Impl::serve() {
         }
         ssize_t n = ::read(master, buffer, sizeof buffer);
         if (n <= 0) continue;
-        const bool atExchangeRate = lineRate() == kExchangeBaud;
+        const bool atExchangeRate = !settling() && lineRate() == kExchangeBaud;
         pending.append(buffer, static_cast<size_t>(n));
         garbled = garbled || !atExchangeRate;
         for (size_t end; (end = pending.find(kFrameEnd)) != std::string::npos;) {
@@ -326,8 +347,10 @@ const std::string& Simulator::portPath() const {
 }
 
 void Simulator::setLineOptions(const LineOptions& line) {
+    const uint32_t rate = impl_->lineRate();
     std::lock_guard lock(impl_->mutex);
     impl_->line = line;
+    impl_->watchedRate = rate;  // the rate now has settled
 }
 
 void Simulator::setFaults(const Faults& faults) {

@@ -23,6 +23,21 @@ private:
     std::atomic<int>& deaths_;
 };
 
+// A release beyond the host's references changes nothing: the object stays alive for the owner
+// that still holds it (as a device holds its context) and dies once, with that owner's usage.
+TEST(HandleOwnership, ReleaseBeyondTheHostsReferencesChangesNothing) {
+    std::atomic<int> deaths{0};
+    auto* probe = new Probe(deaths);
+    addRef(probe);
+    HandleGuard<Probe> owner = lockHandle(probe);
+    EXPECT_EQ(release(probe), 1);
+    EXPECT_EQ(release(probe), 0);
+    EXPECT_EQ(deaths.load(), 0);
+    EXPECT_TRUE(lockHandle(probe));
+    owner.reset();
+    EXPECT_EQ(deaths.load(), 1);
+}
+
 TEST(HandleConcurrency, ReleaseWhileOtherThreadsHoldUsages) {
     constexpr int rounds = 200;
     constexpr int workers = 4;

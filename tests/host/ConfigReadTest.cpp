@@ -86,6 +86,20 @@ TEST_F(ConfigHost, AlarmUnitsWithoutLevelsReadNoGasFeatures) {
     }
 }
 
+// A real line garbles what comes while it settles after a change of rate; a host that waits for it
+// is heard at the first attempt of every exchange.
+class SettlingLine : public ConfigHost {
+protected:
+    SettlingLine() : ConfigHost(fastLine + ",rate_switch_pause_ms=60") { sim.setLineOptions({.settleMs = 20}); }
+};
+
+TEST_F(SettlingLine, HostWaitsForTheLineToSettle) {
+    ASSERT_TRUE(read(document(R"("device":{"switch_off":null})")).ok) << firstError();
+    EXPECT_EQ(commands(), (std::vector<std::string>{"H", "AR"}));
+    for (const std::u16string& line : log.lines(0))
+        EXPECT_FALSE(line.starts_with(u"No or invalid response")) << narrow(line);
+}
+
 TEST_F(ConfigHost, FingerprintFollowsOneValue) {
     const std::string request = document(R"("device":null)");
     const Outcome first = read(request, 1);

@@ -175,6 +175,32 @@ TEST_F(DatalogHost, DeviceClockTheCLibraryCannotConvertIsShownAsReported) {
     EXPECT_EQ(json::parse(archive.entries.back().data)["device"]["deviceDateISO8601"], "1969-12-31T23:59:59");
 }
 
+// Progress follows the reads: preparation is the first tenth, each of the four sections a quarter of
+// the rest, so when a section's read begins, the progress shows no more than the sections before it.
+TEST_F(DatalogHost, ProgressDoesNotRunAheadOfTheReads) {
+    struct Seen {
+        const InstrumentAPI* api;
+        InstrGdcDatalogReader* reader;
+        std::vector<double> atSectionStart;
+    } seen{api, reader, {}};
+    api->contextSetLogCallback(
+        context,
+        [](int32_t, const InstrWChar* text, void* user) {
+            auto* s = static_cast<Seen*>(user);
+            if (!textOf(text).starts_with(u"Reading _")) return;
+            double progress = -1;
+            s->api->gdcDatalogReaderGetProgress(s->reader, &progress);
+            s->atSectionStart.push_back(progress);
+        },
+        &seen);
+    runToEnd();
+    ASSERT_TRUE(succeeded()) << firstError();
+    ASSERT_EQ(seen.atSectionStart.size(), 4u);
+    EXPECT_DOUBLE_EQ(seen.atSectionStart[0], 0.1);
+    for (size_t i = 1; i < seen.atSectionStart.size(); ++i)
+        EXPECT_LE(seen.atSectionStart[i], 0.1 + 0.225 * i + 1e-9) << i;
+}
+
 TEST_F(DatalogHost, AbortDuringASectionLeavesNothing) {
     sim.setLineOptions({.replyDelayMs = 60});
     const std::vector<uint32_t> pointersBefore = readPointers();
