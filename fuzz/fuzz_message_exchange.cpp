@@ -28,8 +28,6 @@ using namespace devlib_instr;
 using namespace torvik_fuzz;
 using Handler = FirmwareMessageHandler;
 
-constexpr uint32_t restingBaudRate = 9600;
-
 struct Exchange {
     std::unique_ptr<FirmwareCmdMessage> request;
     std::unique_ptr<FirmwareResponseMessage> response;
@@ -108,7 +106,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint32_t attempts = 1 + (shape & 3);
     DatalogMemoryConfiguration pages;
     pages.pageSize = 1u << (shape >> 2 & 7);  // 1 ... 128
-    const uint32_t startRate = shape & 0x20 ? restingBaudRate : Handler::exchangeBaudRate;
+    const uint32_t startRate =
+        shape & 0x20 ? devlib_instr::line::restingBaudRate : devlib_instr::line::exchangeBaudRate;
     Exchange exchange = makeExchange(kind, pages);
     VirtualClock clock;
     ScriptedLink link(scriptOf(input), startRate, clock);
@@ -133,7 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // Only a frame that passed its checks reaches the payload parser, whose errors these are.
         require(exchange.response->valid, "a parse error from a frame that was not accepted");
     }
-    require(exchange.response->valid || link.baudRate == Handler::exchangeBaudRate,
+    require(exchange.response->valid || link.baudRate == devlib_instr::line::exchangeBaudRate,
             "a failed exchange did not leave the line at the exchange rate");
     require(link.written().size() <= attempts, "more writes than attempts");
     for (const std::string& frame : link.written())

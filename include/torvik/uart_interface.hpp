@@ -16,6 +16,18 @@
 
 namespace devlib_instr {
 
+// The detector's serial line: 8 data bits, no parity, one stop bit, no flow control; 9600 baud at
+// rest and 115200 during an exchange; every frame ends with a carriage return. The stop-bit and
+// parity codes are those of the Win32 DCB (0: one stop bit, 0: no parity).
+namespace line {
+inline constexpr uint32_t restingBaudRate = 9600;
+inline constexpr uint32_t exchangeBaudRate = 115200;
+inline constexpr uint8_t dataBits = 8;
+inline constexpr uint8_t oneStopBit = 0;
+inline constexpr uint8_t noParity = 0;
+inline constexpr uint8_t frameEnd = 0x0D;
+}  // namespace line
+
 // An abstract byte stream. The library uses only the non-virtual operations; implementations
 // provide the virtual ones. Failures are CommError exceptions.
 class CommInterface {
@@ -85,9 +97,9 @@ public:
 
     std::string portName;
     uint32_t baudRate;
-    uint8_t byteSize = 8;  // fixed: 8 data bits
-    uint8_t stopBits = 0;  // fixed: one stop bit
-    uint8_t parity = 0;    // fixed: no parity
+    uint8_t byteSize = line::dataBits;
+    uint8_t stopBits = line::oneStopBit;
+    uint8_t parity = line::noParity;
 };
 
 // Makes serial links. create() returns a link that is already open, or throws CommError(2);

@@ -8,14 +8,8 @@ namespace {
 class DefaultUartInterfaceFactory final : public AbstractUartInterfaceFactory {
 public:
     AbstractUartInterface* create(const std::string& portName) override {
-        return new UartInterface(portName, baudRate, byteSize, stopBits, parity);
+        return new UartInterface(portName, line::restingBaudRate, line::dataBits, line::oneStopBit, line::noParity);
     }
-
-private:
-    static constexpr uint32_t baudRate = 9600;
-    static constexpr uint8_t byteSize = 8;
-    static constexpr uint8_t stopBits = 0;
-    static constexpr uint8_t parity = 0;
 };
 
 }  // namespace

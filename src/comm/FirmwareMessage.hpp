@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "torvik/uart_interface.hpp"
+
 namespace devlib_instr {
 
 class FirmwareMessage {
@@ -17,7 +19,7 @@ public:
     // One's complement of the 8-bit sum of the bytes.
     static uint8_t checksum(const uint8_t* data, size_t size);
 
-    uint8_t terminator = 0x0D;
+    uint8_t terminator = line::frameEnd;
     uint32_t checksumLength = 2;
     // The encoded command (for a command) or the received frame without its terminator.
     std::vector<uint8_t> frame;

@@ -15,7 +15,6 @@ namespace devlib_instr {
 
 namespace {
 
-constexpr uint8_t carriageReturn = 0x0D;
 constexpr std::string_view standardErrorHead = "?aq";
 constexpr size_t standardErrorCodeDigits = 2;
 constexpr size_t unexpectedBytesShown = 5;
@@ -81,7 +80,7 @@ void FirmwareMessageHandler::sendRequest(const Context& context, AbstractUartInt
         if (attempt == attempts) throw CommunicationFailedException();
         bool received = false;
         try {
-            if (link.baudRate != exchangeBaudRate) switchBaudRate(context, link, exchangeBaudRate);
+            if (link.baudRate != line::exchangeBaudRate) switchBaudRate(context, link, line::exchangeBaudRate);
             link.discardInput(0);
             link.write(request.frame.data(), static_cast<uint32_t>(request.frame.size()));
             received = receiveResponse(context, link, request, response, timeoutMs);
@@ -132,7 +131,7 @@ bool FirmwareMessageHandler::receiveResponse(const Context& context, AbstractUar
         uint8_t byte = 0;
         if (link.read(&byte, 1, byteReadTimeoutMs) == 0) continue;
         buffer.push_back(byte);
-        complete = byte == carriageReturn;
+        complete = byte == line::frameEnd;
     }
 
     checkStandardError(buffer);

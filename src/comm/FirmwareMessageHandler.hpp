@@ -34,8 +34,6 @@ public:
         std::string message;
     };
 
-    static constexpr uint32_t exchangeBaudRate = 115200;
-
     // On return `response` holds a valid, parsed reply. Throws CommunicationFailedException after
     // `attempts` failed attempts; standard error replies, unexpected replies and parse errors end
     // the exchange at once. The context's policy gives the line's pauses and its clock the time.

@@ -14,6 +14,7 @@
 #include <fmt/format.h>
 
 #include <chrono>
+#include <iterator>
 #include <system_error>
 
 #include "comm/UartInterface.hpp"
@@ -99,6 +100,16 @@ bool waitFor(int fd, short events, Clock::time_point deadline) {
     }
 }
 
+// The termios flags of the line settings the link was given (stop bits and parity coded as the
+// Win32 DCB codes them: 0 one stop bit, 2 two; parity 0 none, 1 odd, 2 even, 3 mark, 4 space).
+tcflag_t lineFlags(uint8_t dataBits, uint8_t stopBits, uint8_t parity) {
+    tcflag_t flags = dataBits == 5 ? CS5 : dataBits == 6 ? CS6 : dataBits == 7 ? CS7 : CS8;
+    if (stopBits == 2) flags |= CSTOPB;
+    constexpr tcflag_t parityFlags[] = {0, PARENB | PARODD, PARENB, PARENB | CMSPAR | PARODD, PARENB | CMSPAR};
+    if (parity < std::size(parityFlags)) flags |= parityFlags[parity];
+    return flags;
+}
+
 }  // namespace
 
 struct UartInterface::Port {
@@ -145,8 +156,8 @@ void UartInterface::configure() {
     if (::tcgetattr(port_->fd, &settings) != 0) throw CommError(0);
     ::cfmakeraw(&settings);
     settings.c_cflag |= CLOCAL | CREAD;
-    settings.c_cflag &= ~(CSTOPB | PARENB | CRTSCTS | CSIZE);
-    settings.c_cflag |= CS8;
+    settings.c_cflag &= ~(CSTOPB | PARENB | PARODD | CMSPAR | CRTSCTS | CSIZE);
+    settings.c_cflag |= lineFlags(byteSize, stopBits, parity);
     settings.c_iflag &= ~(IXON | IXOFF | IXANY);
     settings.c_cc[VMIN] = 0;
     settings.c_cc[VTIME] = 0;
