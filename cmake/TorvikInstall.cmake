@@ -30,5 +30,6 @@ if(WIN32)
   install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION .)
 else()
   install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
-  install(FILES ${PROJECT_SOURCE_DIR}/examples/host_example.c DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
+  install(FILES ${PROJECT_SOURCE_DIR}/examples/host_example.c ${PROJECT_SOURCE_DIR}/examples/host_example.cpp
+          DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 endif()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows build and its tests, with no Windows machine: cross-compiles torvik.dll (32-bit,
-# MinGW) and the C test host into build-win32, checks the DLL's format, exports, imports and
-# version resource, then runs the host under wine32 in one fresh prefix, with the simulator of the
+# MinGW), the C test host and the C++ example (examples/host_example.cpp, linked with the DLL's
+# import library) into build-win32, checks the DLL's format, exports, imports and version resource,
+# then runs the host and the example under wine32 in one fresh prefix, with the simulator of the
 # Linux build (build/bin/torvik-sim, made by scripts/test.sh) behind the prefix's COM5.
 # Where the kernel cannot run 32-bit x86 programs, scripts/setup.sh --windows has them run under
 # qemu-i386 (user-mode emulation), so the shipped DLL itself runs here too.
@@ -61,11 +62,11 @@ if ! cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_
   fail "configure $dir"
   finish
 fi
-if ! cmake --build "$dir" -j "$(nproc)" --target torvik win_host; then
-  fail "build torvik.dll and win_host.exe"
+if ! cmake --build "$dir" -j "$(nproc)" --target torvik win_host host_example_cpp; then
+  fail "build torvik.dll, win_host.exe and host_example_cpp.exe"
   finish
 fi
-ok "build torvik.dll and win_host.exe with warnings as errors"
+ok "build torvik.dll, win_host.exe and host_example_cpp.exe with warnings as errors"
 
 is_pe32_i386() { file -b "$1" | grep -q '^PE32 executable' && file -b "$1" | grep -q 'Intel 80386'; }
 exports() {
@@ -85,6 +86,7 @@ has_version_resource() {
 }
 expect "torvik.dll is a PE32 DLL for Intel 80386" is_pe32_i386 "$dll"
 expect "win_host.exe is a PE32 program for Intel 80386" is_pe32_i386 "$dir/bin/win_host.exe"
+expect "host_example_cpp.exe is a PE32 program for Intel 80386" is_pe32_i386 "$dir/bin/host_example_cpp.exe"
 expect "torvik.dll exports exactly GetInstrumentAPI and SetUARTInterfaceFactory" exports_exactly_the_two
 expect "torvik.dll imports only system DLLs" imports_only_system_dlls
 expect "torvik.dll has a version resource" has_version_resource
@@ -142,9 +144,33 @@ run_host() {
   fi
 }
 
+is_zip() { [ "$(head -c 4 "$1" 2>/dev/null)" = $'PK\x03\x04' ]; }
+
+# run_cpp_example: the C++ example reads the configuration and the datalog through COM5, once.
+run_cpp_example() {
+  local out=$dir/host_example_cpp.out err=$dir/host_example_cpp.err archive=$dir/bin/host_example_cpp.zip
+  local name="host_example_cpp.exe reads the configuration and the datalog into a ZIP archive"
+  if [ ! -x "$sim" ]; then
+    skip "$name: no simulator at $sim (build the Linux tree first: scripts/test.sh)"
+    return
+  fi
+  start_simulator || { fail "start the simulator ($sim)"; return; }
+  rm -f "$archive"
+  (cd "$dir/bin" && timeout 300 "$wine32" host_example_cpp.exe "$port_name" host_example_cpp.zip) >"$out" 2>"$err"
+  local status=$?
+  stop_simulator
+  if [ "$status" -eq 0 ] && grep -q '"switch_off"' "$out" && is_zip "$archive"; then
+    ok "$name"
+  else
+    tr -d '\r' <"$err"
+    fail "$name (exit status $status)"
+  fi
+}
+
 for run in $(seq "$runs"); do
   label=
   [ "$runs" -gt 1 ] && label="run $run: "
   run_host "$label"
 done
+run_cpp_example
 finish

@@ -58,15 +58,55 @@ typedef struct InstrGdcDatalogReader InstrGdcDatalogReader;
 typedef struct InstrConfiguration InstrConfiguration;
 typedef struct InstrByteArray InstrByteArray;
 
-/* An error record: category (0 General, 1 InstrContext, 2 InstrDevice, 3 InstrFirmwareFlasher,
- * 4 InstrContainer, 5 InstrContainerWriter), numeric code and message (owned, may be null). */
+/* An error record: category (an InstrErrorCategory), numeric code and message (owned, may be
+ * null). */
 typedef struct InstrError {
     uint32_t category;
     uint32_t code;
     InstrWChar* message;
 } InstrError;
 
-/* Log levels: 0 DEBUG, 1 INFO, 2 WARN, 3 ERROR. The text is valid only during the call. */
+/* The numbers a host passes to the table or receives from it, by name. */
+
+/* InstrError.category; the comments give each category's name as the library spells it. */
+typedef enum InstrErrorCategory {
+    INSTR_CATEGORY_GENERAL = 0,          /* "General" */
+    INSTR_CATEGORY_CONTEXT = 1,          /* "InstrContext" */
+    INSTR_CATEGORY_DEVICE = 2,           /* "InstrDevice" */
+    INSTR_CATEGORY_FIRMWARE_FLASHER = 3, /* "InstrFirmwareFlasher": the datalog reader and its archive */
+    INSTR_CATEGORY_CONTAINER = 4,        /* "InstrContainer": writing the device database */
+    INSTR_CATEGORY_CONTAINER_WRITER = 5  /* "InstrContainerWriter": reading it, the configuration */
+} InstrErrorCategory;
+
+/* The level a LogCallback receives. */
+typedef enum InstrLogLevel {
+    INSTR_LOG_DEBUG = 0,
+    INSTR_LOG_INFO = 1,
+    INSTR_LOG_WARN = 2,
+    INSTR_LOG_ERROR = 3
+} InstrLogLevel;
+
+/* gdcDatalogReaderSetSectionSelected options: skip a section, or read measurement, event and debug
+ * data from the beginning instead of only what was not read before. The session section is always
+ * read in full. */
+typedef enum InstrDatalogOption {
+    INSTR_DATALOG_SKIP_MEASUREMENT = 0,
+    INSTR_DATALOG_SKIP_EVENT = 1,
+    INSTR_DATALOG_SKIP_DEBUG = 2,
+    INSTR_DATALOG_READ_ALL = 3
+} InstrDatalogOption;
+
+/* configurationRead options: the JSON document, or the decimal text of the values' 64-bit
+ * fingerprint. */
+typedef enum InstrConfigurationReadOption {
+    INSTR_CONFIGURATION_DOCUMENT = 0,
+    INSTR_CONFIGURATION_FINGERPRINT = 1
+} InstrConfigurationReadOption;
+
+/* contextSetAttribute attributes: the decimal separator, a 2-byte character. */
+typedef enum InstrContextAttribute { INSTR_CONTEXT_DECIMAL_SEPARATOR = 0 } InstrContextAttribute;
+
+/* Log levels: an InstrLogLevel. The text is valid only during the call. */
 typedef void (*LogCallback)(int32_t level, const InstrWChar* text, void* user);
 /* Fills buffer with text entry id and returns 1, or returns 0. */
 typedef int32_t (*TextCallback)(uint32_t id, uint32_t extra, InstrWChar* buffer, uint32_t bufferLength);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# A C host of an installed torvik: builds examples/host_example.c twice, once found through
-# find_package(torvik CONFIG) and once through pkg-config, runs both against `torvik sim` of the
+# Hosts of an installed torvik: builds the C example (examples/host_example.c) and the C++ one
+# (examples/host_example.cpp, on torvik/torvik.hpp) twice each, once found through
+# find_package(torvik CONFIG) and once through pkg-config, runs all four against `torvik sim` of the
 # same installation, and checks the library's soname with readelf.
 #
 # usage: consumer.sh BUILD_DIR     installs BUILD_DIR into a temporary prefix and uses that
@@ -9,6 +10,7 @@ set -euo pipefail
 [ $# -eq 1 ] || { echo "usage: $0 BUILD_DIR | --installed" >&2; exit 2; }
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 example=$source_dir/examples/host_example.c
+example_cpp=$source_dir/examples/host_example.cpp
 work=$(mktemp -d)
 sim_pid=
 cleanup() {
@@ -32,10 +34,13 @@ echo "consumer: torvik from $prefix"
 mkdir "$work/cmake-host"
 cat > "$work/cmake-host/CMakeLists.txt" <<CMAKE
 cmake_minimum_required(VERSION 3.20)
-project(torvik_consumer C)
+project(torvik_consumer C CXX)
 find_package(torvik 2 CONFIG REQUIRED)
 add_executable(host_example "$example")
 target_link_libraries(host_example PRIVATE torvik::torvik)
+add_executable(host_example_cpp "$example_cpp")
+target_compile_features(host_example_cpp PRIVATE cxx_std_20)
+target_link_libraries(host_example_cpp PRIVATE torvik::torvik)
 CMAKE
 cmake -S "$work/cmake-host" -B "$work/cmake-build" -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
 cmake --build "$work/cmake-build" >/dev/null
@@ -45,12 +50,14 @@ echo "consumer: built with find_package(torvik)"
 libdir=$(pkg-config --variable=libdir torvik)
 # shellcheck disable=SC2046  # the flags are separate words
 cc -std=c11 -o "$work/pc-host" "$example" $(pkg-config --cflags --libs torvik) -Wl,-rpath,"$libdir"
+# shellcheck disable=SC2046
+c++ -std=c++20 -o "$work/pc-host-cpp" "$example_cpp" $(pkg-config --cflags --libs torvik) -Wl,-rpath,"$libdir"
 echo "consumer: built with pkg-config (version $(pkg-config --modversion torvik))"
 
 # 3. The soname: the major of the API table.
 readelf -d "$libdir/libtorvik.so" | grep -F 'Library soname: [libtorvik.so.2]'
 
-# 4. Both hosts against the installed tool's simulated detector.
+# 4. The hosts against the installed tool's simulated detector; the C++ ones also read the datalog.
 mkfifo "$work/sim-port"
 "$tool" sim > "$work/sim-port" 2>/dev/null &
 sim_pid=$!
@@ -59,5 +66,12 @@ for host in "$work/cmake-build/host_example" "$work/pc-host"; do
   "$host" "$port" > "$work/out.json"
   grep -q '"switch_off"' "$work/out.json" || { echo "consumer: $host printed no switch_off" >&2; exit 1; }
   echo "consumer: $(basename "$host") read the configuration from $port"
+done
+for host in "$work/cmake-build/host_example_cpp" "$work/pc-host-cpp"; do
+  archive=$work/$(basename "$host").zip
+  "$host" "$port" "$archive" > "$work/out.json" 2> "$work/err.log" || { cat "$work/err.log" >&2; exit 1; }
+  grep -q '"switch_off"' "$work/out.json" || { echo "consumer: $host printed no switch_off" >&2; exit 1; }
+  [ "$(head -c 4 "$archive")" = $'PK\x03\x04' ] || { echo "consumer: $host left no archive" >&2; exit 1; }
+  echo "consumer: $(basename "$host") read the configuration and the datalog from $port"
 done
 echo "consumer: passed"
