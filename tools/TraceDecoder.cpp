@@ -155,7 +155,7 @@ private:
     uint32_t attempt_ = 0;
     bool answered_ = false;  // a valid reply came for the request
     bool heard_ = true;      // the device sent more than the echo since the request
-    std::string pending_;  // device bytes not yet ended by a CR
+    std::string pending_;    // device bytes not yet ended by a CR
 };
 
 }  // namespace

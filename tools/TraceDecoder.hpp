@@ -31,16 +31,16 @@ struct Frame {
     FrameKind kind;
     int64_t timeUs = 0;
     uint32_t baud = 0;
-    size_t line = 0;                     // of the trace event that completed it
-    std::string bytes{};                   // as on the wire
-    std::string code{};                    // request and reply
-    std::string description{};             // of the command (request, reply), or the error's text
-    std::string payload{};                 // request and reply
-    std::optional<bool> checksumValid{};   // request and reply
-    uint32_t attempt = 0;                // request: 1, then 2, 3 ... for a retry of the same frame
-    int64_t silentUs = 0;                // silence: how long the host waited
-    uint32_t errorCode = 0;              // standard error, link error
-    std::string port{};                    // open
+    size_t line = 0;                      // of the trace event that completed it
+    std::string bytes{};                  // as on the wire
+    std::string code{};                   // request and reply
+    std::string description{};            // of the command (request, reply), or the error's text
+    std::string payload{};                // request and reply
+    std::optional<bool> checksumValid{};  // request and reply
+    uint32_t attempt = 0;                 // request: 1, then 2, 3 ... for a retry of the same frame
+    int64_t silentUs = 0;                 // silence: how long the host waited
+    uint32_t errorCode = 0;               // standard error, link error
+    std::string port{};                   // open
 };
 
 std::vector<Frame> decodeFrames(const Trace& trace);

@@ -51,9 +51,8 @@ sim::LineReply TraceReplay::respond(const std::string& frame, uint32_t baud) {
     }
     const Exchange& expected = exchanges_[next_];
     if (sent != expected.request || baud != expected.baud) {
-        return diverge("the host's request differs from the recording at " + position(next_) +
-                       ":\n  expected: " + frameText(expected.request, expected.baud) +
-                       "\n  received: " + frameText(sent, baud));
+        return diverge("the host's request differs from the recording at " + position(next_) + ":\n  expected: " +
+                       frameText(expected.request, expected.baud) + "\n  received: " + frameText(sent, baud));
     }
     ++next_;
     return {expected.parts, false};

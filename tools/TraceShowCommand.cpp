@@ -107,7 +107,7 @@ int runTraceShow(const TraceShowOptions& options) {
     if (!options.json) std::printf("# %s, recorded %s\n", recorded.recorder.c_str(), recorded.recorded.c_str());
     for (const Frame& frame : frames) {
         if (options.json) {
-            std::printf("%s\n", asJson(frame).dump().c_str());
+            std::printf("%s\n", asJson(frame).dump(-1, ' ', true).c_str());
             continue;
         }
         std::printf("%12.3f ms  %6u  %-6s  %s\n", static_cast<double>(frame.timeUs) / 1000.0, frame.baud,
@@ -119,9 +119,9 @@ int runTraceShow(const TraceShowOptions& options) {
 }  // namespace
 
 void addTraceCommand(CLI::App& app, Handler& selected) {
-    CLI::App* traceCommand = app.add_subcommand("trace", "read a wire trace (made with --record)")->require_subcommand(1);
-    auto [command, options] =
-        addCommand(*traceCommand, "show", "print a wire trace as frames", selected, runTraceShow);
+    CLI::App* traceCommand =
+        app.add_subcommand("trace", "read a wire trace (made with --record)")->require_subcommand(1);
+    auto [command, options] = addCommand(*traceCommand, "show", "print a wire trace as frames", selected, runTraceShow);
     command->footer(
         "One line per frame: the time since the trace began, the line rate, who sent it (host, device,\n"
         "or link for the port's own events) and what it is: a request or reply with its command,\n"

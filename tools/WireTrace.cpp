@@ -16,9 +16,9 @@ namespace {
 
 using nlohmann::json;
 
-const std::map<EventKind, std::string> eventNames{{EventKind::Open, "open"},   {EventKind::Close, "close"},
-                                                  {EventKind::Rate, "rate"},   {EventKind::Write, "write"},
-                                                  {EventKind::Read, "read"},   {EventKind::Error, "error"}};
+const std::map<EventKind, std::string> eventNames{{EventKind::Open, "open"}, {EventKind::Close, "close"},
+                                                  {EventKind::Rate, "rate"}, {EventKind::Write, "write"},
+                                                  {EventKind::Read, "read"}, {EventKind::Error, "error"}};
 
 // The inverse of bytesAsText; none when the text holds a character above U+00FF.
 std::optional<std::string> textAsBytes(const std::string& text) {
@@ -201,7 +201,7 @@ TraceWriter::TraceWriter(const std::string& path, const std::string& recorder)
     if (file_ == nullptr) throw TraceError("cannot create the trace " + path + ": " + std::strerror(errno));
     pendingRead_.reads = 0;
     json header{{"format", formatName}, {"version", formatVersion}, {"recorder", recorder}, {"recorded", utcNow()}};
-    std::fprintf(file_, "%s\n", header.dump().c_str());
+    std::fprintf(file_, "%s\n", header.dump(-1, ' ', true).c_str());
     std::fflush(file_);
 }
 
@@ -217,13 +217,13 @@ int64_t TraceWriter::now() const {
 
 void TraceWriter::put(const Event& event) {
     flushRead();
-    std::fprintf(file_, "%s\n", toJson(event).dump().c_str());
+    std::fprintf(file_, "%s\n", toJson(event).dump(-1, ' ', true).c_str());
     std::fflush(file_);  // each host frame and link change is on disk when the next call starts
 }
 
 void TraceWriter::flushRead() {
     if (pendingRead_.reads == 0) return;
-    std::fprintf(file_, "%s\n", toJson(pendingRead_).dump().c_str());
+    std::fprintf(file_, "%s\n", toJson(pendingRead_).dump(-1, ' ', true).c_str());
     pendingRead_.reads = 0;
 }
 

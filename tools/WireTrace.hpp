@@ -13,7 +13,7 @@
 //   "error"  a call of the link failed: "call" ("open", "write", "read", "rate"), "code" (the
 //            CommError code)
 // "data" holds the bytes as a JSON string of one character per byte (U+0000 to U+00FF), so a
-// frame reads as itself: "AC7B\r".
+// frame reads as itself: "AC7B\r". Lines are ASCII: other characters are written as \u escapes.
 #pragma once
 
 #include <chrono>
@@ -34,13 +34,13 @@ enum class EventKind { Open, Close, Rate, Write, Read, Error };
 struct Event {
     EventKind kind = EventKind::Open;
     int64_t timeUs = 0;
-    std::string port{};        // open
+    std::string port{};      // open
     uint32_t baud = 0;       // open, rate
-    std::string data{};        // write, read: the bytes
+    std::string data{};      // write, read: the bytes
     uint32_t asked = 0;      // read
     uint32_t timeoutMs = 0;  // read
     uint32_t reads = 1;      // read
-    std::string call{};        // error
+    std::string call{};      // error
     uint32_t code = 0;       // error
     size_t line = 0;         // the line of the trace file it came from
 

@@ -23,8 +23,7 @@ extern "C" {
 // Installs a recorder writing the trace `path` on `context`, before the host opens a port there.
 // Returns the recorder, or null with the reason in `error` (a text of `errorSize` bytes at most).
 __attribute__((visibility("default"))) void* torvikRecorderStart(InstrContext* context, const char* path,
-                                                                  const char* recorder, char* error,
-                                                                  size_t errorSize) {
+                                                                 const char* recorder, char* error, size_t errorSize) {
     try {
         auto started = std::make_unique<Recorder>(path, recorder);
         devlib_instr::SetUARTInterfaceFactory(context, &started->recording);
