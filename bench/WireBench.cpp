@@ -1,6 +1,8 @@
 // End-to-end cost on a real pty line paced at the baud rate the library sets (115200 during
 // exchanges), through the C table as a host uses it: a full datalog read-out and a full
 // configuration read, with the number of exchanges and the share of the line's capacity used.
+// The read-out runs over the library's own serial link, the torvik tool's, and the tool's with
+// the wire recorder over it (`torvik --record`), so the recorder's cost shows beside the link's.
 #include <unistd.h>
 
 #include <chrono>
@@ -9,6 +11,8 @@
 #include <string>
 
 #include "BenchClock.hpp"
+#include "RecordingLink.hpp"
+#include "SerialLink.hpp"
 #include "sim/Simulator.hpp"
 #include "torvik/instrument_api.h"
 
@@ -48,7 +52,6 @@ void benchDatalog(torvik::sim::Simulator& sim, InstrContext* context, InstrDevic
     unlink(path.c_str());
 
     const double payloadBytes = measurementPages * 256.0;
-    std::printf("datalog read-out, %u measurement pages of 256 bytes\n", measurementPages);
     bench::row("  wall time", seconds, "s");
     bench::row("  exchanges", static_cast<double>(sim.requests().size()), "");
     bench::row("  page data per second", payloadBytes / seconds, "B/s");
@@ -75,6 +78,51 @@ void benchConfiguration(torvik::sim::Simulator& sim, InstrDevice* device) {
     api->configurationRelease(configuration);
 }
 
+// Opens a device on the simulator's port through `links` (null: the library's own link).
+struct Host {
+    Host(const std::string& port, devlib_instr::AbstractUartInterfaceFactory* links)
+        : context(api->contextAddRef(api->contextCreate())) {
+        api->contextSetLogCallback(context, &quiet, nullptr);
+        if (links != nullptr) devlib_instr::SetUARTInterfaceFactory(context, links);
+        device = api->deviceAddRef(api->deviceCreate(context));
+        InstrError* error = nullptr;
+        if (!api->deviceOpen(device, port.c_str(), &error)) fail("device open", error);
+    }
+    ~Host() {
+        api->deviceRelease(device);
+        api->contextRelease(context);
+    }
+    InstrContext* context;
+    InstrDevice* device = nullptr;
+};
+
+void benchLinks(torvik::sim::Simulator& sim, uint32_t pages) {
+    std::printf("datalog read-out, %u measurement pages of 256 bytes\n", pages);
+    std::printf(" over the library's serial link\n");
+    {
+        Host host(sim.portPath(), nullptr);
+        benchDatalog(sim, host.context, host.device, pages);
+    }
+    torvik::cli::LinkFactory toolLinks;
+    std::printf(" over the torvik tool's serial link\n");
+    {
+        Host host(sim.portPath(), &toolLinks);
+        benchDatalog(sim, host.context, host.device, pages);
+    }
+    std::string trace = "/tmp/torvik-bench-" + std::to_string(getpid()) + ".jsonl";
+    torvik::cli::RecordingFactory recorder(toolLinks, trace, "bench_wire");
+    std::printf(" over the torvik tool's serial link, recorded\n");
+    {
+        Host host(sim.portPath(), &recorder);
+        benchDatalog(sim, host.context, host.device, pages);
+    }
+    std::FILE* file = std::fopen(trace.c_str(), "rb");
+    if (file != nullptr && std::fseek(file, 0, SEEK_END) == 0)
+        bench::row("  trace size", std::ftell(file) / 1024.0, "KiB");
+    if (file != nullptr) std::fclose(file);
+    unlink(trace.c_str());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -83,17 +131,11 @@ int main(int argc, char** argv) {
     line.paceAtBaud = true;
     torvik::sim::Simulator sim(line);
 
-    InstrContext* context = api->contextAddRef(api->contextCreate());
-    api->contextSetLogCallback(context, &quiet, nullptr);
-    InstrDevice* device = api->deviceAddRef(api->deviceCreate(context));
-    InstrError* error = nullptr;
-    if (!api->deviceOpen(device, sim.portPath().c_str(), &error)) fail("device open", error);
-
-    benchDatalog(sim, context, device, pages);
-    benchConfiguration(sim, device);
+    benchLinks(sim, pages);
+    {
+        Host host(sim.portPath(), nullptr);
+        benchConfiguration(sim, host.device);
+    }
     bench::row("peak memory", static_cast<double>(bench::peakRssKiB()), "KiB");
-
-    api->deviceRelease(device);
-    api->contextRelease(context);
     return 0;
 }

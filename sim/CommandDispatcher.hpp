@@ -1,7 +1,9 @@
-// The detector's command set as one table: request code, reply code and the model's handler.
+// The detector's command set as one table: request code, reply code, what the command does (as a
+// wire trace shows it) and the model's handler.
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -29,11 +31,21 @@ public:
     struct Command {
         std::string_view code;
         std::string_view replyCode;
+        std::string_view description;
         Handler handler;
     };
 
+    // Every command the detector knows, in the order of its protocol's catalogue.
+    static std::span<const Command> commands();
+
     // The command a frame body starts with: a two-character code first, then a one-character one.
     static const Command* find(std::string_view body);
+    // The command whose reply a frame body starts with, by the same rule.
+    static const Command* findReply(std::string_view body);
 };
+
+// The text of a standard error code as the detector's documentation gives it; "Unknown standard
+// error." for a code it does not list.
+std::string_view standardErrorText(uint8_t code);
 
 }  // namespace torvik::sim

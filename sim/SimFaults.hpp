@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 
 namespace torvik::sim {
@@ -47,6 +48,9 @@ struct Faults {
     Fault fault = Fault::None;
     uint32_t faultAt = 0;
     uint32_t faultCount = 1;
+    // Further numbered faults, one request each (request number -> fault), for a run that meets
+    // several kinds of fault in turn.
+    std::map<uint32_t, Fault> faultsAt{};
 };
 
 }  // namespace torvik::sim

@@ -64,13 +64,10 @@ uint32_t baudOf(speed_t speed) {
     }
 }
 
-// The reply bytes to send for one request, decided under the lock.
+// The bytes to send for one request, decided under the lock.
 struct Plan {
-    std::string echo;
-    std::string reply;
-    uint32_t delayMs = 0;
+    LineReply line;
     bool pace = false;
-    bool hangUp = false;
 };
 
 // A ReadMemory reply ("ar" + address, length and data) with half of its data, its length field to
@@ -100,6 +97,7 @@ struct Simulator::Impl {
     // The line rate last seen while the line settles, and when it changed.
     uint32_t watchedRate = 0;
     std::chrono::steady_clock::time_point rateChanged{};
+    Responder* responder = nullptr;  // answers in place of the model when set
 
     int master = -1;
     int slave = -1;  // held open so the master never sees a hang-up while the host's port is closed
@@ -112,6 +110,7 @@ struct Simulator::Impl {
 
     ~Impl() { closeAll(); }
 
+    void start(std::string link);
     void openPty();
     void publishLink();
     void closeAll();
@@ -205,7 +204,7 @@ void Simulator::Impl::serve() {
         }
         ssize_t n = ::read(master, buffer, sizeof buffer);
         if (n <= 0) continue;
-        const bool atExchangeRate = !settling() && lineRate() == kExchangeBaud;
+        const bool atExchangeRate = responder != nullptr || (!settling() && lineRate() == kExchangeBaud);
         pending.append(buffer, static_cast<size_t>(n));
         garbled = garbled || !atExchangeRate;
         for (size_t end; (end = pending.find(kFrameEnd)) != std::string::npos;) {
@@ -226,16 +225,18 @@ uint32_t Simulator::Impl::lineRate() const {
 
 // False once the line is gone: the simulator serves no more.
 bool Simulator::Impl::handle(const std::string& frame) {
-    Plan p = plan(frame);
-    if (p.hangUp) {
-        hangUp();
-        return false;
+    const auto arrived = Clock::now();
+    Plan p = responder != nullptr ? Plan{responder->respond(frame, lineRate())} : plan(frame);
+    for (const LineReply::Part& part : p.line.parts) {
+        if (part.bytes.empty()) continue;
+        if (!pause(std::chrono::duration_cast<std::chrono::microseconds>(arrived + part.after - Clock::now()))) {
+            return true;
+        }
+        if (!send(part.bytes, p.pace)) return true;
     }
-    if (!send(p.echo, p.pace)) return true;
-    if (p.reply.empty()) return true;
-    if (!pause(std::chrono::milliseconds(p.delayMs))) return true;
-    send(p.reply, p.pace);
-    return true;
+    if (!p.line.hangUp) return true;
+    hangUp();
+    return false;
 }
 
 // Closing the master is the hang-up an open host port sees (EIO, POLLHUP). Only the serving thread
@@ -250,33 +251,33 @@ Plan Simulator::Impl::plan(const std::string& frame) {
     std::lock_guard lock(mutex);
     requests.push_back(frame);
     Plan p;
-    if (line.echo) p.echo = frame + kFrameEnd;
-    p.delayMs = line.replyDelayMs;
     p.pace = line.paceAtBaud;
-
     std::string code = DetectorModel::commandCode(frame);
     const uint32_t requestIndex = requestsSinceFaults++;
     const Fault fault = numberedFault(requestIndex, code);
     if (fault == Fault::HangUp) {
-        p.echo.clear();
-        p.hangUp = true;
+        p.line.hangUp = true;
         return p;
     }
+    if (line.echo) p.line.parts.push_back({{}, frame + kFrameEnd});
     // A request the device never heard changes nothing on it.
     if (fault == Fault::Silence || faults.silentForever || code == faults.silentFor) return p;
 
+    std::string reply;
     if (fault == Fault::StandardError || (!faults.standardErrorFor.empty() && code == faults.standardErrorFor)) {
-        p.reply = standardErrorReply(faults.standardErrorCode);
+        reply = standardErrorReply(faults.standardErrorCode);
     } else if (!faults.rawReplyFor.empty() && code == faults.rawReplyFor) {
-        p.reply = faults.rawReply;
+        reply = faults.rawReply;
     } else {
-        p.reply = model.answer(frame).reply;
+        reply = model.answer(frame).reply;
     }
-    applyReplyFaults(p.reply, code, fault);
+    applyReplyFaults(reply, code, fault);
+    p.line.parts.push_back({std::chrono::milliseconds(line.replyDelayMs), std::move(reply)});
     return p;
 }
 
 Fault Simulator::Impl::numberedFault(uint32_t requestIndex, std::string_view code) const {
+    if (auto it = faults.faultsAt.find(requestIndex); it != faults.faultsAt.end()) return it->second;
     if (requestIndex < faults.faultAt || requestIndex - faults.faultAt >= faults.faultCount) return Fault::None;
     if (faults.fault == Fault::ShortMemoryReply && code != kReadMemoryCode) return Fault::None;
     return faults.fault;
@@ -330,12 +331,21 @@ bool Simulator::Impl::send(std::string_view bytes, bool pace) {
     return true;
 }
 
+void Simulator::Impl::start(std::string link) {
+    openPty();
+    linkPath = std::move(link);
+    publishLink();
+    thread = std::thread([this] { serve(); });
+}
+
 Simulator::Simulator(LineOptions line, std::string linkPath) : impl_(std::make_unique<Impl>()) {
     impl_->line = line;
-    impl_->openPty();
-    impl_->linkPath = std::move(linkPath);
-    impl_->publishLink();
-    impl_->thread = std::thread([impl = impl_.get()] { impl->serve(); });
+    impl_->start(std::move(linkPath));
+}
+
+Simulator::Simulator(Responder& responder, std::string linkPath) : impl_(std::make_unique<Impl>()) {
+    impl_->responder = &responder;
+    impl_->start(std::move(linkPath));
 }
 
 Simulator::~Simulator() {

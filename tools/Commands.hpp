@@ -19,6 +19,7 @@ void addConfigWriteCommand(CLI::App& config, Handler& selected);
 void addDatalogReadCommand(CLI::App& datalog, Handler& selected);
 void addDatalogClearCommand(CLI::App& datalog, Handler& selected);
 void addSimCommand(CLI::App& app, Handler& selected);
+void addTraceCommand(CLI::App& app, Handler& selected);
 
 // Registers `command`, whose options are bound to an Options object that lives as long as the
 // handler, and selects `run(options)` when the command line names it.

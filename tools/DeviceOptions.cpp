@@ -11,6 +11,8 @@ void addDeviceOptions(CLI::App& command, DeviceOptions& options) {
     command
         .add_flag("--simulate", options.simulate, "use the built-in simulated detector (the default without --port)")
         ->excludes(port);
+    command.add_option("--record", options.record, "write what goes over the serial line to a wire trace")
+        ->type_name("FILE");
     command.add_flag("-v,--verbose", options.verbose, "show the library's log lines on stderr");
 }
 

@@ -11,12 +11,13 @@ struct DeviceOptions {
     std::string port;  // empty: the built-in simulated detector
     bool simulate = false;
     bool verbose = false;
+    std::string record;  // a wire trace to write (RecordingLink.hpp); empty: none
     // A command that changes the detector never falls back to the simulated detector silently:
     // it needs --port or an explicit --simulate.
     bool changesDetector = false;
 };
 
-// Adds --port PATH, --simulate (excludes --port) and -v/--verbose to `command`.
+// Adds --port PATH, --simulate (excludes --port), --record FILE and -v/--verbose to `command`.
 void addDeviceOptions(CLI::App& command, DeviceOptions& options);
 
 // For commands that change the detector: --port or --simulate is required (the help says so).

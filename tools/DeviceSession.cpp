@@ -7,12 +7,21 @@
 
 namespace torvik::cli {
 
+namespace {
+
+constexpr char toolName[] = "torvik " TORVIK_TOOL_VERSION;
+
+}  // namespace
+
 DeviceSession::DeviceSession(const DeviceOptions& options) : api_(*GetInstrumentAPI()), log_(options.verbose) {
     port_ = choosePort(options);
     context_ = ApiHandle(api_, api_.contextCreate());
     if (!context_) throw ToolFailure("the library could not create a context");
     log_.install(api_, context_.get());
-    devlib_instr::SetUARTInterfaceFactory(context_.get(), &links_);
+    if (!options.record.empty()) recorder_ = std::make_unique<RecordingFactory>(links_, options.record, toolName);
+    devlib_instr::SetUARTInterfaceFactory(
+        context_.get(),
+        recorder_ ? static_cast<devlib_instr::AbstractUartInterfaceFactory*>(recorder_.get()) : &links_);
     device_ = ApiHandle(api_, api_.deviceCreate(context_.get()));
     if (!device_) throw ToolFailure("the library could not create a device");
     InstrError* err = nullptr;
@@ -24,8 +33,9 @@ DeviceSession::DeviceSession(const DeviceOptions& options) : api_(*GetInstrument
 }
 
 DeviceState DeviceSession::state() {
-    if (links_.link() == nullptr) throw ToolFailure("the serial port " + port_ + " is not open");
-    return readDeviceState(*links_.link(), port_);
+    auto* link = recorder_ ? recorder_->link() : links_.link();
+    if (link == nullptr) throw ToolFailure("the serial port " + port_ + " is not open");
+    return readDeviceState(*link, port_);
 }
 
 DeviceSession::~DeviceSession() = default;

@@ -10,6 +10,7 @@
 #include "DeviceOptions.hpp"
 #include "DeviceState.hpp"
 #include "LogSink.hpp"
+#include "RecordingLink.hpp"
 #include "SerialLink.hpp"
 #include "torvik/instrument_api.h"
 
@@ -44,7 +45,8 @@ private:
     std::string port_;
     // Declared before the handles so that it outlives the device's open port.
     std::unique_ptr<sim::Simulator> simulator_;
-    LinkFactory links_;  // outlives the context it is installed on
+    LinkFactory links_;                           // outlives the context it is installed on
+    std::unique_ptr<RecordingFactory> recorder_;  // wraps links_ with --record
     ApiHandle<InstrContext> context_;
     ApiHandle<InstrDevice> device_;
 };

@@ -49,6 +49,7 @@ void addCommands(CLI::App& app, Handler& selected) {
     addDatalogReadCommand(*datalog, selected);
     addDatalogClearCommand(*datalog, selected);
     addSimCommand(app, selected);
+    addTraceCommand(app, selected);
     // After the commands, so that it stays an option of the overview only.
     app.set_help_all_flag("--help-all", "show the help of every command (the manual)");
 }

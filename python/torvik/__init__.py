@@ -16,7 +16,7 @@ import os
 import tempfile
 import zipfile
 
-from . import _library
+from . import _library, _recorder
 
 __all__ = ["Device", "Error", "library_version"]
 
@@ -135,12 +135,22 @@ _log_callback = _library.LOG_CALLBACK(_on_log)  # lives as long as the module
 
 
 class Device:
-    """A detector on a serial port (opened at once); the library's log goes to the logger "torvik"."""
+    """A detector on a serial port (opened at once); the library's log goes to the logger "torvik".
+    With `record`, everything that goes over the serial line is written to that wire trace (see
+    `torvik trace show`) until the device is closed."""
 
-    def __init__(self, port):
+    def __init__(self, port, record=None):
         self.port = port
+        self._recorder = None
         self._context = _Handle(api.contextCreate(), "context")
         api.contextSetLogCallback(self._context.value, _log_callback, None)
+        if record is not None:
+            try:
+                self._recorder = _recorder.Recorder(api.library._name, self._context.value, record,
+                                                    f"torvik-python {library_version}")
+            except OSError:
+                self._context.release()
+                raise
         self._device = _Handle(api.deviceCreate(self._context.value), "device")
         err = ctypes.POINTER(_library.InstrError)()
         if not api.deviceOpen(self._device.value, os.fsencode(port), ctypes.byref(err)):
@@ -159,6 +169,8 @@ class Device:
         if getattr(self, "_device", None) and self._device.value:
             api.deviceClose(self._device.value)
             self._device.release()
+        if self._recorder is not None:
+            self._recorder.stop()  # after the port has closed: its link writes to the trace
         self._context.release()
 
     # Configuration
