@@ -10,12 +10,13 @@
 
 #include "config/ConfigurationData.hpp"
 #include "config/ConfigurationDatabaseCommunicatorInterface.hpp"
+#include "torvik/instrument_api.h"
 
 namespace devlib_instr {
 
 class ConfigurationConverter {
 public:
-    static constexpr uint32_t fingerprintOption = 1;
+    static constexpr uint32_t fingerprintOption = INSTR_CONFIGURATION_FINGERPRINT;
 
     explicit ConfigurationConverter(std::shared_ptr<ConfigurationDatabaseCommunicatorInterface> communicator);
 

@@ -10,7 +10,7 @@
 namespace devlib_instr {
 
 namespace {
-constexpr uint32_t decimalSeparatorAttribute = 0;
+constexpr uint32_t decimalSeparatorAttribute = INSTR_CONTEXT_DECIMAL_SEPARATOR;
 }  // namespace
 
 Context::Context()

@@ -6,16 +6,18 @@
 #include <string>
 
 #include "core/MessageCatalogue.hpp"
+#include "torvik/instrument_api.h"
 
 namespace devlib_instr {
 
+// The categories a host receives, named in the public header.
 enum class ErrorCategory : uint32_t {
-    General = 0,
-    InstrContext = 1,
-    InstrDevice = 2,
-    InstrFirmwareFlasher = 3,
-    InstrContainer = 4,
-    InstrContainerWriter = 5,
+    General = INSTR_CATEGORY_GENERAL,
+    InstrContext = INSTR_CATEGORY_CONTEXT,
+    InstrDevice = INSTR_CATEGORY_DEVICE,
+    InstrFirmwareFlasher = INSTR_CATEGORY_FIRMWARE_FLASHER,
+    InstrContainer = INSTR_CATEGORY_CONTAINER,
+    InstrContainerWriter = INSTR_CATEGORY_CONTAINER_WRITER,
 };
 
 enum class ErrorCode : uint32_t {

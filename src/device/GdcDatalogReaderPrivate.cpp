@@ -31,11 +31,11 @@ constexpr double preparationSteps = 4.0;
 constexpr double preparationWeight = 0.1;
 constexpr double readingWeight = 0.9;
 
-// Options of the host's selection.
-constexpr int32_t skipMeasurement = 0;
-constexpr int32_t skipEvent = 1;
-constexpr int32_t skipDebug = 2;
-constexpr int32_t readEverything = 3;
+// Options of the host's selection, named in the public header.
+constexpr int32_t skipMeasurement = INSTR_DATALOG_SKIP_MEASUREMENT;
+constexpr int32_t skipEvent = INSTR_DATALOG_SKIP_EVENT;
+constexpr int32_t skipDebug = INSTR_DATALOG_SKIP_DEBUG;
+constexpr int32_t readEverything = INSTR_DATALOG_READ_ALL;
 
 std::string libraryVersionText() {
     return fmt::format(msg::libraryVersionFormat, version::major, version::minor, version::patch);
