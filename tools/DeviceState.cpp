@@ -12,11 +12,9 @@ namespace torvik::cli {
 
 namespace {
 
-constexpr uint32_t exchangeBaudRate = 115200;
 constexpr uint32_t replyTimeoutMs = 500;
 constexpr int attempts = 3;
 constexpr size_t stateWordOffset = 56;
-constexpr char frameEnd = '\r';
 
 // The one's complement of the 8-bit sum of code and payload, as two upper-case hex digits.
 std::string checksumDigits(std::string_view body) {
@@ -32,7 +30,7 @@ std::optional<std::string> readFrame(devlib_instr::AbstractUartInterface& link) 
     std::string frame;
     uint8_t byte = 0;
     while (link.read(&byte, 1, replyTimeoutMs) == 1) {
-        if (byte == frameEnd) return frame;
+        if (byte == devlib_instr::line::frameEnd) return frame;
         frame += static_cast<char>(byte);
     }
     return std::nullopt;
@@ -67,7 +65,7 @@ std::optional<DeviceState> parseReply(std::string_view frame) {
 std::optional<DeviceState> exchange(devlib_instr::AbstractUartInterface& link) {
     const std::string request = "AI" + checksumDigits("AI");
     link.discardInput(0);
-    std::string frame = request + frameEnd;
+    std::string frame = request + static_cast<char>(devlib_instr::line::frameEnd);
     link.write(reinterpret_cast<const uint8_t*>(frame.data()), static_cast<uint32_t>(frame.size()));
     std::optional<std::string> reply = readFrame(link);
     if (reply == request) reply = readFrame(link);  // a half-duplex line echoes the request
@@ -84,8 +82,8 @@ std::string DeviceState::name() const {
 
 DeviceState readDeviceState(devlib_instr::AbstractUartInterface& link, const std::string& port) {
     const uint32_t restingRate = link.baudRate;
-    link.baudRate = exchangeBaudRate;  // the detector answers frames at the exchange rate only
-    link.setBaudRate(exchangeBaudRate);
+    link.baudRate = devlib_instr::line::exchangeBaudRate;  // the detector answers frames at the exchange rate only
+    link.setBaudRate(devlib_instr::line::exchangeBaudRate);
     std::optional<DeviceState> state;
     try {
         for (int attempt = 0; attempt < attempts && !state; ++attempt) state = exchange(link);

@@ -4,7 +4,7 @@ namespace torvik::cli {
 
 devlib_instr::AbstractUartInterface* LinkFactory::create(const std::string& portName) {
     openProblem_.clear();
-    auto* link = new SerialLink(portName, restingBaudRate, *this);
+    auto* link = new SerialLink(portName, devlib_instr::line::restingBaudRate, *this);
     link_ = link;
     return link;
 }

@@ -49,7 +49,6 @@ public:
 
 private:
     friend class SerialLink;
-    static constexpr uint32_t restingBaudRate = 9600;
     devlib_instr::AbstractUartInterface* link_ = nullptr;
     std::string openProblem_;
 };
