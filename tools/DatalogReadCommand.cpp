@@ -1,5 +1,6 @@
 // torvik datalog read -o FILE.zip: the detector's gas-detection datalog into a ZIP archive.
 #include <cstdio>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -7,6 +8,7 @@
 #include "Commands.hpp"
 #include "DatalogTransfer.hpp"
 #include "DeviceSession.hpp"
+#include "ErrorReport.hpp"
 
 namespace torvik::cli {
 
@@ -24,6 +26,11 @@ const std::map<std::string, DatalogOption> skipOptions{{"measurement", DatalogOp
                                                        {"debug", DatalogOption::SkipDebug}};
 
 int runDatalogRead(const DatalogReadOptions& options) {
+    std::error_code notThere;
+    if (std::filesystem::is_directory(options.output, notThere)) {
+        throw UsageFailure("-o " + options.output + " is a directory: name the archive to create in it, e.g. -o " +
+                           (std::filesystem::path(options.output) / "datalog.zip").string());
+    }
     DatalogTransfer transfer{{}, options.output, !options.device.verbose};
     if (options.all) transfer.options.push_back(DatalogOption::ReadAll);
     for (const std::string& section : options.skip) transfer.options.push_back(skipOptions.at(section));

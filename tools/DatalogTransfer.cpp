@@ -51,14 +51,15 @@ void transferDatalog(DeviceSession& session, const DatalogTransfer& transfer, In
     nameTheTool(api, reader.get());
 
     InstrError* err = nullptr;
-    if (!api.gdcDatalogReaderStart(reader.get(), &err)) fail(takeError(api, err), "the datalog reader did not start");
+    if (!api.gdcDatalogReaderStart(reader.get(), &err))
+        session.fail(takeError(api, err), "the datalog reader did not start");
     waitForReader(api, reader.get(), interrupt, transfer.showProgress);
     if (api.gdcDatalogReaderSucceeded(reader.get())) return;
-    fail(takeErrorList(api,
-                       [&](InstrError** list, uint32_t capacity) {
-                           return api.gdcDatalogReaderGetErrors(reader.get(), list, capacity);
-                       }),
-         "reading the datalog failed without an error record");
+    session.fail(takeErrorList(api,
+                               [&](InstrError** list, uint32_t capacity) {
+                                   return api.gdcDatalogReaderGetErrors(reader.get(), list, capacity);
+                               }),
+                 "reading the datalog failed without an error record");
 }
 
 }  // namespace torvik::cli

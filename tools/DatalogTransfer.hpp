@@ -7,13 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "ApiNumbers.hpp"
 #include "DeviceSession.hpp"
 #include "InterruptWatch.hpp"
 
 namespace torvik::cli {
-
-// The reader's selection options: skip a section, or read everything from the beginning.
-enum class DatalogOption : uint32_t { SkipMeasurement = 0, SkipEvent = 1, SkipDebug = 2, ReadAll = 3 };
 
 struct DatalogTransfer {
     std::vector<DatalogOption> options;

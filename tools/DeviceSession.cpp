@@ -1,5 +1,6 @@
 #include "DeviceSession.hpp"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "ErrorReport.hpp"
@@ -26,6 +27,22 @@ DeviceSession::DeviceSession(const DeviceOptions& options) : api_(*GetInstrument
 DeviceState DeviceSession::state() {
     if (links_.link() == nullptr) throw ToolFailure("the serial port " + port_ + " is not open");
     return readDeviceState(*links_.link(), port_);
+}
+
+void DeviceSession::fail(std::vector<std::string> records, const std::string& fallback) {
+    if (records.empty()) records.push_back(fallback);
+    std::vector<std::string> lines = records;
+    for (const std::string& logged : log_.takeErrors()) {
+        bool repeatsRecord = std::any_of(records.begin(), records.end(),
+                                         [&](const std::string& record) { return record.ends_with(": " + logged); });
+        if (!repeatsRecord && std::find(lines.begin(), lines.end(), logged) == lines.end()) lines.push_back(logged);
+    }
+    if (links_.heardNothing()) {
+        lines.push_back("no reply from the detector on " + port_ +
+                        ": check that it is switched on and its cable plugged in, and that this is its port "
+                        "('torvik ports' lists them)");
+    }
+    throw ToolFailure(std::move(lines));
 }
 
 DeviceSession::~DeviceSession() = default;

@@ -1,5 +1,6 @@
 // How the tool reports failures: the library's error records become lines of the form
-// "torvik: error: InstrFirmwareFlasher (3) code 8: Aborted by user" on stderr, exit code 1.
+// "torvik: error: datalog (3) code 8: Aborted by user" on stderr, exit code 1, followed by what
+// the session knows of the cause (DeviceSession::fail).
 #pragma once
 
 #include <cstdint>
@@ -39,10 +40,6 @@ std::vector<std::string> takeError(const InstrumentAPI& api, InstrError*& err);
 // Reads an error list through a slot of the form (list, capacity) -> count and frees the records.
 std::vector<std::string> takeErrorList(const InstrumentAPI& api,
                                        const std::function<uint32_t(InstrError**, uint32_t)>& getErrors);
-
-// Throws ToolFailure with the given lines, or with `fallback` when there are none (a failure the
-// library reported without a record).
-[[noreturn]] void fail(std::vector<std::string> lines, const std::string& fallback);
 
 void printFailure(const ToolFailure& failure);
 

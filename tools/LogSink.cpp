@@ -4,12 +4,12 @@
 #include <cstdio>
 #include <utility>
 
+#include "ApiNumbers.hpp"
 #include "WideText.hpp"
 
 namespace torvik::cli {
 
 namespace {
-constexpr int32_t warnLevel = 2;
 constexpr std::array<const char*, 4> levelPrefixes{"DEBUG: ", "INFO: ", "WARN: ", "ERROR: "};
 }  // namespace
 
@@ -20,6 +20,11 @@ void LogSink::install(const InstrumentAPI& api, InstrContext* context) {
 std::vector<std::string> LogSink::takeWarnings() {
     std::lock_guard lock(mutex_);
     return std::exchange(warnings_, {});
+}
+
+std::vector<std::string> LogSink::takeErrors() {
+    std::lock_guard lock(mutex_);
+    return std::exchange(errors_, {});
 }
 
 void LogSink::capture(bool on) {
@@ -42,8 +47,10 @@ void LogSink::write(int32_t level, const std::string& text) {
     if (capturing_) captured_.push_back(text);
     if (verbose_) {
         std::fprintf(stderr, "%s%s\n", levelPrefixes[static_cast<size_t>(level)], text.c_str());
-    } else if (level == warnLevel) {
+    } else if (level == logLevel::warn) {
         warnings_.push_back(text);
+    } else if (level == logLevel::error) {
+        errors_.push_back(text);
     }
 }
 

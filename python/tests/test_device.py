@@ -50,10 +50,38 @@ def test_library_failures_raise_error(simulator, call, category, text):
     assert any(text in message for _, _, message in everything)
 
 
-def test_port_that_does_not_open():
+def test_port_that_does_not_open_says_why():
     with pytest.raises(torvik.Error) as raised:
         torvik.Device("/dev/nonexistent")
     assert (raised.value.category, raised.value.code) == (0, 6)
+    assert raised.value.causes == ["Serial port /dev/nonexistent does not exist"]
+    assert str(raised.value).startswith("general (0) code 6: ")
+    assert str(raised.value).endswith("; Serial port /dev/nonexistent does not exist")
+
+
+def test_request_errors_name_what_is_allowed(simulator):
+    with torvik.Device(simulator.port) as d, pytest.raises(torvik.Error) as raised:
+        d.write_config({"version": "1.0.6", "device": {"switch_off": "sometimes"}})
+    assert str(raised.value) == (
+        'configuration (5) code 1: Invalid data type in JSON for node path: device.switch_off; "sometimes" is not a '
+        'value of device.switch_off: the allowed values are "allowed", "not allowed during a2", "not allowed"')
+
+
+def test_write_names_the_values_not_taken_in_one_warning(simulator, caplog):
+    caplog.set_level(logging.INFO, logger="torvik")
+    with torvik.Device(simulator.port) as d:
+        whole = d.read_config()
+        caplog.clear()
+        assert d.write_config(whole) == whole
+        assert [r.getMessage() for r in caplog.records if "not yet supported" in r.getMessage()] == []
+        assert "the document's read-only values were left as they are" in caplog.text
+        caplog.clear()
+        held = d.write_config({"version": "1.0.6", "sensors": {"1": {"part_number": "1234567"}}})
+    assert held["sensors"]["1"]["part_number"] == whole["sensors"]["1"]["part_number"]
+    warnings = [r.getMessage() for r in caplog.records if r.levelno == logging.WARNING and "policy" not in
+                r.getMessage().lower()]
+    assert warnings == ["the detector did not take 1 value(s) of the document (read-only, or not held by this "
+                        "detector): sensors.1.part_number"]
 
 
 def test_datalog_read_with_progress_and_clear(simulator, tmp_path):

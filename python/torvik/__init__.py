@@ -12,8 +12,10 @@ directory), the build tree of the source tree this package sits in, or the insta
 import ctypes
 import json
 import logging
+import math
 import os
 import tempfile
+import threading
 import zipfile
 
 from . import _library
@@ -36,8 +38,9 @@ def _raise_deferred():
 api = _library.Api(_library.load(), after_call=_raise_deferred)
 library_version = api.version  # from the API table's header words
 
-CATEGORIES = ("General", "InstrContext", "InstrDevice", "InstrFirmwareFlasher", "InstrContainer",
-              "InstrContainerWriter")
+# An error record's category by number, as the word a user knows for what failed (as the torvik
+# tool prints it).
+CATEGORIES = ("general", "context", "device", "datalog", "configuration write", "configuration")
 # The datalog reader's selection options.
 _SKIP = {"measurement": 0, "event": 1, "debug": 2}
 _READ_ALL = 3
@@ -45,16 +48,28 @@ _FULL_REQUEST = {"version": "1.0.6", "device": None, "channels": None, "sensors"
 _POLL_MS = 100
 _log = logging.getLogger("torvik")
 _LOG_LEVELS = (logging.DEBUG, logging.INFO, logging.WARNING, logging.ERROR)
+_ERROR_LEVEL = 3
+# A relative difference below which two numbers are the same value (a level goes through a 32-bit
+# float in ppm and back into the channel's unit).
+_SAME_NUMBER = 1e-5
+
+
+def _is_unwritten_key_line(text):
+    """The library's WARN line for each value a write leaves as it is ("The feature N is not yet
+    supported"): a written-back document gives one for every read-only value."""
+    return text.startswith("The feature ") and text.endswith(" is not yet supported")
 
 
 class Error(Exception):
     """A failure the library reported: category (0 to 5), code and message; `more` holds further
-    (category, code, message) records of the same failure."""
+    (category, code, message) records of the same failure, `causes` the library's ERROR log lines
+    that say more than the records (why a port does not open, the values a request may hold)."""
 
-    def __init__(self, category, code, message, more=()):
-        self.category, self.code, self.message, self.more = category, code, message, list(more)
-        name = CATEGORIES[category] if category < len(CATEGORIES) else "Unknown"
-        super().__init__(f"{name} ({category}) code {code}: {message}")
+    def __init__(self, category, code, message, more=(), causes=()):
+        self.category, self.code, self.message = category, code, message
+        self.more, self.causes = list(more), list(causes)
+        name = CATEGORIES[category] if category < len(CATEGORIES) else "unknown"
+        super().__init__("; ".join([f"{name} ({category}) code {code}: {message}", *self.causes]))
 
 
 def _utf16(text):
@@ -87,10 +102,43 @@ def _error_list(get_errors, handle):
     return [_take(records[i]) for i in range(written)]
 
 
-def _raise(records, fallback):
+def _raise(records, fallback, logged=None):
+    """Raises Error for the records; `logged` (a _Logged) adds the ERROR lines that the records do
+    not already say."""
+    messages = {message for _, _, message in records}
+    causes = [text for text in (logged.errors if logged else []) if text not in messages]
     if not records:
-        raise Error(0, 0, fallback)
-    raise Error(*records[0], more=records[1:])
+        raise Error(0, 0, fallback, causes=causes)
+    raise Error(*records[0], more=records[1:], causes=causes)
+
+
+# The lines a call logs on this thread, kept while a _Logged is active (log callbacks run on the
+# thread that logs: the caller's, for every call but the datalog reader's).
+_active = threading.local()
+
+
+class _Logged:
+    """Keeps the ERROR lines a call logs, and holds back the line per unwritten key of a write."""
+
+    def __init__(self):
+        self.errors, self.unwritten, self._outer = [], 0, None
+
+    def __enter__(self):
+        self._outer = getattr(_active, "logged", None)
+        _active.logged = self
+        return self
+
+    def __exit__(self, *exc):
+        _active.logged = self._outer
+
+    def keeps(self, level, text):
+        """True when the line is the summary's to tell, not the logger's."""
+        if level == _ERROR_LEVEL:
+            self.errors.append(text)
+        if _is_unwritten_key_line(text):
+            self.unwritten += 1
+            return True
+        return False
 
 
 class _Handle:
@@ -126,7 +174,11 @@ class _Bytes(_Handle):
 
 def _on_log(level, text, _user):
     try:
-        _log.log(_LOG_LEVELS[level] if 0 <= level < len(_LOG_LEVELS) else logging.ERROR, "%s", _text_at(text))
+        line = _text_at(text)
+        logged = getattr(_active, "logged", None)
+        if logged is not None and logged.keeps(level, line):
+            return
+        _log.log(_LOG_LEVELS[level] if 0 <= level < len(_LOG_LEVELS) else logging.ERROR, "%s", line)
     except BaseException as exception:  # noqa: B036 (kept for after the library's call)
         _deferred.append(exception)
 
@@ -143,10 +195,12 @@ class Device:
         api.contextSetLogCallback(self._context.value, _log_callback, None)
         self._device = _Handle(api.deviceCreate(self._context.value), "device")
         err = ctypes.POINTER(_library.InstrError)()
-        if not api.deviceOpen(self._device.value, os.fsencode(port), ctypes.byref(err)):
+        with _Logged() as logged:  # the library logs why the port does not open
+            opened = api.deviceOpen(self._device.value, os.fsencode(port), ctypes.byref(err))
+        if not opened:
             records = [_take(err)] if err else []
             self.close()
-            _raise(records, f"cannot open serial port {port}")
+            _raise(records, f"cannot open serial port {port}", logged)
 
     def __enter__(self):
         return self
@@ -173,28 +227,35 @@ class Device:
         return int(self._configuration_read(request, fingerprint=True))
 
     def write_config(self, document):
-        """Writes the values of a configuration document (a dict or JSON text)."""
-        with self._configuration() as configuration, _Bytes(_json_bytes(document)) as data:
+        """Writes the values of a configuration document (a dict or JSON text) and returns what the
+        detector now holds: the same values read back. The values it did not take (read-only, or
+        not held by this detector) are named in one warning on the logger "torvik"."""
+        text = _json_bytes(document)
+        with self._configuration() as configuration, _Bytes(text) as data, _Logged() as logged:
             err = ctypes.POINTER(_library.InstrError)()
             if not api.configurationWrite(configuration.value, data.value, ctypes.byref(err)):
-                self._configuration_failed(configuration, err, "writing the configuration failed")
+                self._configuration_failed(configuration, err, "writing the configuration failed", logged)
+        held = self.read_config(text.decode("utf-8"))
+        _summarise_unwritten(json.loads(text), held, logged.unwritten)
+        return held
 
     def _configuration_read(self, request, fingerprint):
         request = _json_bytes(_FULL_REQUEST if request is None else request)
-        with self._configuration() as configuration, _Bytes(request) as data, _Bytes() as result:
+        with self._configuration() as configuration, _Bytes(request) as data, _Bytes() as result, \
+                _Logged() as logged:
             err = ctypes.POINTER(_library.InstrError)()
             if not api.configurationRead(configuration.value, data.value, int(fingerprint), result.value,
                                          ctypes.byref(err)):
-                self._configuration_failed(configuration, err, "reading the configuration failed")
+                self._configuration_failed(configuration, err, "reading the configuration failed", logged)
             return result.bytes().decode("utf-8")
 
     def _configuration(self):
         return _Handle(api.configurationCreate(self._device.value), "configuration")
 
     @staticmethod
-    def _configuration_failed(configuration, err, fallback):
+    def _configuration_failed(configuration, err, fallback, logged):
         records = ([_take(err)] if err else []) + _error_list(api.configurationGetErrors, configuration.value)
-        _raise(records, fallback)
+        _raise(records, fallback, logged)
 
     # Datalog
 
@@ -271,3 +332,43 @@ def _wait(reader, progress):
 
 def _json_bytes(document):
     return (document if isinstance(document, str) else json.dumps(document)).encode("utf-8")
+
+
+def _values(node, path=""):
+    """(path, value) of every value below "device", "channels" and "sensors"."""
+    if not isinstance(node, dict):
+        yield path, node
+        return
+    for name, member in node.items():
+        if path or name not in ("version", "$schema"):
+            yield from _values(member, f"{path}.{name}" if path else name)
+
+
+def _held(document, path):
+    node = document
+    for name in path.split("."):
+        if not isinstance(node, dict) or name not in node:
+            return _absent
+        node = node[name]
+    return node
+
+
+_absent = object()
+
+
+def _same(a, b):
+    numbers = (int, float)
+    if isinstance(a, numbers) and isinstance(b, numbers) and not isinstance(a, bool) and not isinstance(b, bool):
+        return math.isclose(a, b, rel_tol=_SAME_NUMBER, abs_tol=_SAME_NUMBER)
+    return a == b
+
+
+def _summarise_unwritten(written, held, unwritten_lines):
+    """One warning for the values a write left as they are, in place of the library's line per key."""
+    paths = [path for path, value in _values(written)
+             if value is not None and not _same(_held(held, path), value)]
+    if paths:
+        _log.warning("the detector did not take %d value(s) of the document (read-only, or not held by this "
+                     "detector): %s", len(paths), ", ".join(paths))
+    elif unwritten_lines:
+        _log.info("the document's read-only values were left as they are (each equals what the detector holds)")
