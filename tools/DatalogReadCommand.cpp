@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -37,9 +38,14 @@ int runDatalogRead(const DatalogReadOptions& options) {
 
     InterruptWatch interrupt;  // before the simulator's and the reader's threads start
     DeviceSession session(options.device);
-    transferDatalog(session, transfer, interrupt);
+    uint32_t pages = transferDatalog(session, transfer, interrupt);
+    bool readsData = std::set<std::string>(options.skip.begin(), options.skip.end()).size() < skipOptions.size();
+    if (readsData && pages == 0) {
+        std::fprintf(stderr, "torvik: no new data: %s\n",
+                     options.all ? "the detector's datalog is empty" : "nothing was recorded since the last read");
+    }
     std::fprintf(stderr, "torvik: datalog written to %s\n", options.output.c_str());
-    return 0;
+    return interrupt.raised() ? exitInterrupted : 0;
 }
 
 }  // namespace
@@ -48,8 +54,12 @@ void addDatalogReadCommand(CLI::App& datalog, Handler& selected) {
     auto [command, options] =
         addCommand(datalog, "read", "read the gas-detection datalog into a ZIP archive", selected, runDatalogRead);
     command->footer(
-        "A progress bar is drawn on stderr when it is a terminal; Ctrl-C aborts the transfer and\n"
-        "removes the unfinished archive. The session section is always read.");
+        "A progress line is drawn on stderr when it is a terminal: the section being read, its pages\n"
+        "and their rate, or 'waiting for the detector'. Ctrl-C or SIGTERM aborts the transfer, leaves\n"
+        "no archive and exits with 130. Once the archive is complete the detector's new data is marked\n"
+        "as read: Ctrl-C then says so and that step is finished first (stopped, the detector would\n"
+        "give the same data again), then the tool exits with 130. The session section is always read;\n"
+        "'no new data' is said when no other section had any.");
     addDeviceOptions(*command, options->device);
     command->add_option("-o,--output", options->output, "the archive to create (required; it must not exist yet)")
         ->type_name("FILE.zip")

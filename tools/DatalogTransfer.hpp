@@ -19,7 +19,9 @@ struct DatalogTransfer {
     bool showProgress = false;
 };
 
-// Runs the reader to its end; a ToolFailure with the reader's errors when it did not succeed.
-void transferDatalog(DeviceSession& session, const DatalogTransfer& transfer, InterruptWatch& interrupt);
+// Runs the reader to its end and returns the pages read of the sections that hold new data (all
+// but the session section); a ToolFailure with the reader's errors when it did not succeed (exit
+// code 130 when an interrupt stopped it).
+uint32_t transferDatalog(DeviceSession& session, const DatalogTransfer& transfer, InterruptWatch& interrupt);
 
 }  // namespace torvik::cli

@@ -13,13 +13,15 @@
 
 namespace torvik::cli {
 
-// A device or library failure; `lines` are the texts after "torvik: error: ".
+// A device or library failure; `lines` are the texts after "torvik: error: ". Exit code 1, or 130
+// when the failure is the interrupt's doing (an aborted datalog read).
 class ToolFailure : public std::exception {
 public:
     explicit ToolFailure(std::vector<std::string> lines) : lines(std::move(lines)) {}
     explicit ToolFailure(std::string line) : lines{std::move(line)} {}
     const char* what() const noexcept override { return lines.empty() ? "failure" : lines.front().c_str(); }
     std::vector<std::string> lines;
+    int exitCode = 1;
 };
 
 // A command line that is complete for the parser but not for the command (a detector-changing

@@ -27,6 +27,11 @@ std::vector<std::string> LogSink::takeErrors() {
     return std::exchange(errors_, {});
 }
 
+void LogSink::listen(std::function<void(const std::string&)> listener) {
+    std::lock_guard lock(mutex_);
+    listener_ = std::move(listener);
+}
+
 void LogSink::capture(bool on) {
     std::lock_guard lock(mutex_);
     capturing_ = on;
@@ -45,6 +50,7 @@ void LogSink::callback(int32_t level, const InstrWChar* text, void* user) {
 void LogSink::write(int32_t level, const std::string& text) {
     std::lock_guard lock(mutex_);
     if (capturing_) captured_.push_back(text);
+    if (listener_) listener_(text);
     if (verbose_) {
         std::fprintf(stderr, "%s%s\n", levelPrefixes[static_cast<size_t>(level)], text.c_str());
     } else if (level == logLevel::warn) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -27,6 +28,10 @@ public:
     // The same for the ERROR lines.
     std::vector<std::string> takeErrors();
 
+    // Every line (any level) also goes to `listener` until it is cleared (called with the sink's
+    // lock held, on the thread that logs).
+    void listen(std::function<void(const std::string&)> listener);
+
     // While capturing, every line (any level) is also kept for takeCaptured().
     void capture(bool on);
     std::vector<std::string> takeCaptured();
@@ -41,6 +46,7 @@ private:
     std::mutex mutex_;
     std::vector<std::string> warnings_;
     std::vector<std::string> errors_;
+    std::function<void(const std::string&)> listener_;
     bool capturing_ = false;
     std::vector<std::string> captured_;
 };

@@ -39,7 +39,7 @@ void describeCommandLine(CLI::App& app, const std::shared_ptr<HelpFormatter>& fo
         "configuration or configuration write, followed by the cause where it is known: why a port\n"
         "does not open, a detector that does not answer, an archive the system refused to store, the\n"
         "values a request may hold), 2 usage error, 130 interrupted (Ctrl-C or SIGTERM; a configuration\n"
-        "write or a datalog clear is completed first).");
+        "write, a datalog clear, and a datalog read that is marking its data as read are completed first).");
 }
 
 void addCommands(CLI::App& app, Handler& selected) {
@@ -105,6 +105,7 @@ int main(int argc, char** argv) {
         return exitUsage;
     } catch (const ToolFailure& failure) {
         printFailure(failure);
+        return failure.exitCode;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "torvik: error: %s\n", e.what());
     }

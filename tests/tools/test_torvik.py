@@ -8,10 +8,12 @@ import json
 import os
 import pty
 import resource
+import struct
 import signal
 import subprocess
 import sys
 import tempfile
+import termios
 import unittest
 import zipfile
 
@@ -281,9 +283,47 @@ class StandaloneSimulator(TempDir):
             code = reader.wait(timeout=TIMEOUT)
             reader.stdout.close()
             reader.stderr.close()
-        self.assertEqual(code, 1, rest)
+        self.assertEqual(code, 130, rest)
         self.assertIn("torvik: error: datalog (3) code 8: Aborted by user", rest)
         self.assertFalse(os.path.exists(archive))
+
+    def test_ctrl_c_while_the_data_is_marked_as_read_is_told_and_finished(self):
+        archive = os.path.join(self.dir, "complete.zip")
+        with SimProcess("--reply-delay", "150") as sim:
+            reader = subprocess.Popen([TOOL, "datalog", "read", "--port", sim.port, "-o", archive, "--verbose"],
+                                      stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+            for line in reader.stderr:
+                if "Moving read pointer of GDC datalog" in line:
+                    break
+            reader.send_signal(signal.SIGINT)
+            rest = reader.stderr.read()
+            code = reader.wait(timeout=TIMEOUT)
+            reader.stdout.close()
+            reader.stderr.close()
+            again = run("datalog", "read", "--port", sim.port, "-o", os.path.join(self.dir, "again.zip"))
+        self.assertEqual(code, 130, rest)
+        self.assertIn("torvik: interrupted: the archive is complete; finishing marking its new data as read", rest)
+        self.assertIn("torvik: datalog written to " + archive, rest)
+        self.assertEqual(again.returncode, 0, again.stderr)
+        self.assertIn("torvik: no new data: nothing was recorded since the last read", again.stderr)
+
+    def test_progress_fits_the_terminal(self):
+        with SimProcess("--reply-delay", "20") as sim:
+            for columns in (50, 100):
+                with self.subTest(columns=columns):
+                    controller, terminal = pty.openpty()
+                    fcntl.ioctl(terminal, termios.TIOCSWINSZ, struct.pack("HHHH", 24, columns, 0, 0))
+                    archive = os.path.join(self.dir, f"{columns}.zip")
+                    reader = subprocess.Popen([TOOL, "datalog", "read", "--all", "--port", sim.port, "-o", archive],
+                                              stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=terminal,
+                                              env=dict(os.environ, TORVIK_EXCHANGE_POLICY=FAST_LINE))
+                    os.close(terminal)
+                    shown = read_all(controller)
+                    self.assertEqual(reader.wait(timeout=TIMEOUT), 0, shown)
+                    frames = [frame.removesuffix("\x1b[K") for frame in shown.split("\r") if frame.endswith("\x1b[K")]
+                    self.assertTrue(frames and all(len(frame) < columns for frame in frames), frames)
+                    self.assertRegex(shown, r"\d+% (measurement|event|session|debug): \d+ pages")
+                    self.assertIn("torvik: datalog written to " + archive, shown)
 
 
 class Errors(TempDir):
