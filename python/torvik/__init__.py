@@ -6,7 +6,9 @@
         document = d.read_config()
         d.read_datalog("datalog.zip", progress=lambda fraction: print(f"{fraction:.0%}"))
 
-Library failures raise torvik.Error. The library is found through TORVIK_LIB (the file or its
+Names follow the torvik tool's options (port, request, output, skip, all). Library failures raise
+torvik.Error or one of its kinds: PortNotAvailable, NoReply, DeviceRefused, BadRequest, Aborted.
+The library is found through TORVIK_LIB (the file or its
 directory), the build tree of the source tree this package sits in, or the installed prefix.
 """
 import ctypes
@@ -15,12 +17,12 @@ import logging
 import math
 import os
 import tempfile
-import threading
 import zipfile
 
 from . import _library
 
-__all__ = ["Device", "Error", "library_version"]
+__all__ = ["Aborted", "BadRequest", "Device", "DeviceRefused", "Error", "NoReply", "PortNotAvailable",
+           "library_version"]
 
 # An exception raised in the log callback (KeyboardInterrupt when Ctrl-C comes while the library
 # logs) would be printed and dropped by ctypes: it is kept here, the library's call runs to its end
@@ -61,15 +63,50 @@ def _is_unwritten_key_line(text):
 
 
 class Error(Exception):
-    """A failure the library reported: category (0 to 5), code and message; `more` holds further
-    (category, code, message) records of the same failure, `causes` the library's ERROR log lines
-    that say more than the records (why a port does not open, the values a request may hold)."""
+    """A failure the library reported: category (0 to 5), code and message of its first record;
+    `more` holds the further (category, code, message) records of the same failure, `records` all
+    of them, and `causes` the library's ERROR log lines of the call that say more than the records
+    (why a port does not open, the values a request may hold). The subclasses say what kind of
+    failure it is."""
 
     def __init__(self, category, code, message, more=(), causes=()):
         self.category, self.code, self.message = category, code, message
         self.more, self.causes = list(more), list(causes)
         name = CATEGORIES[category] if category < len(CATEGORIES) else "unknown"
         super().__init__("; ".join([f"{name} ({category}) code {code}: {message}", *self.causes]))
+
+    @property
+    def records(self):
+        return [(self.category, self.code, self.message), *self.more]
+
+
+class PortNotAvailable(Error):
+    """The serial port does not open: no such port, permission denied, in use by another program."""
+
+
+class NoReply(Error):
+    """The detector did not answer: switched off, unplugged, or another port."""
+
+
+class DeviceRefused(Error):
+    """The detector answered with a refusal (a standard error response, a refused database write)."""
+
+
+class BadRequest(Error):
+    """The request or document is wrong (an unknown path, a value of the wrong type or not one of
+    the allowed texts, another version), or the archive path is taken: nothing reached the detector."""
+
+
+class Aborted(Error):
+    """The operation was aborted (a datalog read stopped by KeyboardInterrupt)."""
+
+
+# (category, code) of a first record -> the kind of failure.
+_KINDS = {(3, 8): Aborted, (0, 1): BadRequest, (3, 1): BadRequest, (5, 1): BadRequest, (5, 18): BadRequest,
+          (4, 4): DeviceRefused, (5, 6): NoReply}
+_REFUSAL_TEXT = "Received a standard error response from device."
+_TIMEOUT_TEXT = "Timeout when receiving message for "
+_UNEXPLAINED_TEXT = "Unknown exception"  # the text of a failed exchange's record
 
 
 def _utf16(text):
@@ -102,39 +139,52 @@ def _error_list(get_errors, handle):
     return [_take(records[i]) for i in range(written)]
 
 
-def _raise(records, fallback, logged=None):
-    """Raises Error for the records; `logged` (a _Logged) adds the ERROR lines that the records do
-    not already say."""
+def _kind(records, logged):
+    """The Error subclass for a failure's records, from its first record and what the call logged."""
+    category, code, message = records[0]
+    if any(_REFUSAL_TEXT in text for _, _, text in records):
+        return DeviceRefused
+    if logged is not None and logged.timeouts and message.endswith(_UNEXPLAINED_TEXT):
+        return NoReply  # the exchange that failed got no reply
+    return _KINDS.get((category, code), Error)
+
+
+def _raise(records, fallback, logged=None, kind=None):
+    """Raises the Error for the records (of `kind`, or the kind they show); `logged` adds the ERROR
+    lines that the records do not already say."""
     messages = {message for _, _, message in records}
     causes = [text for text in (logged.errors if logged else []) if text not in messages]
     if not records:
-        raise Error(0, 0, fallback, causes=causes)
-    raise Error(*records[0], more=records[1:], causes=causes)
+        raise (kind or Error)(0, 0, fallback, causes=causes)
+    raise (kind or _kind(records, logged))(*records[0], more=records[1:], causes=causes)
 
 
-# The lines a call logs on this thread, kept while a _Logged is active (log callbacks run on the
-# thread that logs: the caller's, for every call but the datalog reader's).
-_active = threading.local()
+# The lines each device's context logs during a call, by the key the device gives its log
+# callback as user data (the datalog reader logs on its own thread).
+_calls = {}
+_keys = iter(range(1, 1 << 62))
 
 
 class _Logged:
-    """Keeps the ERROR lines a call logs, and holds back the line per unwritten key of a write."""
+    """What one call of a device logs: its ERROR lines and reply time-outs are kept, and the line
+    per unwritten key of a write is held back for one summary."""
 
-    def __init__(self):
-        self.errors, self.unwritten, self._outer = [], 0, None
+    def __init__(self, key):
+        self.key, self.errors, self.timeouts, self.unwritten = key, [], 0, 0
 
     def __enter__(self):
-        self._outer = getattr(_active, "logged", None)
-        _active.logged = self
+        _calls[self.key] = self
         return self
 
     def __exit__(self, *exc):
-        _active.logged = self._outer
+        _calls.pop(self.key, None)
 
     def keeps(self, level, text):
         """True when the line is the summary's to tell, not the logger's."""
         if level == _ERROR_LEVEL:
             self.errors.append(text)
+        if text.startswith(_TIMEOUT_TEXT):
+            self.timeouts += 1
         if _is_unwritten_key_line(text):
             self.unwritten += 1
             return True
@@ -172,10 +222,10 @@ class _Bytes(_Handle):
         return ctypes.string_at(api.byteArrayData(self.value), size) if size else b""
 
 
-def _on_log(level, text, _user):
+def _on_log(level, text, key):
     try:
         line = _text_at(text)
-        logged = getattr(_active, "logged", None)
+        logged = _calls.get(key)
         if logged is not None and logged.keeps(level, line):
             return
         _log.log(_LOG_LEVELS[level] if 0 <= level < len(_LOG_LEVELS) else logging.ERROR, "%s", line)
@@ -191,16 +241,20 @@ class Device:
 
     def __init__(self, port):
         self.port = port
+        self._key = next(_keys)  # the log callback's user data: which device's call logs
         self._context = _Handle(api.contextCreate(), "context")
-        api.contextSetLogCallback(self._context.value, _log_callback, None)
+        api.contextSetLogCallback(self._context.value, _log_callback, self._key)
         self._device = _Handle(api.deviceCreate(self._context.value), "device")
         err = ctypes.POINTER(_library.InstrError)()
-        with _Logged() as logged:  # the library logs why the port does not open
+        with self._logged() as logged:  # the library logs why the port does not open
             opened = api.deviceOpen(self._device.value, os.fsencode(port), ctypes.byref(err))
         if not opened:
             records = [_take(err)] if err else []
             self.close()
-            _raise(records, f"cannot open serial port {port}", logged)
+            _raise(records, f"cannot open serial port {port}", logged, PortNotAvailable)
+
+    def _logged(self):
+        return _Logged(self._key)
 
     def __enter__(self):
         return self
@@ -231,7 +285,7 @@ class Device:
         detector now holds: the same values read back. The values it did not take (read-only, or
         not held by this detector) are named in one warning on the logger "torvik"."""
         text = _json_bytes(document)
-        with self._configuration() as configuration, _Bytes(text) as data, _Logged() as logged:
+        with self._configuration() as configuration, _Bytes(text) as data, self._logged() as logged:
             err = ctypes.POINTER(_library.InstrError)()
             if not api.configurationWrite(configuration.value, data.value, ctypes.byref(err)):
                 self._configuration_failed(configuration, err, "writing the configuration failed", logged)
@@ -242,7 +296,7 @@ class Device:
     def _configuration_read(self, request, fingerprint):
         request = _json_bytes(_FULL_REQUEST if request is None else request)
         with self._configuration() as configuration, _Bytes(request) as data, _Bytes() as result, \
-                _Logged() as logged:
+                self._logged() as logged:
             err = ctypes.POINTER(_library.InstrError)()
             if not api.configurationRead(configuration.value, data.value, int(fingerprint), result.value,
                                          ctypes.byref(err)):
@@ -259,29 +313,33 @@ class Device:
 
     # Datalog
 
-    def read_datalog(self, path, sections=("measurement", "event", "debug"), progress=None, from_start=False):
-        """Reads the GDC datalog into the ZIP archive `path` (which must not exist): the session
-        section and the named `sections`, only the data not read before unless `from_start`.
-        `progress(fraction)` is called while it runs. KeyboardInterrupt (Ctrl-C) aborts the
-        transfer, the library removes the unfinished archive, and the interrupt is raised again."""
-        unknown = set(sections) - set(_SKIP)
+    def read_datalog(self, output, skip=(), all=False, progress=None):  # noqa: A002 (the tool's --all)
+        """Reads the GDC datalog into the ZIP archive `output` (which must not exist): the session
+        section and every other section but those in `skip` ("measurement", "event", "debug"), only
+        the data not read before unless `all`. `progress(fraction)` is called while it runs.
+        KeyboardInterrupt (Ctrl-C) aborts the transfer, the library removes the unfinished archive,
+        and the interrupt is raised again."""
+        unknown = set(skip) - set(_SKIP)
         if unknown:
             raise ValueError(f"unknown datalog sections {sorted(unknown)}; known: {sorted(_SKIP)}")
-        options = [option for name, option in _SKIP.items() if name not in sections]
-        self._run_reader(os.fspath(path), options + ([_READ_ALL] if from_start else []), progress)
+        options = [_SKIP[name] for name in _SKIP if name in skip]
+        with self._logged() as logged:
+            self._run_reader(os.fspath(output), options + ([_READ_ALL] if all else []), progress, logged)
 
     def clear_datalog(self):
         """Clears the GDC datalog on the detector."""
         err = ctypes.POINTER(_library.InstrError)()
-        if not api.deviceClearGdcDatalog(self._device.value, ctypes.byref(err)):
-            _raise([_take(err)] if err else [], "clearing the datalog failed")
+        with self._logged() as logged:
+            cleared = api.deviceClearGdcDatalog(self._device.value, ctypes.byref(err))
+        if not cleared:
+            _raise([_take(err)] if err else [], "clearing the datalog failed", logged)
 
     def info(self):
         """The detector's identity, firmware, clock and datalog layout, from a read of the datalog's
         session section alone (which changes nothing on the detector) into a temporary archive."""
         with tempfile.TemporaryDirectory(prefix="torvik-") as directory:
             archive = os.path.join(directory, "session.zip")
-            self.read_datalog(archive, sections=())
+            self.read_datalog(archive, skip=tuple(_SKIP))
             with zipfile.ZipFile(archive) as z:
                 metadata = json.loads(z.read("gdcdatalogger.json"))
         device, layout = metadata.get("device", {}), metadata.get("content", {}).get("loggerInfo", {})
@@ -296,7 +354,7 @@ class Device:
                         "measurement_variant": layout.get("measurementVariant")},
         }
 
-    def _run_reader(self, path, options, progress):
+    def _run_reader(self, path, options, progress, logged):
         with _Handle(api.gdcDatalogReaderCreate(self._context.value), "gdcDatalogReader") as reader:
             api.gdcDatalogReaderSetDevice(reader.value, self._device.value)
             for option in options:
@@ -305,10 +363,10 @@ class Device:
             api.gdcDatalogReaderSetTexts(reader.value, _utf16("torvik-python"), _utf16(library_version))
             err = ctypes.POINTER(_library.InstrError)()
             if not api.gdcDatalogReaderStart(reader.value, ctypes.byref(err)):
-                _raise([_take(err)] if err else [], "the datalog reader did not start")
+                _raise([_take(err)] if err else [], "the datalog reader did not start", logged)
             _wait(reader.value, progress)
             if not api.gdcDatalogReaderSucceeded(reader.value):
-                _raise(_error_list(api.gdcDatalogReaderGetErrors, reader.value), "reading the datalog failed")
+                _raise(_error_list(api.gdcDatalogReaderGetErrors, reader.value), "reading the datalog failed", logged)
 
 
 def _wait(reader, progress):

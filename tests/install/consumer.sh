@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A C host of an installed torvik: builds examples/host_example.c twice, once found through
 # find_package(torvik CONFIG) and once through pkg-config, runs both against `torvik sim` of the
-# same installation, and checks the library's soname with readelf.
+# same installation, and checks the library's soname with readelf; then the installed Python
+# binding, imported outside the source tree, against the same simulator (tests/install/python_host.py).
 #
 # usage: consumer.sh BUILD_DIR     installs BUILD_DIR into a temporary prefix and uses that
 #        consumer.sh --installed   uses the installed package (the .deb: /usr)
@@ -17,14 +18,19 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# The package installs the binding for Debian's python3 (PATH may name another Python first).
+python=python3
 if [ "$1" = --installed ]; then
   prefix=/usr
   tool=$(command -v torvik)
+  python=/usr/bin/python3
 else
   prefix=$work/prefix
   cmake --install "$1" --prefix "$prefix" >/dev/null
   tool=$prefix/bin/torvik
   export PKG_CONFIG_PATH=$(dirname "$(find "$prefix" -name torvik.pc)")
+  # Python finds the binding of a prefix other than /usr only when told where.
+  export PYTHONPATH=$prefix/lib/python3/dist-packages
 fi
 echo "consumer: torvik from $prefix"
 
@@ -60,4 +66,7 @@ for host in "$work/cmake-build/host_example" "$work/pc-host"; do
   grep -q '"switch_off"' "$work/out.json" || { echo "consumer: $host printed no switch_off" >&2; exit 1; }
   echo "consumer: $(basename "$host") read the configuration from $port"
 done
+
+# 5. The Python binding from outside the source tree, as a script of a user would import it.
+(cd "$work" && env -u TORVIK_LIB "$python" "$source_dir/tests/install/python_host.py" "$port" "$source_dir")
 echo "consumer: passed"
