@@ -102,6 +102,17 @@ class Usage(unittest.TestCase):
         self.assertRegex(run("--version").stdout, r"^torvik (\d+\.\d+\.\d+)\nlibtorvik \1 \(API table layout 2\)")
 
 
+    def test_man_page_shows_examples_and_every_variable(self):
+        page = os.path.join(os.path.dirname(TOOL), os.pardir, "tools", "torvik.1")
+        if not os.path.exists(page):
+            self.skipTest("no man page (help2man missing)")
+        with open(page, encoding="utf-8") as f:
+            text = f.read()
+        for name in ["EXAMPLES", "ENVIRONMENT", "TZ", "PELLO_TZ_OFFSET_SEC", "TORVIK_EXCHANGE_POLICY", "TMPDIR",
+                     "TORVIK_DEV_DIR"]:
+            self.assertIn(name, text)
+
+
 class Ports(TempDir):
     """`torvik ports` on a device directory of the test's own (TORVIK_DEV_DIR)."""
 
@@ -124,11 +135,15 @@ class Ports(TempDir):
             os.symlink(sim.port, os.path.join(devices, "ttyUSB0"))
             os.symlink("../../ttyUSB0", by_id)
             os.symlink(os.path.join(self.dir, "unplugged"), os.path.join(devices, "ttyACM0"))
-            self.write("dev/ttyS0", "")  # not a USB-serial adapter
+            # On-board ports: one that opens as a terminal; a node without hardware; no terminal.
+            os.symlink(sim.port, os.path.join(devices, "ttyS4"))
+            os.symlink(os.path.join(self.dir, "no-uart"), os.path.join(devices, "ttyS1"))
+            self.write("dev/ttyS0", "")
             result = self.ports(devices)
         self.assertEqual(result.returncode, 0, result.stderr)
         self.assertEqual(result.stdout.splitlines(), [
             os.path.join(devices, "ttyACM0") + "  cannot open: no such file or device (is the adapter plugged in?)",
+            os.path.join(devices, "ttyS4"),
             os.path.join(devices, "ttyUSB0") + "  " + by_id,
         ])
 
