@@ -15,6 +15,20 @@ namespace {
 
 constexpr int32_t pollIntervalMs = 100;
 
+// Lets `progress` hear the session's log lines while it lives.
+class ProgressListening {
+public:
+    ProgressListening(LogSink& sink, DatalogProgress& progress) : sink_(sink) {
+        sink_.listen([&progress](const std::string& line) { progress.hear(line); });
+    }
+    ~ProgressListening() { sink_.listen(nullptr); }
+    ProgressListening(const ProgressListening&) = delete;
+    ProgressListening& operator=(const ProgressListening&) = delete;
+
+private:
+    LogSink& sink_;
+};
+
 // Waits for the reader, drawing progress. The first interrupt asks the reader to abort; once the
 // archive is complete under its path the reader no longer stops (it is marking the new data as
 // read on the detector), and the user is told why the tool goes on.
@@ -66,12 +80,13 @@ uint32_t transferDatalog(DeviceSession& session, const DatalogTransfer& transfer
     nameTheTool(api, reader.get());
 
     DatalogProgress progress;
-    session.log().listen([&progress](const std::string& line) { progress.hear(line); });
-    InstrError* err = nullptr;
-    bool started = api.gdcDatalogReaderStart(reader.get(), &err);
-    if (started) waitForReader(api, reader.get(), transfer, interrupt, progress);
-    session.log().listen(nullptr);
-    if (!started) session.fail(takeError(api, err), "the datalog reader did not start");
+    {
+        ProgressListening listening(session.log(), progress);
+        InstrError* err = nullptr;
+        if (!api.gdcDatalogReaderStart(reader.get(), &err))
+            session.fail(takeError(api, err), "the datalog reader did not start");
+        waitForReader(api, reader.get(), transfer, interrupt, progress);
+    }
     if (api.gdcDatalogReaderSucceeded(reader.get())) return progress.dataPages();
     std::vector<std::string> records = takeErrorList(api, [&](InstrError** list, uint32_t capacity) {
         return api.gdcDatalogReaderGetErrors(reader.get(), list, capacity);

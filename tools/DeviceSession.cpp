@@ -29,12 +29,24 @@ DeviceState DeviceSession::state() {
     return readDeviceState(*links_.link(), port_);
 }
 
+namespace {
+
+// A log line that says what a record says: the record's message, or a line around it ("An error
+// occurred while writing the database: " and the message).
+bool repeats(const std::string& logged, const std::string& record) {
+    size_t colon = record.find(": ");
+    std::string message = colon == std::string::npos ? record : record.substr(colon + 2);
+    return !message.empty() && (logged.find(message) != std::string::npos || message.find(logged) != std::string::npos);
+}
+
+}  // namespace
+
 void DeviceSession::fail(std::vector<std::string> records, const std::string& fallback) {
     if (records.empty()) records.push_back(fallback);
     std::vector<std::string> lines = records;
     for (const std::string& logged : log_.takeErrors()) {
         bool repeatsRecord = std::any_of(records.begin(), records.end(),
-                                         [&](const std::string& record) { return record.ends_with(": " + logged); });
+                                         [&](const std::string& record) { return repeats(logged, record); });
         if (!repeatsRecord && std::find(lines.begin(), lines.end(), logged) == lines.end()) lines.push_back(logged);
     }
     if (links_.heardNothing()) {

@@ -152,8 +152,9 @@ def _kind(records, logged):
 def _raise(records, fallback, logged=None, kind=None):
     """Raises the Error for the records (of `kind`, or the kind they show); `logged` adds the ERROR
     lines that the records do not already say."""
-    messages = {message for _, _, message in records}
-    causes = [text for text in (logged.errors if logged else []) if text not in messages]
+    messages = [message for _, _, message in records if message]
+    causes = [text for text in (logged.errors if logged else [])
+              if not any(message in text or text in message for message in messages)]
     if not records:
         raise (kind or Error)(0, 0, fallback, causes=causes)
     raise (kind or _kind(records, logged))(*records[0], more=records[1:], causes=causes)
