@@ -1,7 +1,7 @@
 # What `cmake --install` puts where: the shared library (with its soname links on Linux), the
 # public headers under include/torvik, the CMake package (find_package(torvik CONFIG) gives
-# torvik::torvik) and torvik.pc for pkg-config. The tool, its man page and the example udev rule
-# install from tools/; the simulator from here.
+# torvik::torvik), torvik.pc for pkg-config and, on Linux, the Python binding. The tool, its man
+# page and the example udev rule install from tools/; the simulator from here.
 include(CMakePackageConfigHelpers)
 
 install(TARGETS torvik EXPORT torvikTargets
@@ -32,4 +32,9 @@ else()
   install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
   install(FILES ${PROJECT_SOURCE_DIR}/examples/host_example.c ${PROJECT_SOURCE_DIR}/examples/host_example.cpp
           DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
+  # The Python binding where Debian's python3 looks for packages that are not its own: with the
+  # prefix /usr, /usr/lib/python3/dist-packages (a venv made with --system-site-packages sees it).
+  set(TORVIK_PYTHON_DIR lib/python3/dist-packages CACHE STRING "Where the Python binding installs, below the prefix")
+  install(DIRECTORY ${PROJECT_SOURCE_DIR}/python/torvik DESTINATION ${TORVIK_PYTHON_DIR}
+          PATTERN __pycache__ EXCLUDE)
 endif()

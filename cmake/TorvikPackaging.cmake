@@ -1,5 +1,5 @@
 # CPack: `cmake --build <dir> --target package` makes a .deb on Linux (library, headers, tool,
-# simulator, man page) and a zip on Windows (torvik.dll, its import library, the headers and the
+# simulator, man page, Python binding) and a zip on Windows (torvik.dll, its import library, the headers and the
 # README). Configure with -DCMAKE_INSTALL_PREFIX=/usr for a .deb with Debian's multiarch libdir.
 set(CPACK_PACKAGE_NAME torvik)
 set(CPACK_PACKAGE_VENDOR "Torvik")
@@ -17,7 +17,7 @@ else()
   set(CPACK_DEBIAN_PACKAGE_SECTION libs)
   set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://torvik.example")
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-      "Torvik device library and tools\nlibtorvik talks to the Torvik portable multi-gas detector over a serial line: it reads and writes the detector's configuration as JSON and reads its gas-detection datalog into ZIP archives. The package holds the library, its C headers, CMake and pkg-config files, the torvik command-line tool and the detector simulator.")
+      "Torvik device library and tools\nlibtorvik talks to the Torvik portable multi-gas detector over a serial line: it reads and writes the detector's configuration as JSON and reads its gas-detection datalog into ZIP archives. The package holds the library, its C headers, CMake and pkg-config files, the torvik command-line tool, the detector simulator and the Python binding (import torvik).")
   # Run-time dependencies from the ELF files (dpkg-shlibdeps), and a shlibs file for the soname.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)

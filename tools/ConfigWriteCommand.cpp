@@ -1,10 +1,12 @@
 // torvik config write FILE: writes the document, then reads the same values back so the user
-// sees what the device accepted (keys a channel does not support are absent from that report).
+// sees what the device accepted (keys a channel does not support are absent from that report),
+// and names in one line the values the detector did not take.
 #include <cstdio>
 
 #include "Commands.hpp"
 #include "ConfigurationAccess.hpp"
 #include "DeviceSession.hpp"
+#include "DocumentPaths.hpp"
 #include "InterruptWatch.hpp"
 #include "TextFile.hpp"
 #include "WritePlan.hpp"
@@ -27,6 +29,45 @@ std::string finishingNotice(const DeviceState& found) {
                                : "torvik: interrupted: finishing the write and switching the detector on";
 }
 
+// The library's WARN line for each value a write leaves as it is, "The feature N is not yet
+// supported" (N the key's number): a written-back document gives one for every read-only value.
+bool isUnwrittenKeyLine(const std::string& line) {
+    return line.starts_with("The feature ") && line.ends_with(" is not yet supported");
+}
+
+// Prints the library's warnings except the line per unwritten key, which the summary replaces;
+// true when there was such a line.
+bool reportWarnings(const std::vector<std::string>& warnings) {
+    bool anyUnwritten = false;
+    for (const std::string& warning : warnings) {
+        if (isUnwrittenKeyLine(warning)) {
+            anyUnwritten = true;
+        } else {
+            std::fprintf(stderr, "torvik: warning: %s\n", warning.c_str());
+        }
+    }
+    return anyUnwritten;
+}
+
+// One line for the values the write left as they are: the paths whose value the detector does not
+// hold after the write.
+void summariseUnwritten(bool anyUnwritten, const std::string& document, const std::string& held) {
+    std::vector<std::string> paths =
+        valuesNotTaken(Json::parse(document, nullptr, false), Json::parse(held, nullptr, false));
+    if (!paths.empty()) {
+        std::string list;
+        for (const std::string& path : paths) list += (list.empty() ? "" : ", ") + path;
+        std::fprintf(stderr,
+                     "torvik: warning: the detector did not take %zu value(s) of the document (read-only, or not "
+                     "held by this detector): %s\n",
+                     paths.size(), list.c_str());
+    } else if (anyUnwritten) {
+        std::fprintf(stderr,
+                     "torvik: the document's read-only values were left as they are (each equals what the "
+                     "detector holds)\n");
+    }
+}
+
 int runConfigWrite(const ConfigWriteOptions& options) {
     std::string document = readTextFile(options.file);
     InterruptWatch interrupt;  // before the simulator's thread starts
@@ -46,14 +87,14 @@ int runConfigWrite(const ConfigWriteOptions& options) {
     if (interrupt.raised()) return exitInterrupted;  // nothing written yet
     ConfigurationAccess configuration(session);
     interrupt.deferDuring([&] { configuration.write(document); }, finishingNotice(found));
-    for (const std::string& warning : session.log().takeWarnings()) {
-        std::fprintf(stderr, "torvik: warning: %s\n", warning.c_str());
-    }
+    bool anyUnwritten = reportWarnings(session.log().takeWarnings());
     if (interrupt.raised()) {
         std::fprintf(stderr, "torvik: the write is complete; the detector is %s\n", session.state().name().c_str());
         return exitInterrupted;
     }
-    printJsonText(configuration.read(document, false), options.compact);
+    std::string held = configuration.read(document, false);
+    summariseUnwritten(anyUnwritten, document, held);
+    printJsonText(held, options.compact);
     return 0;
 }
 
@@ -66,7 +107,8 @@ void addConfigWriteCommand(CLI::App& config, Handler& selected) {
     command->footer(
         "Writes the values of the JSON document FILE (- reads standard input), then reads the same\n"
         "values back and prints them: keys the device does not support on a channel are missing from\n"
-        "that report, and the library's warnings about skipped keys are shown on stderr. The detector is\n"
+        "that report, and one line on stderr names the values the detector did not take (read-only\n"
+        "ones, or ones it does not hold). The detector is\n"
         "switched off while its database is written; Ctrl-C or SIGTERM meanwhile finishes the write\n"
         "and switches it on again, then exits with 130.");
     command->add_option("FILE", options->file, "the configuration document")->required();

@@ -43,7 +43,7 @@ void ConfigurationAccess::fail(InstrError*& err, const std::string& operation) {
         return api.configurationGetErrors(configuration_.get(), list, capacity);
     });
     lines.insert(lines.end(), listed.begin(), listed.end());
-    cli::fail(std::move(lines), operation + " failed without an error record");
+    session_.fail(std::move(lines), operation + " failed without an error record");
 }
 
 }  // namespace torvik::cli

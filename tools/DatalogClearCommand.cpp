@@ -40,7 +40,7 @@ int runDatalogClear(const DatalogClearOptions& options) {
     InstrError* err = nullptr;
     interrupt.deferDuring([&] { cleared = api.deviceClearGdcDatalog(session.device(), &err); },
                           "torvik: interrupted: finishing the datalog clear");
-    if (!cleared) fail(takeError(api, err), "clearing the datalog failed");
+    if (!cleared) session.fail(takeError(api, err), "clearing the datalog failed");
     std::fprintf(stderr, "torvik: datalog cleared\n");
     return interrupt.raised() ? exitInterrupted : 0;
 }

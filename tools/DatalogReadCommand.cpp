@@ -1,12 +1,15 @@
 // torvik datalog read -o FILE.zip: the detector's gas-detection datalog into a ZIP archive.
 #include <cstdio>
+#include <filesystem>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "Commands.hpp"
 #include "DatalogTransfer.hpp"
 #include "DeviceSession.hpp"
+#include "ErrorReport.hpp"
 
 namespace torvik::cli {
 
@@ -24,15 +27,25 @@ const std::map<std::string, DatalogOption> skipOptions{{"measurement", DatalogOp
                                                        {"debug", DatalogOption::SkipDebug}};
 
 int runDatalogRead(const DatalogReadOptions& options) {
+    std::error_code notThere;
+    if (std::filesystem::is_directory(options.output, notThere)) {
+        throw UsageFailure("-o " + options.output + " is a directory: name the archive to create in it, e.g. -o " +
+                           (std::filesystem::path(options.output) / "datalog.zip").string());
+    }
     DatalogTransfer transfer{{}, options.output, !options.device.verbose};
     if (options.all) transfer.options.push_back(DatalogOption::ReadAll);
     for (const std::string& section : options.skip) transfer.options.push_back(skipOptions.at(section));
 
     InterruptWatch interrupt;  // before the simulator's and the reader's threads start
     DeviceSession session(options.device);
-    transferDatalog(session, transfer, interrupt);
+    uint32_t pages = transferDatalog(session, transfer, interrupt);
+    bool readsData = std::set<std::string>(options.skip.begin(), options.skip.end()).size() < skipOptions.size();
+    if (readsData && pages == 0) {
+        std::fprintf(stderr, "torvik: no new data: %s\n",
+                     options.all ? "the detector's datalog is empty" : "nothing was recorded since the last read");
+    }
     std::fprintf(stderr, "torvik: datalog written to %s\n", options.output.c_str());
-    return 0;
+    return interrupt.raised() ? exitInterrupted : 0;
 }
 
 }  // namespace
@@ -41,8 +54,12 @@ void addDatalogReadCommand(CLI::App& datalog, Handler& selected) {
     auto [command, options] =
         addCommand(datalog, "read", "read the gas-detection datalog into a ZIP archive", selected, runDatalogRead);
     command->footer(
-        "A progress bar is drawn on stderr when it is a terminal; Ctrl-C aborts the transfer and\n"
-        "removes the unfinished archive. The session section is always read.");
+        "A progress line is drawn on stderr when it is a terminal: the section being read, its pages\n"
+        "and their rate, or 'waiting for the detector'. Ctrl-C or SIGTERM aborts the transfer, leaves\n"
+        "no archive and exits with 130. Once the archive is complete the detector's new data is marked\n"
+        "as read: Ctrl-C then says so and that step is finished first (stopped, the detector would\n"
+        "give the same data again), then the tool exits with 130. The session section is always read;\n"
+        "'no new data' is said when no other section had any.");
     addDeviceOptions(*command, options->device);
     command->add_option("-o,--output", options->output, "the archive to create (required; it must not exist yet)")
         ->type_name("FILE.zip")

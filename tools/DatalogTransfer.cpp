@@ -1,6 +1,10 @@
 #include "DatalogTransfer.hpp"
 
+#include <cstdio>
+#include <filesystem>
+
 #include "ApiHandle.hpp"
+#include "DatalogProgress.hpp"
 #include "ErrorReport.hpp"
 #include "ProgressBar.hpp"
 #include "WideText.hpp"
@@ -11,11 +15,28 @@ namespace {
 
 constexpr int32_t pollIntervalMs = 100;
 
-// Waits for the reader, drawing progress; the first interrupt asks the reader to abort.
-void waitForReader(const InstrumentAPI& api, InstrGdcDatalogReader* reader, InterruptWatch& interrupt,
-                   bool showProgress) {
-    ProgressBar bar(showProgress);
+// Lets `progress` hear the session's log lines while it lives.
+class ProgressListening {
+public:
+    ProgressListening(LogSink& sink, DatalogProgress& progress) : sink_(sink) {
+        sink_.listen([&progress](const std::string& line) { progress.hear(line); });
+    }
+    ~ProgressListening() { sink_.listen(nullptr); }
+    ProgressListening(const ProgressListening&) = delete;
+    ProgressListening& operator=(const ProgressListening&) = delete;
+
+private:
+    LogSink& sink_;
+};
+
+// Waits for the reader, drawing progress. The first interrupt asks the reader to abort; once the
+// archive is complete under its path the reader no longer stops (it is marking the new data as
+// read on the detector), and the user is told why the tool goes on.
+void waitForReader(const InstrumentAPI& api, InstrGdcDatalogReader* reader, const DatalogTransfer& transfer,
+                   InterruptWatch& interrupt, const DatalogProgress& progress) {
+    ProgressBar bar(transfer.showProgress);
     bool abortRequested = false;
+    bool finishingTold = false;
     while (!api.gdcDatalogReaderWait(reader, pollIntervalMs)) {
         if (interrupt.raised() && !abortRequested) {
             InstrError* err = nullptr;
@@ -23,9 +44,17 @@ void waitForReader(const InstrumentAPI& api, InstrGdcDatalogReader* reader, Inte
             api.errorFree(&err);
             abortRequested = true;
         }
-        double progress = 0.0;
-        api.gdcDatalogReaderGetProgress(reader, &progress);
-        bar.update(progress);
+        std::error_code unknown;
+        if (abortRequested && !finishingTold && std::filesystem::exists(transfer.archivePath, unknown)) {
+            bar.finish();
+            std::fprintf(stderr,
+                         "torvik: interrupted: the archive is complete; finishing marking its new data as read on the "
+                         "detector (stopped now, the detector would give the same data again next time)\n");
+            finishingTold = true;
+        }
+        double fraction = 0.0;
+        api.gdcDatalogReaderGetProgress(reader, &fraction);
+        bar.update(fraction, progress.status(DatalogProgress::Clock::now()));
     }
     bar.finish();
 }
@@ -39,7 +68,7 @@ void nameTheTool(const InstrumentAPI& api, InstrGdcDatalogReader* reader) {
 
 }  // namespace
 
-void transferDatalog(DeviceSession& session, const DatalogTransfer& transfer, InterruptWatch& interrupt) {
+uint32_t transferDatalog(DeviceSession& session, const DatalogTransfer& transfer, InterruptWatch& interrupt) {
     const InstrumentAPI& api = session.api();
     ApiHandle<InstrGdcDatalogReader> reader(api, api.gdcDatalogReaderCreate(session.context()));
     if (!reader) throw ToolFailure("the library could not create a datalog reader");
@@ -50,15 +79,24 @@ void transferDatalog(DeviceSession& session, const DatalogTransfer& transfer, In
     api.gdcDatalogReaderSetOutputPath(reader.get(), wide(toUtf16(transfer.archivePath)));
     nameTheTool(api, reader.get());
 
-    InstrError* err = nullptr;
-    if (!api.gdcDatalogReaderStart(reader.get(), &err)) fail(takeError(api, err), "the datalog reader did not start");
-    waitForReader(api, reader.get(), interrupt, transfer.showProgress);
-    if (api.gdcDatalogReaderSucceeded(reader.get())) return;
-    fail(takeErrorList(api,
-                       [&](InstrError** list, uint32_t capacity) {
-                           return api.gdcDatalogReaderGetErrors(reader.get(), list, capacity);
-                       }),
-         "reading the datalog failed without an error record");
+    DatalogProgress progress;
+    {
+        ProgressListening listening(session.log(), progress);
+        InstrError* err = nullptr;
+        if (!api.gdcDatalogReaderStart(reader.get(), &err))
+            session.fail(takeError(api, err), "the datalog reader did not start");
+        waitForReader(api, reader.get(), transfer, interrupt, progress);
+    }
+    if (api.gdcDatalogReaderSucceeded(reader.get())) return progress.dataPages();
+    std::vector<std::string> records = takeErrorList(api, [&](InstrError** list, uint32_t capacity) {
+        return api.gdcDatalogReaderGetErrors(reader.get(), list, capacity);
+    });
+    try {
+        session.fail(std::move(records), "reading the datalog failed without an error record");
+    } catch (ToolFailure& failure) {
+        if (interrupt.raised()) failure.exitCode = exitInterrupted;
+        throw;
+    }
 }
 
 }  // namespace torvik::cli

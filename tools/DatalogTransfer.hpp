@@ -7,13 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "ApiNumbers.hpp"
 #include "DeviceSession.hpp"
 #include "InterruptWatch.hpp"
 
 namespace torvik::cli {
-
-// The reader's selection options: skip a section, or read everything from the beginning.
-enum class DatalogOption : uint32_t { SkipMeasurement = 0, SkipEvent = 1, SkipDebug = 2, ReadAll = 3 };
 
 struct DatalogTransfer {
     std::vector<DatalogOption> options;
@@ -21,7 +19,9 @@ struct DatalogTransfer {
     bool showProgress = false;
 };
 
-// Runs the reader to its end; a ToolFailure with the reader's errors when it did not succeed.
-void transferDatalog(DeviceSession& session, const DatalogTransfer& transfer, InterruptWatch& interrupt);
+// Runs the reader to its end and returns the pages read of the sections that hold new data (all
+// but the session section); a ToolFailure with the reader's errors when it did not succeed (exit
+// code 130 when an interrupt stopped it).
+uint32_t transferDatalog(DeviceSession& session, const DatalogTransfer& transfer, InterruptWatch& interrupt);
 
 }  // namespace torvik::cli

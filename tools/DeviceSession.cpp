@@ -1,5 +1,6 @@
 #include "DeviceSession.hpp"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "ErrorReport.hpp"
@@ -36,6 +37,34 @@ DeviceState DeviceSession::state() {
     auto* link = recorder_ ? recorder_->link() : links_.link();
     if (link == nullptr) throw ToolFailure("the serial port " + port_ + " is not open");
     return readDeviceState(*link, port_);
+}
+
+namespace {
+
+// A log line that says what a record says: the record's message, or a line around it ("An error
+// occurred while writing the database: " and the message).
+bool repeats(const std::string& logged, const std::string& record) {
+    size_t colon = record.find(": ");
+    std::string message = colon == std::string::npos ? record : record.substr(colon + 2);
+    return !message.empty() && (logged.find(message) != std::string::npos || message.find(logged) != std::string::npos);
+}
+
+}  // namespace
+
+void DeviceSession::fail(std::vector<std::string> records, const std::string& fallback) {
+    if (records.empty()) records.push_back(fallback);
+    std::vector<std::string> lines = records;
+    for (const std::string& logged : log_.takeErrors()) {
+        bool repeatsRecord = std::any_of(records.begin(), records.end(),
+                                         [&](const std::string& record) { return repeats(logged, record); });
+        if (!repeatsRecord && std::find(lines.begin(), lines.end(), logged) == lines.end()) lines.push_back(logged);
+    }
+    if (links_.heardNothing()) {
+        lines.push_back("no reply from the detector on " + port_ +
+                        ": check that it is switched on and its cable plugged in, and that this is its port "
+                        "('torvik ports' lists them)");
+    }
+    throw ToolFailure(std::move(lines));
 }
 
 DeviceSession::~DeviceSession() = default;

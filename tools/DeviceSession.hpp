@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ApiHandle.hpp"
 #include "DeviceOptions.hpp"
@@ -35,6 +36,10 @@ public:
     LogSink& log() { return log_; }
     // The detector's operating state, asked on the open port (the C table does not offer it).
     DeviceState state();
+    // Throws the ToolFailure of a failed library call: its records (`fallback` when there are
+    // none), then what the session knows of the cause: the library's ERROR lines that add to the
+    // records, and a detector that never answered.
+    [[noreturn]] void fail(std::vector<std::string> records, const std::string& fallback);
 
 private:
     // The port to open: --port, or the path of a simulator started here.

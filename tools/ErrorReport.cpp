@@ -1,21 +1,14 @@
 #include "ErrorReport.hpp"
 
-#include <array>
 #include <cstdio>
-#include <string_view>
 
+#include "ApiNumbers.hpp"
 #include "WideText.hpp"
 
 namespace torvik::cli {
 
-namespace {
-// The error categories by number, as the library's records carry them.
-constexpr std::array<std::string_view, 6> categoryNames{
-    "General", "InstrContext", "InstrDevice", "InstrFirmwareFlasher", "InstrContainer", "InstrContainerWriter"};
-}  // namespace
-
 std::string describeError(uint32_t category, uint32_t code, const InstrWChar* message) {
-    std::string name(category < categoryNames.size() ? categoryNames[category] : "Unknown");
+    std::string name(category < errorCategoryWords.size() ? errorCategoryWords[category] : "unknown");
     return name + " (" + std::to_string(category) + ") code " + std::to_string(code) + ": " + toUtf8(message);
 }
 
@@ -38,11 +31,6 @@ std::vector<std::string> takeErrorList(const InstrumentAPI& api,
         lines.insert(lines.end(), one.begin(), one.end());
     }
     return lines;
-}
-
-void fail(std::vector<std::string> lines, const std::string& fallback) {
-    if (lines.empty()) lines.push_back(fallback);
-    throw ToolFailure(std::move(lines));
 }
 
 void printFailure(const ToolFailure& failure) {

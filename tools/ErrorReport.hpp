@@ -1,5 +1,6 @@
 // How the tool reports failures: the library's error records become lines of the form
-// "torvik: error: InstrFirmwareFlasher (3) code 8: Aborted by user" on stderr, exit code 1.
+// "torvik: error: datalog (3) code 8: Aborted by user" on stderr, exit code 1, followed by what
+// the session knows of the cause (DeviceSession::fail).
 #pragma once
 
 #include <cstdint>
@@ -12,13 +13,15 @@
 
 namespace torvik::cli {
 
-// A device or library failure; `lines` are the texts after "torvik: error: ".
+// A device or library failure; `lines` are the texts after "torvik: error: ". Exit code 1, or 130
+// when the failure is the interrupt's doing (an aborted datalog read).
 class ToolFailure : public std::exception {
 public:
     explicit ToolFailure(std::vector<std::string> lines) : lines(std::move(lines)) {}
     explicit ToolFailure(std::string line) : lines{std::move(line)} {}
     const char* what() const noexcept override { return lines.empty() ? "failure" : lines.front().c_str(); }
     std::vector<std::string> lines;
+    int exitCode = 1;
 };
 
 // A command line that is complete for the parser but not for the command (a detector-changing
@@ -39,10 +42,6 @@ std::vector<std::string> takeError(const InstrumentAPI& api, InstrError*& err);
 // Reads an error list through a slot of the form (list, capacity) -> count and frees the records.
 std::vector<std::string> takeErrorList(const InstrumentAPI& api,
                                        const std::function<uint32_t(InstrError**, uint32_t)>& getErrors);
-
-// Throws ToolFailure with the given lines, or with `fallback` when there are none (a failure the
-// library reported without a record).
-[[noreturn]] void fail(std::vector<std::string> lines, const std::string& fallback);
 
 void printFailure(const ToolFailure& failure);
 

@@ -1,9 +1,12 @@
 // The tool's log callback. With --verbose every library log line goes to stderr with its level
 // prefix; otherwise lines are dropped (the library's own console logger would write to stdout,
-// which must stay clean JSON), except that warnings are kept for commands that report them.
+// which must stay clean JSON), except that warnings are kept for commands that report them and
+// errors for the report of a failure (they name its cause: the path and the system's reason of an
+// archive that could not be written, the values a request may hold).
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -22,6 +25,12 @@ public:
     // The WARN lines logged so far (UTF-8), oldest first, when not verbose (verbose shows them
     // as they come); clears the list.
     std::vector<std::string> takeWarnings();
+    // The same for the ERROR lines.
+    std::vector<std::string> takeErrors();
+
+    // Every line (any level) also goes to `listener` until it is cleared (called with the sink's
+    // lock held, on the thread that logs).
+    void listen(std::function<void(const std::string&)> listener);
 
     // While capturing, every line (any level) is also kept for takeCaptured().
     void capture(bool on);
@@ -36,6 +45,8 @@ private:
     bool verbose_;
     std::mutex mutex_;
     std::vector<std::string> warnings_;
+    std::vector<std::string> errors_;
+    std::function<void(const std::string&)> listener_;
     bool capturing_ = false;
     std::vector<std::string> captured_;
 };

@@ -22,8 +22,8 @@ int runPorts(const PortsOptions&) {
     std::filesystem::path devices = deviceDirectory();
     std::vector<SerialPort> ports = findSerialPorts(devices);
     if (ports.empty()) {
-        std::fprintf(stderr, "torvik: no serial ports found (%s/serial/by-id/*, %s/ttyUSB*, %s/ttyACM*)\n",
-                     devices.c_str(), devices.c_str(), devices.c_str());
+        std::fprintf(stderr, "torvik: no serial ports found (%s/serial/by-id/*, %s/ttyUSB*, %s/ttyACM*, %s/ttyS*)\n",
+                     devices.c_str(), devices.c_str(), devices.c_str(), devices.c_str());
     }
     for (const SerialPort& port : ports) {
         std::string line = port.path;
@@ -40,8 +40,10 @@ void addPortsCommand(CLI::App& app, Handler& selected) {
     CLI::App* command =
         addCommand(app, "ports", "list the serial ports a detector could be on", selected, runPorts).first;
     command->footer(
-        "Lists /dev/ttyUSB*, /dev/ttyACM* and /dev/serial/by-id/*: the device path, its by-id name\n"
-        "(stable across reconnects, usable as --port) and, for a port this user cannot open, why.");
+        "Lists /dev/ttyUSB*, /dev/ttyACM*, /dev/serial/by-id/* and the on-board ports /dev/ttyS* that\n"
+        "open (the kernel makes a ttyS node for every possible port, most without hardware): the\n"
+        "device path, its by-id name (stable across reconnects, usable as --port) and, for a port\n"
+        "this user cannot open, why.");
 }
 
 }  // namespace torvik::cli

@@ -1,36 +1,51 @@
 #include "ProgressBar.hpp"
 
-#include <unistd.h>
-
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
-#include <string>
+
+#include "Terminal.hpp"
 
 namespace torvik::cli {
 
 namespace {
-constexpr int barWidth = 40;
-}
+constexpr int widestBar = 30;
+constexpr int narrowestBar = 10;
+constexpr int statusRoom = 48;  // the percentage and the longest status text
+constexpr std::string_view spinner = "|/-\\";
+}  // namespace
 
-ProgressBar::ProgressBar(bool wanted) : enabled_(wanted && isatty(STDERR_FILENO) == 1) {}
+ProgressBar::ProgressBar(bool wanted) : enabled_(wanted && stderrIsTerminal()) {}
 
-void ProgressBar::update(double fraction) {
+void ProgressBar::update(double fraction, const std::string& status) {
     if (!enabled_ || !std::isfinite(fraction)) return;
     int percent = static_cast<int>(std::clamp(fraction, 0.0, 1.0) * 100.0);
-    if (percent == shownPercent_) return;
-    shownPercent_ = percent;
-    int filled = percent * barWidth / 100;
-    std::string bar(static_cast<size_t>(filled), '#');
-    bar.append(static_cast<size_t>(barWidth - filled), '-');
-    std::fprintf(stderr, "\r[%s] %3d%%", bar.c_str(), percent);
+    std::string text = status;
+    if (text.ends_with("...")) text += std::string(" ") + spinner[spin_++ % spinner.size()];
+    std::array<char, 8> number{};
+    std::snprintf(number.data(), number.size(), "%3d%%", percent);
+    // The last column stays free: a terminal wraps a line that fills it.
+    int width = terminalWidth() - 1;
+    int barWidth = std::min(widestBar, width - statusRoom);
+    std::string line;
+    if (barWidth >= narrowestBar) {
+        int filled = percent * barWidth / 100;
+        line = "[" + std::string(static_cast<size_t>(filled), '#') +
+               std::string(static_cast<size_t>(barWidth - filled), '-') + "] ";
+    }
+    line += std::string(number.data()) + " " + text;
+    if (static_cast<int>(line.size()) > width) line.resize(static_cast<size_t>(std::max(width, 0)));
+    if (line == shown_) return;
+    shown_ = line;
+    std::fprintf(stderr, "\r%s\033[K", line.c_str());  // the rest of an earlier, longer line is cleared
     std::fflush(stderr);
 }
 
 void ProgressBar::finish() {
-    if (shownPercent_ < 0) return;
+    if (shown_.empty()) return;
     std::fputc('\n', stderr);
-    shownPercent_ = -1;
+    shown_.clear();
 }
 
 }  // namespace torvik::cli

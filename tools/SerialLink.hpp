@@ -4,6 +4,7 @@
 // A port that does not open tells the factory why, in words a user knows.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -46,11 +47,14 @@ public:
     devlib_instr::AbstractUartInterface* link() const { return link_; }
     // Why the last port did not open; empty when it did.
     const std::string& openProblem() const { return openProblem_; }
+    // True when the last read on the link ended without a byte: the detector did not answer.
+    bool heardNothing() const { return heardNothing_; }
 
 private:
     friend class SerialLink;
     devlib_instr::AbstractUartInterface* link_ = nullptr;
     std::string openProblem_;
+    std::atomic<bool> heardNothing_ = false;  // set on the datalog reader's thread too
 };
 
 }  // namespace torvik::cli

@@ -152,6 +152,7 @@ uint32_t SerialLink::readBytes(uint8_t* buffer, uint32_t size, uint32_t timeoutM
             throw CommError(0);  // end of file or EIO: the port went away
         }
     }
+    if (size > 0) factory_.heardNothing_ = got == 0;
     return got;
 }
 

@@ -1,6 +1,6 @@
-// The serial ports a detector could be on: the USB-serial adapters' ttyUSB* and ttyACM* devices
-// and whatever /dev/serial/by-id names, each with its stable by-id name when it has one and, when
-// it does not open, the reason why.
+// The serial ports a detector could be on: the USB-serial adapters' ttyUSB* and ttyACM* devices,
+// the on-board ttyS* ports that open, and whatever /dev/serial/by-id names, each with its stable by-id name when it has
+// one and, when it does not open, the reason why.
 #pragma once
 
 #include <filesystem>

@@ -17,6 +17,17 @@ bool isAdapterName(const std::string& name) {
     return name.starts_with("ttyUSB") || name.starts_with("ttyACM");
 }
 
+// On-board ports: the kernel makes a ttyS node for every possible UART, most of them without
+// hardware (opening those fails), so only the ones that open as a terminal are listed.
+bool isOnBoardPort(const fs::path& path) {
+    if (!path.filename().string().starts_with("ttyS")) return false;
+    int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool terminal = ::isatty(fd) == 1;
+    ::close(fd);
+    return terminal;
+}
+
 // Why the port does not open, or "" when it does (it is closed again at once).
 std::string openProblem(const std::string& path) {
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -50,7 +61,8 @@ std::vector<SerialPort> findSerialPorts(const fs::path& devices) {
     std::error_code error;
     for (const fs::directory_entry& entry : fs::directory_iterator(devices, error)) {
         std::string name = entry.path().filename().string();
-        if (isAdapterName(name)) ports[entry.path().string()].path = entry.path().string();
+        if (isAdapterName(name) || isOnBoardPort(entry.path()))
+            ports[entry.path().string()].path = entry.path().string();
     }
     fs::path byIdDirectory = devices / "serial" / "by-id";
     for (const fs::directory_entry& entry : fs::directory_iterator(byIdDirectory, error)) {

@@ -13,6 +13,10 @@ bool isInteractive() {
     return isatty(STDIN_FILENO) == 1 && isatty(STDERR_FILENO) == 1;
 }
 
+bool stderrIsTerminal() {
+    return isatty(STDERR_FILENO) == 1;
+}
+
 int terminalWidth() {
     winsize size{};
     if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) != 0 || size.ws_col == 0) return defaultWidth;

@@ -11,37 +11,12 @@ namespace torvik::cli {
 
 namespace {
 
-using Json = nlohmann::ordered_json;
-
 // The library's log lines that show which sections a read takes from the database: a read says
 // hello, reads the device configuration (the channel map) and then the sections of its values; a
 // second hello starts the unit conversion's own reads, which a write does not rewrite.
 constexpr std::string_view helloLine = "Saying hallo to device...";
 constexpr std::string_view sectionLinePrefix = "Reading section with {";
 constexpr std::string_view addressMarker = "at address ";
-
-// Calls `visit(path, value)` for every leaf below `node` (an object's members, recursively).
-template <class Visit>
-void forEachLeaf(const Json& node, const std::string& path, Visit&& visit) {
-    if (!node.is_object()) {
-        visit(path, node);
-        return;
-    }
-    for (const auto& [name, member] : node.items()) forEachLeaf(member, path.empty() ? name : path + "." + name, visit);
-}
-
-const Json* find(const Json& document, const std::string& path) {
-    const Json* node = &document;
-    size_t start = 0;
-    while (start <= path.size()) {
-        size_t end = std::min(path.find('.', start), path.size());
-        std::string name = path.substr(start, end - start);
-        if (!node->is_object() || !node->contains(name)) return nullptr;
-        node = &(*node)[name];
-        start = end + 1;
-    }
-    return node;
-}
 
 // The request that names only `path` (its value as the document gives it).
 Json requestFor(const std::string& path, const Json& value, const Json& version) {
@@ -99,9 +74,8 @@ WritePlan planWrite(DeviceSession& session, ConfigurationAccess& configuration, 
     Json held = Json::parse(configuration.read(document, false), nullptr, false);
     WritePlan plan;
     std::set<std::string> sections;
-    forEachLeaf(wanted, "", [&](const std::string& path, const Json& value) {
-        if (path == "version" || path == "$schema") return;
-        const Json* now = find(held, path);
+    forEachValue(wanted, [&](const std::string& path, const Json& value) {
+        const Json* now = findPath(held, path);
         if (now == nullptr) {
             plan.ignored.push_back(path);
         } else if (*now != value) {

@@ -11,6 +11,7 @@
 
 #include "ConfigurationAccess.hpp"
 #include "DeviceSession.hpp"
+#include "DocumentPaths.hpp"
 
 namespace torvik::cli {
 

@@ -35,8 +35,11 @@ void describeCommandLine(CLI::App& app, const std::shared_ptr<HelpFormatter>& fo
     app.require_subcommand(1);
     app.footer(
         "Exit codes: 0 success, 1 the device or the library failed (each error record is printed on\n"
-        "stderr as 'torvik: error: CATEGORY (n) code c: message'), 2 usage error, 130 interrupted\n"
-        "(Ctrl-C or SIGTERM; a configuration write or a datalog clear is completed first).");
+        "stderr as 'torvik: error: WHAT (n) code c: message', WHAT being general, device, datalog,\n"
+        "configuration or configuration write, followed by the cause where it is known: why a port\n"
+        "does not open, a detector that does not answer, an archive the system refused to store, the\n"
+        "values a request may hold), 2 usage error, 130 interrupted (Ctrl-C or SIGTERM; a configuration\n"
+        "write, a datalog clear, and a datalog read that is marking its data as read are completed first).");
 }
 
 void addCommands(CLI::App& app, Handler& selected) {
@@ -103,6 +106,7 @@ int main(int argc, char** argv) {
         return exitUsage;
     } catch (const ToolFailure& failure) {
         printFailure(failure);
+        return failure.exitCode;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "torvik: error: %s\n", e.what());
     }

@@ -11,7 +11,7 @@ import zipfile
 import pytest
 
 import torvik
-from conftest import SOURCE, TOOL
+from conftest import SOURCE, TOOL, Simulator
 
 
 def test_info(simulator):
@@ -42,31 +42,84 @@ def test_configuration_round_trip(simulator):
     (lambda d: d.write_config({"version": "1.0.6", "device": {"switch_of": "allowed"}}), 5,
      "device.switch_of"),
 ])
-def test_library_failures_raise_error(simulator, call, category, text):
-    with torvik.Device(simulator.port) as d, pytest.raises(torvik.Error) as raised:
+def test_bad_requests_raise_bad_request(simulator, call, category, text):
+    with torvik.Device(simulator.port) as d, pytest.raises(torvik.BadRequest) as raised:
         call(d)
-    everything = [(raised.value.category, raised.value.code, raised.value.message), *raised.value.more]
     assert raised.value.category == category
-    assert any(text in message for _, _, message in everything)
+    assert any(text in message for _, _, message in raised.value.records)
 
 
-def test_port_that_does_not_open():
-    with pytest.raises(torvik.Error) as raised:
+@pytest.mark.parametrize("records, kind", [
+    ([(3, 8, "Aborted by user")], torvik.Aborted),
+    ([(4, 4, "Writing {256} byte(s) to database failed at address 67108864")], torvik.DeviceRefused),
+    ([(5, 19, "Caught an exception while writing the configuration. Received a standard error response from "
+               "device. Unknown command (1)")], torvik.DeviceRefused),
+    ([(5, 6, "Device communication failed")], torvik.NoReply),
+    ([(3, 1, "Output file exists")], torvik.BadRequest),
+    ([(5, 19, "Reading of the database failed")], torvik.Error),
+])
+def test_each_failure_has_its_kind(records, kind):
+    assert torvik._kind(records, None) is kind
+
+
+def test_a_silent_detector_raises_no_reply(monkeypatch, tmp_path):
+    monkeypatch.setenv("TORVIK_EXCHANGE_POLICY", os.environ.get("TORVIK_EXCHANGE_POLICY", "") +
+                       ",reply_timeout_ms=100,attempts=2")
+    silent = Simulator("--silent")
+    try:
+        with torvik.Device(silent.port) as d:
+            for call in (d.read_config, lambda: d.read_datalog(tmp_path / "d.zip")):
+                with pytest.raises(torvik.NoReply):
+                    call()
+    finally:
+        silent.stop()
+
+
+def test_port_that_does_not_open_says_why():
+    with pytest.raises(torvik.PortNotAvailable) as raised:
         torvik.Device("/dev/nonexistent")
     assert (raised.value.category, raised.value.code) == (0, 6)
+    assert raised.value.causes == ["Serial port /dev/nonexistent does not exist"]
+    assert str(raised.value).startswith("general (0) code 6: ")
+    assert str(raised.value).endswith("; Serial port /dev/nonexistent does not exist")
+
+
+def test_request_errors_name_what_is_allowed(simulator):
+    with torvik.Device(simulator.port) as d, pytest.raises(torvik.Error) as raised:
+        d.write_config({"version": "1.0.6", "device": {"switch_off": "sometimes"}})
+    assert str(raised.value) == (
+        'configuration (5) code 1: Invalid data type in JSON for node path: device.switch_off; "sometimes" is not a '
+        'value of device.switch_off: the allowed values are "allowed", "not allowed during a2", "not allowed"')
+
+
+def test_write_names_the_values_not_taken_in_one_warning(simulator, caplog):
+    caplog.set_level(logging.INFO, logger="torvik")
+    with torvik.Device(simulator.port) as d:
+        whole = d.read_config()
+        caplog.clear()
+        assert d.write_config(whole) == whole
+        assert [r.getMessage() for r in caplog.records if "not yet supported" in r.getMessage()] == []
+        assert "the document's read-only values were left as they are" in caplog.text
+        caplog.clear()
+        held = d.write_config({"version": "1.0.6", "sensors": {"1": {"part_number": "1234567"}}})
+    assert held["sensors"]["1"]["part_number"] == whole["sensors"]["1"]["part_number"]
+    warnings = [r.getMessage() for r in caplog.records if r.levelno == logging.WARNING and "policy" not in
+                r.getMessage().lower()]
+    assert warnings == ["the detector did not take 1 value(s) of the document (read-only, or not held by this "
+                        "detector): sensors.1.part_number"]
 
 
 def test_datalog_read_with_progress_and_clear(simulator, tmp_path):
     archive = tmp_path / "session.zip"
     seen = []
     with torvik.Device(simulator.port) as d:
-        d.read_datalog(archive, sections=(), progress=seen.append, from_start=True)
+        d.read_datalog(archive, skip=("measurement", "event", "debug"), progress=seen.append, all=True)
         with zipfile.ZipFile(archive) as z:
             assert z.namelist() == ["session.ddl", "gdcdatalogger.json"]
-        with pytest.raises(torvik.Error, match="Output file exists"):
+        with pytest.raises(torvik.BadRequest, match="Output file exists"):
             d.read_datalog(archive)
         with pytest.raises(ValueError):
-            d.read_datalog(tmp_path / "other.zip", sections=("sessions",))
+            d.read_datalog(tmp_path / "other.zip", skip=("sessions",))
         d.clear_datalog()
     assert seen and all(0.0 <= fraction <= 1.0 for fraction in seen) and seen[-1] == 1.0
 

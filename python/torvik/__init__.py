@@ -6,19 +6,23 @@
         document = d.read_config()
         d.read_datalog("datalog.zip", progress=lambda fraction: print(f"{fraction:.0%}"))
 
-Library failures raise torvik.Error. The library is found through TORVIK_LIB (the file or its
+Names follow the torvik tool's options (port, request, output, skip, all). Library failures raise
+torvik.Error or one of its kinds: PortNotAvailable, NoReply, DeviceRefused, BadRequest, Aborted.
+The library is found through TORVIK_LIB (the file or its
 directory), the build tree of the source tree this package sits in, or the installed prefix.
 """
 import ctypes
 import json
 import logging
+import math
 import os
 import tempfile
 import zipfile
 
 from . import _library, _recorder
 
-__all__ = ["Device", "Error", "library_version"]
+__all__ = ["Aborted", "BadRequest", "Device", "DeviceRefused", "Error", "NoReply", "PortNotAvailable",
+           "library_version"]
 
 # An exception raised in the log callback (KeyboardInterrupt when Ctrl-C comes while the library
 # logs) would be printed and dropped by ctypes: it is kept here, the library's call runs to its end
@@ -36,8 +40,9 @@ def _raise_deferred():
 api = _library.Api(_library.load(), after_call=_raise_deferred)
 library_version = api.version  # from the API table's header words
 
-CATEGORIES = ("General", "InstrContext", "InstrDevice", "InstrFirmwareFlasher", "InstrContainer",
-              "InstrContainerWriter")
+# An error record's category by number, as the word a user knows for what failed (as the torvik
+# tool prints it).
+CATEGORIES = ("general", "context", "device", "datalog", "configuration write", "configuration")
 # The datalog reader's selection options.
 _SKIP = {"measurement": 0, "event": 1, "debug": 2}
 _READ_ALL = 3
@@ -45,16 +50,63 @@ _FULL_REQUEST = {"version": "1.0.6", "device": None, "channels": None, "sensors"
 _POLL_MS = 100
 _log = logging.getLogger("torvik")
 _LOG_LEVELS = (logging.DEBUG, logging.INFO, logging.WARNING, logging.ERROR)
+_ERROR_LEVEL = 3
+# A relative difference below which two numbers are the same value (a level goes through a 32-bit
+# float in ppm and back into the channel's unit).
+_SAME_NUMBER = 1e-5
+
+
+def _is_unwritten_key_line(text):
+    """The library's WARN line for each value a write leaves as it is ("The feature N is not yet
+    supported"): a written-back document gives one for every read-only value."""
+    return text.startswith("The feature ") and text.endswith(" is not yet supported")
 
 
 class Error(Exception):
-    """A failure the library reported: category (0 to 5), code and message; `more` holds further
-    (category, code, message) records of the same failure."""
+    """A failure the library reported: category (0 to 5), code and message of its first record;
+    `more` holds the further (category, code, message) records of the same failure, `records` all
+    of them, and `causes` the library's ERROR log lines of the call that say more than the records
+    (why a port does not open, the values a request may hold). The subclasses say what kind of
+    failure it is."""
 
-    def __init__(self, category, code, message, more=()):
-        self.category, self.code, self.message, self.more = category, code, message, list(more)
-        name = CATEGORIES[category] if category < len(CATEGORIES) else "Unknown"
-        super().__init__(f"{name} ({category}) code {code}: {message}")
+    def __init__(self, category, code, message, more=(), causes=()):
+        self.category, self.code, self.message = category, code, message
+        self.more, self.causes = list(more), list(causes)
+        name = CATEGORIES[category] if category < len(CATEGORIES) else "unknown"
+        super().__init__("; ".join([f"{name} ({category}) code {code}: {message}", *self.causes]))
+
+    @property
+    def records(self):
+        return [(self.category, self.code, self.message), *self.more]
+
+
+class PortNotAvailable(Error):
+    """The serial port does not open: no such port, permission denied, in use by another program."""
+
+
+class NoReply(Error):
+    """The detector did not answer: switched off, unplugged, or another port."""
+
+
+class DeviceRefused(Error):
+    """The detector answered with a refusal (a standard error response, a refused database write)."""
+
+
+class BadRequest(Error):
+    """The request or document is wrong (an unknown path, a value of the wrong type or not one of
+    the allowed texts, another version), or the archive path is taken: nothing reached the detector."""
+
+
+class Aborted(Error):
+    """The operation was aborted (a datalog read stopped by KeyboardInterrupt)."""
+
+
+# (category, code) of a first record -> the kind of failure.
+_KINDS = {(3, 8): Aborted, (0, 1): BadRequest, (3, 1): BadRequest, (5, 1): BadRequest, (5, 18): BadRequest,
+          (4, 4): DeviceRefused, (5, 6): NoReply}
+_REFUSAL_TEXT = "Received a standard error response from device."
+_TIMEOUT_TEXT = "Timeout when receiving message for "
+_UNEXPLAINED_TEXT = "Unknown exception"  # the text of a failed exchange's record
 
 
 def _utf16(text):
@@ -87,10 +139,57 @@ def _error_list(get_errors, handle):
     return [_take(records[i]) for i in range(written)]
 
 
-def _raise(records, fallback):
+def _kind(records, logged):
+    """The Error subclass for a failure's records, from its first record and what the call logged."""
+    category, code, message = records[0]
+    if any(_REFUSAL_TEXT in text for _, _, text in records):
+        return DeviceRefused
+    if logged is not None and logged.timeouts and message.endswith(_UNEXPLAINED_TEXT):
+        return NoReply  # the exchange that failed got no reply
+    return _KINDS.get((category, code), Error)
+
+
+def _raise(records, fallback, logged=None, kind=None):
+    """Raises the Error for the records (of `kind`, or the kind they show); `logged` adds the ERROR
+    lines that the records do not already say."""
+    messages = [message for _, _, message in records if message]
+    causes = [text for text in (logged.errors if logged else [])
+              if not any(message in text or text in message for message in messages)]
     if not records:
-        raise Error(0, 0, fallback)
-    raise Error(*records[0], more=records[1:])
+        raise (kind or Error)(0, 0, fallback, causes=causes)
+    raise (kind or _kind(records, logged))(*records[0], more=records[1:], causes=causes)
+
+
+# The lines each device's context logs during a call, by the key the device gives its log
+# callback as user data (the datalog reader logs on its own thread).
+_calls = {}
+_keys = iter(range(1, 1 << 62))
+
+
+class _Logged:
+    """What one call of a device logs: its ERROR lines and reply time-outs are kept, and the line
+    per unwritten key of a write is held back for one summary."""
+
+    def __init__(self, key):
+        self.key, self.errors, self.timeouts, self.unwritten = key, [], 0, 0
+
+    def __enter__(self):
+        _calls[self.key] = self
+        return self
+
+    def __exit__(self, *exc):
+        _calls.pop(self.key, None)
+
+    def keeps(self, level, text):
+        """True when the line is the summary's to tell, not the logger's."""
+        if level == _ERROR_LEVEL:
+            self.errors.append(text)
+        if text.startswith(_TIMEOUT_TEXT):
+            self.timeouts += 1
+        if _is_unwritten_key_line(text):
+            self.unwritten += 1
+            return True
+        return False
 
 
 class _Handle:
@@ -124,9 +223,13 @@ class _Bytes(_Handle):
         return ctypes.string_at(api.byteArrayData(self.value), size) if size else b""
 
 
-def _on_log(level, text, _user):
+def _on_log(level, text, key):
     try:
-        _log.log(_LOG_LEVELS[level] if 0 <= level < len(_LOG_LEVELS) else logging.ERROR, "%s", _text_at(text))
+        line = _text_at(text)
+        logged = _calls.get(key)
+        if logged is not None and logged.keeps(level, line):
+            return
+        _log.log(_LOG_LEVELS[level] if 0 <= level < len(_LOG_LEVELS) else logging.ERROR, "%s", line)
     except BaseException as exception:  # noqa: B036 (kept for after the library's call)
         _deferred.append(exception)
 
@@ -142,8 +245,9 @@ class Device:
     def __init__(self, port, record=None):
         self.port = port
         self._recorder = None
+        self._key = next(_keys)  # the log callback's user data: which device's call logs
         self._context = _Handle(api.contextCreate(), "context")
-        api.contextSetLogCallback(self._context.value, _log_callback, None)
+        api.contextSetLogCallback(self._context.value, _log_callback, self._key)
         if record is not None:
             try:
                 self._recorder = _recorder.Recorder(api.library._name, self._context.value, record,
@@ -153,10 +257,15 @@ class Device:
                 raise
         self._device = _Handle(api.deviceCreate(self._context.value), "device")
         err = ctypes.POINTER(_library.InstrError)()
-        if not api.deviceOpen(self._device.value, os.fsencode(port), ctypes.byref(err)):
+        with self._logged() as logged:  # the library logs why the port does not open
+            opened = api.deviceOpen(self._device.value, os.fsencode(port), ctypes.byref(err))
+        if not opened:
             records = [_take(err)] if err else []
             self.close()
-            _raise(records, f"cannot open serial port {port}")
+            _raise(records, f"cannot open serial port {port}", logged, PortNotAvailable)
+
+    def _logged(self):
+        return _Logged(self._key)
 
     def __enter__(self):
         return self
@@ -185,54 +294,65 @@ class Device:
         return int(self._configuration_read(request, fingerprint=True))
 
     def write_config(self, document):
-        """Writes the values of a configuration document (a dict or JSON text)."""
-        with self._configuration() as configuration, _Bytes(_json_bytes(document)) as data:
+        """Writes the values of a configuration document (a dict or JSON text) and returns what the
+        detector now holds: the same values read back. The values it did not take (read-only, or
+        not held by this detector) are named in one warning on the logger "torvik"."""
+        text = _json_bytes(document)
+        with self._configuration() as configuration, _Bytes(text) as data, self._logged() as logged:
             err = ctypes.POINTER(_library.InstrError)()
             if not api.configurationWrite(configuration.value, data.value, ctypes.byref(err)):
-                self._configuration_failed(configuration, err, "writing the configuration failed")
+                self._configuration_failed(configuration, err, "writing the configuration failed", logged)
+        held = self.read_config(text.decode("utf-8"))
+        _summarise_unwritten(json.loads(text), held, logged.unwritten)
+        return held
 
     def _configuration_read(self, request, fingerprint):
         request = _json_bytes(_FULL_REQUEST if request is None else request)
-        with self._configuration() as configuration, _Bytes(request) as data, _Bytes() as result:
+        with self._configuration() as configuration, _Bytes(request) as data, _Bytes() as result, \
+                self._logged() as logged:
             err = ctypes.POINTER(_library.InstrError)()
             if not api.configurationRead(configuration.value, data.value, int(fingerprint), result.value,
                                          ctypes.byref(err)):
-                self._configuration_failed(configuration, err, "reading the configuration failed")
+                self._configuration_failed(configuration, err, "reading the configuration failed", logged)
             return result.bytes().decode("utf-8")
 
     def _configuration(self):
         return _Handle(api.configurationCreate(self._device.value), "configuration")
 
     @staticmethod
-    def _configuration_failed(configuration, err, fallback):
+    def _configuration_failed(configuration, err, fallback, logged):
         records = ([_take(err)] if err else []) + _error_list(api.configurationGetErrors, configuration.value)
-        _raise(records, fallback)
+        _raise(records, fallback, logged)
 
     # Datalog
 
-    def read_datalog(self, path, sections=("measurement", "event", "debug"), progress=None, from_start=False):
-        """Reads the GDC datalog into the ZIP archive `path` (which must not exist): the session
-        section and the named `sections`, only the data not read before unless `from_start`.
-        `progress(fraction)` is called while it runs. KeyboardInterrupt (Ctrl-C) aborts the
-        transfer, the library removes the unfinished archive, and the interrupt is raised again."""
-        unknown = set(sections) - set(_SKIP)
+    def read_datalog(self, output, skip=(), all=False, progress=None):  # noqa: A002 (the tool's --all)
+        """Reads the GDC datalog into the ZIP archive `output` (which must not exist): the session
+        section and every other section but those in `skip` ("measurement", "event", "debug"), only
+        the data not read before unless `all`. `progress(fraction)` is called while it runs.
+        KeyboardInterrupt (Ctrl-C) aborts the transfer, the library removes the unfinished archive,
+        and the interrupt is raised again."""
+        unknown = set(skip) - set(_SKIP)
         if unknown:
             raise ValueError(f"unknown datalog sections {sorted(unknown)}; known: {sorted(_SKIP)}")
-        options = [option for name, option in _SKIP.items() if name not in sections]
-        self._run_reader(os.fspath(path), options + ([_READ_ALL] if from_start else []), progress)
+        options = [_SKIP[name] for name in _SKIP if name in skip]
+        with self._logged() as logged:
+            self._run_reader(os.fspath(output), options + ([_READ_ALL] if all else []), progress, logged)
 
     def clear_datalog(self):
         """Clears the GDC datalog on the detector."""
         err = ctypes.POINTER(_library.InstrError)()
-        if not api.deviceClearGdcDatalog(self._device.value, ctypes.byref(err)):
-            _raise([_take(err)] if err else [], "clearing the datalog failed")
+        with self._logged() as logged:
+            cleared = api.deviceClearGdcDatalog(self._device.value, ctypes.byref(err))
+        if not cleared:
+            _raise([_take(err)] if err else [], "clearing the datalog failed", logged)
 
     def info(self):
         """The detector's identity, firmware, clock and datalog layout, from a read of the datalog's
         session section alone (which changes nothing on the detector) into a temporary archive."""
         with tempfile.TemporaryDirectory(prefix="torvik-") as directory:
             archive = os.path.join(directory, "session.zip")
-            self.read_datalog(archive, sections=())
+            self.read_datalog(archive, skip=tuple(_SKIP))
             with zipfile.ZipFile(archive) as z:
                 metadata = json.loads(z.read("gdcdatalogger.json"))
         device, layout = metadata.get("device", {}), metadata.get("content", {}).get("loggerInfo", {})
@@ -247,7 +367,7 @@ class Device:
                         "measurement_variant": layout.get("measurementVariant")},
         }
 
-    def _run_reader(self, path, options, progress):
+    def _run_reader(self, path, options, progress, logged):
         with _Handle(api.gdcDatalogReaderCreate(self._context.value), "gdcDatalogReader") as reader:
             api.gdcDatalogReaderSetDevice(reader.value, self._device.value)
             for option in options:
@@ -256,10 +376,10 @@ class Device:
             api.gdcDatalogReaderSetTexts(reader.value, _utf16("torvik-python"), _utf16(library_version))
             err = ctypes.POINTER(_library.InstrError)()
             if not api.gdcDatalogReaderStart(reader.value, ctypes.byref(err)):
-                _raise([_take(err)] if err else [], "the datalog reader did not start")
+                _raise([_take(err)] if err else [], "the datalog reader did not start", logged)
             _wait(reader.value, progress)
             if not api.gdcDatalogReaderSucceeded(reader.value):
-                _raise(_error_list(api.gdcDatalogReaderGetErrors, reader.value), "reading the datalog failed")
+                _raise(_error_list(api.gdcDatalogReaderGetErrors, reader.value), "reading the datalog failed", logged)
 
 
 def _wait(reader, progress):
@@ -283,3 +403,43 @@ def _wait(reader, progress):
 
 def _json_bytes(document):
     return (document if isinstance(document, str) else json.dumps(document)).encode("utf-8")
+
+
+def _values(node, path=""):
+    """(path, value) of every value below "device", "channels" and "sensors"."""
+    if not isinstance(node, dict):
+        yield path, node
+        return
+    for name, member in node.items():
+        if path or name not in ("version", "$schema"):
+            yield from _values(member, f"{path}.{name}" if path else name)
+
+
+def _held(document, path):
+    node = document
+    for name in path.split("."):
+        if not isinstance(node, dict) or name not in node:
+            return _absent
+        node = node[name]
+    return node
+
+
+_absent = object()
+
+
+def _same(a, b):
+    numbers = (int, float)
+    if isinstance(a, numbers) and isinstance(b, numbers) and not isinstance(a, bool) and not isinstance(b, bool):
+        return math.isclose(a, b, rel_tol=_SAME_NUMBER, abs_tol=_SAME_NUMBER)
+    return a == b
+
+
+def _summarise_unwritten(written, held, unwritten_lines):
+    """One warning for the values a write left as they are, in place of the library's line per key."""
+    paths = [path for path, value in _values(written)
+             if value is not None and not _same(_held(held, path), value)]
+    if paths:
+        _log.warning("the detector did not take %d value(s) of the document (read-only, or not held by this "
+                     "detector): %s", len(paths), ", ".join(paths))
+    elif unwritten_lines:
+        _log.info("the document's read-only values were left as they are (each equals what the detector holds)")

@@ -66,16 +66,19 @@ SLOTS = {
 
 def _candidates():
     """Where libtorvik.so may be, in order: TORVIK_LIB (the file or its directory), the build tree
-    of the source tree this package sits in, the Python prefix, then the system's library path."""
+    of the source tree this package sits in, the prefix the package is installed in
+    (PREFIX/lib/python3/dist-packages/torvik), the Python prefix, then the system's library path."""
     configured = os.environ.get("TORVIK_LIB")
     if configured:
         yield os.path.join(configured, SONAME) if os.path.isdir(configured) else configured
         return
-    source_tree = pathlib.Path(__file__).resolve().parents[2]
-    yield str(source_tree / "build" / "lib" / SONAME)
+    here = pathlib.Path(__file__).resolve().parents
+    yield str(here[2] / "build" / "lib" / SONAME)
     multiarch = getattr(sys.implementation, "_multiarch", "")
-    for libdir in filter(None, (os.path.join("lib", multiarch) if multiarch else "", "lib")):
-        yield os.path.join(sys.prefix, libdir, SONAME)
+    installed_prefix = here[4] if len(here) > 4 else here[-1]
+    for prefix in (installed_prefix, sys.prefix):
+        for libdir in filter(None, (os.path.join("lib", multiarch) if multiarch else "", "lib")):
+            yield os.path.join(prefix, libdir, SONAME)
     yield ctypes.util.find_library("torvik") or SONAME
 
 

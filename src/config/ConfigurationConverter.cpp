@@ -73,13 +73,14 @@ void fillFixedValues(ConfigurationData& values, const ConfigurationData& gas) {
 
 }  // namespace conversion
 
-ConfigurationConverter::ConfigurationConverter(std::shared_ptr<ConfigurationDatabaseCommunicatorInterface> communicator)
-    : communicator_(std::move(communicator)) {}
+ConfigurationConverter::ConfigurationConverter(std::shared_ptr<ConfigurationDatabaseCommunicatorInterface> communicator,
+                                               RefusalNote note)
+    : communicator_(std::move(communicator)), note_(std::move(note)) {}
 
 std::string ConfigurationConverter::read(std::string_view request, uint32_t option) {
     communicator_->clear();  // every operation starts from the device's current contents
     ConfigurationData values;
-    if (!parseConfigurationRequest(request, false, values))
+    if (!parseConfigurationRequest(request, false, values, note_))
         throw configError(ErrorCode::ConversionFailed, msg::convertingReadFailed);
     if (!communicator_->readValues(values.keys(), values)) throw configFailure(msg::readingDatabaseFailed);
     fillChannelMapKeys(values);
@@ -93,7 +94,7 @@ std::string ConfigurationConverter::read(std::string_view request, uint32_t opti
 void ConfigurationConverter::write(std::string_view document) {
     communicator_->clear();  // the device's current contents, nothing left from an earlier write
     ConfigurationData values;
-    if (!parseConfigurationRequest(document, true, values))
+    if (!parseConfigurationRequest(document, true, values, note_))
         throw configError(ErrorCode::ConversionFailed, msg::convertingWriteFailed);
     // Every section to be written is read first, so that the bytes no key names stay as they are.
     ConfigurationData current;

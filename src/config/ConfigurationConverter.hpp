@@ -10,6 +10,7 @@
 
 #include "config/ConfigurationData.hpp"
 #include "config/ConfigurationDatabaseCommunicatorInterface.hpp"
+#include "config/ConfigurationRequestParser.hpp"
 #include "torvik/instrument_api.h"
 
 namespace devlib_instr {
@@ -18,7 +19,9 @@ class ConfigurationConverter {
 public:
     static constexpr uint32_t fingerprintOption = INSTR_CONFIGURATION_FINGERPRINT;
 
-    explicit ConfigurationConverter(std::shared_ptr<ConfigurationDatabaseCommunicatorInterface> communicator);
+    // `note` hears what a refused request got wrong (see RefusalNote).
+    explicit ConfigurationConverter(std::shared_ptr<ConfigurationDatabaseCommunicatorInterface> communicator,
+                                    RefusalNote note = {});
 
     // The response document, or with option 1 the fingerprint as unsigned decimal text.
     std::string read(std::string_view request, uint32_t option);
@@ -32,6 +35,7 @@ private:
     void fillChannelMapKeys(ConfigurationData& values) const;
 
     std::shared_ptr<ConfigurationDatabaseCommunicatorInterface> communicator_;
+    RefusalNote note_;
 };
 
 // Steps of the conversion, open for tests.

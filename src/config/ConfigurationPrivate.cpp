@@ -32,7 +32,7 @@ ConfigurationPrivate::ConfigurationPrivate(DeviceGuard device)
     : device_(std::move(device)),
       context_(contextOf(device_)),
       communicator_(std::make_shared<ConfigurationDatabaseCommunicatorPrivate>(device_)),
-      converter_(communicator_) {}
+      converter_(communicator_, [this](const std::string& note) { log(LogLevel::Error, widen(note)); }) {}
 
 void ConfigurationPrivate::keep(const CaughtException& caught) {
     if (caught.worded) log(LogLevel::Error, caught.error.message);

@@ -1,5 +1,6 @@
 #include "config/ConfigurationRequestParser.hpp"
 
+#include <fmt/format.h>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -69,6 +70,13 @@ bool wholeNumber(const json& value, uint64_t limit, uint64_t& number) {
     return true;
 }
 
+// "allowed", "not allowed during a2", "not allowed"
+std::string quotedList(TextList texts) {
+    std::string list;
+    for (std::string_view text : texts) list += (list.empty() ? "\"" : ", \"") + std::string(text) + "\"";
+    return list;
+}
+
 bool anyPathBelow(DocumentRoot root, std::string_view path) {
     const std::span<const KeyRow> rows = keyTable();
     return std::any_of(rows.begin(), rows.end(), [&](const KeyRow& row) { return isPathOrAbove(row, root, path); });
@@ -76,7 +84,8 @@ bool anyPathBelow(DocumentRoot root, std::string_view path) {
 
 class RequestWalker {
 public:
-    RequestWalker(bool withValues, ConfigurationData& out) : withValues_(withValues), out_(out) {}
+    RequestWalker(bool withValues, ConfigurationData& out, const RefusalNote& note)
+        : withValues_(withValues), out_(out), note_(note) {}
 
     void walkRoot(const json& root) {
         for (const auto& [name, value] : root.items()) {
@@ -158,14 +167,15 @@ private:
         for (uint8_t channel : channels) out_.set(channel, leaf.key, converted);
     }
 
-    static Value convert(const KeyRow& leaf, const json& value, const std::string& nodePath) {
+    Value convert(const KeyRow& leaf, const json& value, const std::string& nodePath) const {
         if (value.is_boolean()) return static_cast<int32_t>(value.get<bool>());
         if (value.is_string()) {
             const std::string text = value.get<std::string>();
             const TextList texts = leaf.document.texts;  // every text a write changes is one of a list
             auto it = std::find(texts.begin(), texts.end(), text);
-            if (it == texts.end()) throw invalidDataType(nodePath);
-            return static_cast<int32_t>(it - texts.begin());
+            if (it != texts.end()) return static_cast<int32_t>(it - texts.begin());
+            if (note_) note_(fmt::format(msg::notAllowedTextFormat, text, nodePath, quotedList(texts)));
+            throw invalidDataType(nodePath);
         }
         if (leaf.valueClass == ValueClass::Float) {
             // Beyond the float range the value would become infinite, which no field holds.
@@ -191,6 +201,7 @@ private:
 
     bool withValues_;
     ConfigurationData& out_;
+    const RefusalNote& note_;
 };
 
 }  // namespace
@@ -199,13 +210,18 @@ Error invalidDataType(const std::string& nodePath) {
     return configError(ErrorCode::InvalidArgument, msg::invalidTypeForPath + widen(nodePath));
 }
 
-bool parseConfigurationRequest(std::string_view text, bool withValues, ConfigurationData& out) {
+bool parseConfigurationRequest(std::string_view text, bool withValues, ConfigurationData& out,
+                               const RefusalNote& note) {
     json root = json::parse(text.begin(), text.end());
     if (root.empty()) throw configError(ErrorCode::ConversionFailed, msg::jsonCannotBeParsed);  // null, {} or []
     // The member read as a string: a root that is no object ([1], 5, "x"), and a "version" that is
     // missing or no string, raise the JSON library's type error.
-    if (root["version"].get<std::string>() != documentVersion) return false;
-    RequestWalker(withValues, out).walkRoot(root);
+    const std::string version = root["version"].get<std::string>();
+    if (version != documentVersion) {
+        if (note) note(fmt::format(msg::wrongVersionFormat, version, documentVersion));
+        return false;
+    }
+    RequestWalker(withValues, out, note).walkRoot(root);
     return true;
 }
 

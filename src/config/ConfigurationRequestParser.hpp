@@ -20,6 +20,7 @@
 //   slot 2 channel 1, slot 3 channels 2 and 3), so what a host reads is what it gets.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -28,10 +29,15 @@
 
 namespace devlib_instr {
 
+// Receives what a refused request got wrong, in words, before the refusal: the allowed texts of an
+// enumerated value, the version expected. The records keep their own texts.
+using RefusalNote = std::function<void(const std::string&)>;
+
 // False when the request's "version" is not "1.0.6". Raises the JSON library's errors for text
 // that is not JSON, a root that is no object and a "version" that is missing or not a string, and
 // the library's Error for empty requests, unknown paths and wrong data types.
-bool parseConfigurationRequest(std::string_view text, bool withValues, ConfigurationData& out);
+bool parseConfigurationRequest(std::string_view text, bool withValues, ConfigurationData& out,
+                               const RefusalNote& note = {});
 
 // "Invalid data type in JSON for node path: " and the path (category 5, code 1): a value that the
 // key's field cannot hold.

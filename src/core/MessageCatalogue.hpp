@@ -204,6 +204,11 @@ inline constexpr char16_t invalidTypeForPath[] = u"Invalid data type in JSON for
 inline constexpr char16_t convertingReadFailed[] = u"Converting of the read response in the internal structure failed";
 inline constexpr char16_t convertingWriteFailed[] = u"Converting of the write request in the internal structure failed";
 inline constexpr char16_t jsonCannotBeParsed[] = u"JSON data can not be parsed";
+// What a refused request got wrong, logged at ERROR beside the record (the value, the path, the
+// allowed texts; the version given, the version expected)
+inline constexpr char notAllowedTextFormat[] = "\"{}\" is not a value of {}: the allowed values are {}";
+inline constexpr char wrongVersionFormat[] =
+    "The request's \"version\" is \"{}\": this library reads and writes \"{}\"";
 inline constexpr char16_t exceptionParsingJson[] =
     u"Caught an exception while parsing the JSON configuration request. ";
 inline constexpr char16_t readingDatabaseFailed[] = u"Reading of the database failed";

@@ -2,7 +2,8 @@
 # Hosts of an installed torvik: builds the C example (examples/host_example.c) and the C++ one
 # (examples/host_example.cpp, on torvik/torvik.hpp) twice each, once found through
 # find_package(torvik CONFIG) and once through pkg-config, runs all four against `torvik sim` of the
-# same installation, and checks the library's soname with readelf.
+# same installation, and checks the library's soname with readelf; then the installed Python
+# binding, imported outside the source tree, against the same simulator (tests/install/python_host.py).
 #
 # usage: consumer.sh BUILD_DIR     installs BUILD_DIR into a temporary prefix and uses that
 #        consumer.sh --installed   uses the installed package (the .deb: /usr)
@@ -19,14 +20,19 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# The package installs the binding for Debian's python3 (PATH may name another Python first).
+python=python3
 if [ "$1" = --installed ]; then
   prefix=/usr
   tool=$(command -v torvik)
+  python=/usr/bin/python3
 else
   prefix=$work/prefix
   cmake --install "$1" --prefix "$prefix" >/dev/null
   tool=$prefix/bin/torvik
   export PKG_CONFIG_PATH=$(dirname "$(find "$prefix" -name torvik.pc)")
+  # Python finds the binding of a prefix other than /usr only when told where.
+  export PYTHONPATH=$prefix/lib/python3/dist-packages
 fi
 echo "consumer: torvik from $prefix"
 
@@ -74,4 +80,7 @@ for host in "$work/cmake-build/host_example_cpp" "$work/pc-host-cpp"; do
   [ "$(head -c 4 "$archive")" = $'PK\x03\x04' ] || { echo "consumer: $host left no archive" >&2; exit 1; }
   echo "consumer: $(basename "$host") read the configuration and the datalog from $port"
 done
+
+# 5. The Python binding from outside the source tree, as a script of a user would import it.
+(cd "$work" && env -u TORVIK_LIB "$python" "$source_dir/tests/install/python_host.py" "$port" "$source_dir")
 echo "consumer: passed"

@@ -3,13 +3,17 @@
 
 usage: test_torvik.py TORVIK [unittest arguments, e.g. a test class name]
 """
+import fcntl
 import json
 import os
 import pty
+import resource
+import struct
 import signal
 import subprocess
 import sys
 import tempfile
+import termios
 import unittest
 import zipfile
 
@@ -23,14 +27,25 @@ FAST_LINE = os.environ.get(POLICY, "")
 SHORT_REPLIES = FAST_LINE + ",reply_timeout_ms=100,attempts=2"
 
 
-def run(*args, stdin=None, policy=FAST_LINE, env=None):
-    """The tool with the exchange policy `policy` (None: the library's defaults) and `env` added."""
+def run(*args, stdin=None, policy=FAST_LINE, env=None, limit_file_size=None):
+    """The tool with the exchange policy `policy` (None: the library's defaults) and `env` added;
+    `limit_file_size` bytes is the largest file it may write."""
     environment = {name: value for name, value in os.environ.items() if name != POLICY}
     if policy is not None:
         environment[POLICY] = policy
     environment.update(env or {})
+
+    def limit():
+        signal.signal(signal.SIGXFSZ, signal.SIG_IGN)  # a write past the limit fails with EFBIG instead
+        resource.setrlimit(resource.RLIMIT_FSIZE, (limit_file_size, limit_file_size))
+
     return subprocess.run([TOOL, *args], input=stdin, capture_output=True, text=True, timeout=TIMEOUT,
-                          env=environment)
+                          env=environment, preexec_fn=limit if limit_file_size else None)
+
+
+def without_policy(stderr):
+    """The lines of stderr but the library's warning about the tests' exchange timing."""
+    return [line for line in stderr.splitlines() if POLICY not in line]
 
 
 class SimProcess:
@@ -87,6 +102,17 @@ class Usage(unittest.TestCase):
         self.assertRegex(run("--version").stdout, r"^torvik (\d+\.\d+\.\d+)\nlibtorvik \1 \(API table layout 2\)")
 
 
+    def test_man_page_shows_examples_and_every_variable(self):
+        page = os.path.join(os.path.dirname(TOOL), os.pardir, "tools", "torvik.1")
+        if not os.path.exists(page):
+            self.skipTest("no man page (help2man missing)")
+        with open(page, encoding="utf-8") as f:
+            text = f.read()
+        for name in ["EXAMPLES", "ENVIRONMENT", "TZ", "PELLO_TZ_OFFSET_SEC", "TORVIK_EXCHANGE_POLICY", "TMPDIR",
+                     "TORVIK_DEV_DIR"]:
+            self.assertIn(name, text)
+
+
 class Ports(TempDir):
     """`torvik ports` on a device directory of the test's own (TORVIK_DEV_DIR)."""
 
@@ -109,11 +135,15 @@ class Ports(TempDir):
             os.symlink(sim.port, os.path.join(devices, "ttyUSB0"))
             os.symlink("../../ttyUSB0", by_id)
             os.symlink(os.path.join(self.dir, "unplugged"), os.path.join(devices, "ttyACM0"))
-            self.write("dev/ttyS0", "")  # not a USB-serial adapter
+            # On-board ports: one that opens as a terminal; a node without hardware; no terminal.
+            os.symlink(sim.port, os.path.join(devices, "ttyS4"))
+            os.symlink(os.path.join(self.dir, "no-uart"), os.path.join(devices, "ttyS1"))
+            self.write("dev/ttyS0", "")
             result = self.ports(devices)
         self.assertEqual(result.returncode, 0, result.stderr)
         self.assertEqual(result.stdout.splitlines(), [
             os.path.join(devices, "ttyACM0") + "  cannot open: no such file or device (is the adapter plugged in?)",
+            os.path.join(devices, "ttyS4"),
             os.path.join(devices, "ttyUSB0") + "  " + by_id,
         ])
 
@@ -165,7 +195,7 @@ class Simulated(TempDir):
     def test_library_errors_pass_through(self):
         """The library's record (checked by the host tests) reaches stderr whole, with exit code 1."""
         bad = self.write("bad.json", {"version": "1.0.6", "device": {"switch_of": "allowed"}})
-        cases = [([bad], "torvik: error: InstrContainerWriter (5) code 1: Invalid key in JSON for node path: "
+        cases = [([bad], "torvik: error: configuration (5) code 1: Invalid key in JSON for node path: "
                          "device.switch_of"),
                  ([os.path.join(self.dir, "absent.json")], "cannot read")]
         for args, text in cases:
@@ -176,12 +206,24 @@ class Simulated(TempDir):
                 self.assertIn(text, result.stderr)
 
     def test_config_write_reports_what_the_device_holds(self):
-        document = {"version": "1.0.6", "device": {"switch_off": "not allowed", "quick_menu": {"show_messages": True}}}
+        document = {"version": "1.0.6", "device": {"switch_off": "not allowed", "quick_menu": {"show_messages": True}},
+                    "sensors": {"1": {"part_number": "1234567"}}}
         result = run("config", "write", "--simulate", "-", stdin=json.dumps(document))
         self.assertEqual(result.returncode, 0, result.stderr)
         held = json.loads(result.stdout)
         self.assertEqual(held["device"]["switch_off"], "not allowed")
-        self.assertIn("torvik: warning: ", result.stderr)  # key 22 is skipped, not written
+        # One line names what was not written (a value the detector lacks, a read-only one).
+        self.assertEqual(without_policy(result.stderr), [
+            "torvik: warning: the detector did not take 2 value(s) of the document (read-only, or not held by this "
+            "detector): device.quick_menu.show_messages, sensors.1.part_number"])
+
+    def test_whole_document_written_back_gives_one_line(self):
+        with SimProcess() as sim:
+            whole = run("config", "read", "--port", sim.port).stdout
+            result = run("config", "write", "--port", sim.port, "-", stdin=whole)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(without_policy(result.stderr), [
+            "torvik: the document's read-only values were left as they are (each equals what the detector holds)"])
 
     def test_datalog_read_and_skip(self):
         everything = os.path.join(self.dir, "all.zip")
@@ -197,7 +239,7 @@ class Simulated(TempDir):
 
         again = run("datalog", "read", "-o", everything)
         self.assertEqual(again.returncode, 1)
-        self.assertIn("InstrFirmwareFlasher (3) code 1: Output file exists", again.stderr)
+        self.assertIn("torvik: error: datalog (3) code 1: Output file exists", again.stderr)
         self.assertEqual(run("datalog", "clear", "--simulate", "--yes").returncode, 0)
 
 
@@ -237,7 +279,9 @@ class StandaloneSimulator(TempDir):
         with SimProcess("--silent") as sim:
             result = run("config", "read", "--port", sim.port, "--verbose", policy=SHORT_REPLIES)
         self.assertEqual(result.returncode, 1)
-        self.assertIn("torvik: error: InstrContainerWriter (5) code 6: Device communication failed", result.stderr)
+        self.assertIn("torvik: error: configuration (5) code 6: Device communication failed", result.stderr)
+        self.assertIn("torvik: error: no reply from the detector on " + sim.port + ": check that it is switched on",
+                      result.stderr)
         self.assertEqual(result.stderr.count('WARN: Timeout when receiving message for "H" command.'), 2)
         self.assertIn("DEBUG: No or invalid response to message 'Hello device', try again... (2/2)", result.stderr)
 
@@ -254,9 +298,99 @@ class StandaloneSimulator(TempDir):
             code = reader.wait(timeout=TIMEOUT)
             reader.stdout.close()
             reader.stderr.close()
-        self.assertEqual(code, 1, rest)
-        self.assertIn("torvik: error: InstrFirmwareFlasher (3) code 8: Aborted by user", rest)
+        self.assertEqual(code, 130, rest)
+        self.assertIn("torvik: error: datalog (3) code 8: Aborted by user", rest)
         self.assertFalse(os.path.exists(archive))
+
+    def test_ctrl_c_while_the_data_is_marked_as_read_is_told_and_finished(self):
+        archive = os.path.join(self.dir, "complete.zip")
+        with SimProcess("--reply-delay", "150") as sim:
+            reader = subprocess.Popen([TOOL, "datalog", "read", "--port", sim.port, "-o", archive, "--verbose"],
+                                      stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+            for line in reader.stderr:
+                if "Moving read pointer of GDC datalog" in line:
+                    break
+            reader.send_signal(signal.SIGINT)
+            rest = reader.stderr.read()
+            code = reader.wait(timeout=TIMEOUT)
+            reader.stdout.close()
+            reader.stderr.close()
+            again = run("datalog", "read", "--port", sim.port, "-o", os.path.join(self.dir, "again.zip"))
+        self.assertEqual(code, 130, rest)
+        self.assertIn("torvik: interrupted: the archive is complete; finishing marking its new data as read", rest)
+        self.assertIn("torvik: datalog written to " + archive, rest)
+        self.assertEqual(again.returncode, 0, again.stderr)
+        self.assertIn("torvik: no new data: nothing was recorded since the last read", again.stderr)
+
+    def test_progress_fits_the_terminal(self):
+        with SimProcess("--reply-delay", "20") as sim:
+            for columns in (50, 100):
+                with self.subTest(columns=columns):
+                    controller, terminal = pty.openpty()
+                    fcntl.ioctl(terminal, termios.TIOCSWINSZ, struct.pack("HHHH", 24, columns, 0, 0))
+                    archive = os.path.join(self.dir, f"{columns}.zip")
+                    reader = subprocess.Popen([TOOL, "datalog", "read", "--all", "--port", sim.port, "-o", archive],
+                                              stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=terminal,
+                                              env=dict(os.environ, TORVIK_EXCHANGE_POLICY=FAST_LINE))
+                    os.close(terminal)
+                    shown = read_all(controller)
+                    self.assertEqual(reader.wait(timeout=TIMEOUT), 0, shown)
+                    frames = [frame.removesuffix("\x1b[K") for frame in shown.split("\r") if frame.endswith("\x1b[K")]
+                    self.assertTrue(frames and all(len(frame) < columns for frame in frames), frames)
+                    self.assertRegex(shown, r"\d+% (measurement|event|session|debug): \d+ pages")
+                    self.assertIn("torvik: datalog written to " + archive, shown)
+
+
+class Errors(TempDir):
+    """Failures name their cause without --verbose."""
+
+    def test_ports_that_do_not_open(self):
+        plain_file = self.write("not-a-port", "")
+        with SimProcess() as sim, open(sim.port, "rb") as held:
+            fcntl.flock(held, fcntl.LOCK_EX | fcntl.LOCK_NB)  # as another program using the port would
+            cases = [(os.path.join(self.dir, "ttyUSB9"), "no such file or device (is the adapter plugged in?)"),
+                     (plain_file, "Inappropriate ioctl for device"),
+                     (sim.port, "busy: another program has it open")]
+            for port, why in cases:
+                with self.subTest(port=port):
+                    result = run("info", "--port", port)
+                    self.assertEqual((result.returncode, result.stdout), (1, ""), result.stderr)
+                    self.assertEqual(result.stderr, f"torvik: error: cannot open the serial port {port}: {why}\n")
+
+    def test_silent_detector_during_a_datalog_read(self):
+        with SimProcess("--silent") as sim:
+            result = run("datalog", "read", "--port", sim.port, "-o", os.path.join(self.dir, "d.zip"),
+                         policy=SHORT_REPLIES)
+        self.assertEqual(result.returncode, 1)
+        self.assertIn("torvik: error: no reply from the detector on " + sim.port, result.stderr)
+
+    def test_archive_that_cannot_be_written(self):
+        self.assertEqual(run("datalog", "read", "-o", self.dir).stderr.splitlines()[0],
+                         f"torvik: -o {self.dir} is a directory: name the archive to create in it, e.g. -o "
+                         f"{self.dir}/datalog.zip")
+        missing = os.path.join(self.dir, "absent", "d.zip")
+        result = run("datalog", "read", "-o", missing)
+        self.assertEqual(result.returncode, 1)
+        self.assertIn(f"torvik: error: Could not create the archive file for {missing}: No such file or directory",
+                      result.stderr)
+        # A file that outgrows what the system allows stops with its reason, as a full disk does.
+        limited = os.path.join(self.dir, "limited.zip")
+        result = run("datalog", "read", "--all", "-o", limited, limit_file_size=4096)
+        self.assertEqual(result.returncode, 1)
+        self.assertIn(f"torvik: error: Could not write the archive file for {limited}: File too large", result.stderr)
+        self.assertEqual(os.listdir(self.dir), [])
+
+    def test_requests_name_what_is_allowed(self):
+        cases = [({"version": "1.0.6", "device": {"switch_off": "sometimes"}},
+                  'torvik: error: "sometimes" is not a value of device.switch_off: the allowed values are "allowed", '
+                  '"not allowed during a2", "not allowed"'),
+                 ({"version": "1.0.5", "device": {"switch_off": "allowed"}},
+                  'torvik: error: The request\'s "version" is "1.0.5": this library reads and writes "1.0.6"')]
+        for document, text in cases:
+            with self.subTest(text=text):
+                result = run("config", "write", "--simulate", "-", stdin=json.dumps(document))
+                self.assertEqual(result.returncode, 1)
+                self.assertEqual(result.stderr.splitlines()[-1], text)
 
 
 class ChangingCommands(TempDir):

@@ -3,7 +3,7 @@
 if(TARGET torvik-cli)
   find_package(Python3 COMPONENTS Interpreter)
   if(Python3_Interpreter_FOUND)
-    foreach(group Usage Ports Simulated StandaloneSimulator ChangingCommands Interrupts DefaultTiming)
+    foreach(group Usage Ports Simulated StandaloneSimulator Errors ChangingCommands Interrupts DefaultTiming)
       add_test(NAME tool_${group}
                COMMAND Python3::Interpreter ${CMAKE_CURRENT_LIST_DIR}/test_torvik.py
                        $<TARGET_FILE:torvik-cli> ${group})
