@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "VirtualClock.hpp"
+#include "core/Clock.hpp"
 #include "sim/DetectorModel.hpp"
 #include "torvik/uart_interface.hpp"
 
@@ -20,7 +20,8 @@ using ReplyFilter = std::function<std::string(std::string_view request, std::str
 
 class DetectorLink : public devlib_instr::AbstractUartInterface {
 public:
-    DetectorLink(torvik::sim::DetectorModel& model, ReplyFilter filter, bool echo, const VirtualClock& clock);
+    DetectorLink(torvik::sim::DetectorModel& model, ReplyFilter filter, bool echo,
+                 const devlib_instr::AbstractClock& clock);
 
     void configure() override {}
     void setBaudRate(uint32_t) override {}
@@ -36,26 +37,27 @@ private:
     torvik::sim::DetectorModel& model_;
     ReplyFilter filter_;
     bool echo_;
-    const VirtualClock& clock_;
+    const devlib_instr::AbstractClock& clock_;
     std::string pending_;
 };
 
 // Hands out links to one model; install it with devlib_instr::SetUARTInterfaceFactory.
 class DetectorLinkFactory : public devlib_instr::AbstractUartInterfaceFactory {
 public:
-    DetectorLinkFactory(torvik::sim::DetectorModel& model, ReplyFilter filter, bool echo, const VirtualClock& clock)
+    DetectorLinkFactory(torvik::sim::DetectorModel& model, ReplyFilter filter, bool echo,
+                        const devlib_instr::AbstractClock& clock)
         : model_(model), filter_(std::move(filter)), echo_(echo), clock_(clock) {}
 
     devlib_instr::AbstractUartInterface* create(const std::string&) override {
         return new DetectorLink(model_, filter_, echo_, clock_);
     }
-    const VirtualClock& clock() const { return clock_; }
+    const devlib_instr::AbstractClock& clock() const { return clock_; }
 
 private:
     torvik::sim::DetectorModel& model_;
     ReplyFilter filter_;
     bool echo_;
-    const VirtualClock& clock_;
+    const devlib_instr::AbstractClock& clock_;
 };
 
 }  // namespace torvik_fuzz

@@ -1,7 +1,7 @@
 // What a host sets up through the C table before it reads a configuration or a datalog: a context
 // that logs nowhere, with the fake line's factory installed, and a device opened through it. Every
 // object is referenced as a host does and released again at the end of the scope. The context
-// times its exchanges on the fake line's virtual clock (the C++ setter a static-library user has),
+// times its exchanges on the fake line's clock, a clock of virtual time (the C++ setter a static-library user has),
 // so silence and pauses cost no real time.
 #pragma once
 

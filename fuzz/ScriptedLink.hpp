@@ -8,13 +8,14 @@
 #pragma once
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "VirtualClock.hpp"
+#include "core/Clock.hpp"
 #include "torvik/uart_interface.hpp"
 
 namespace torvik_fuzz {
@@ -29,7 +30,7 @@ struct ScriptedReply {
 
 class ScriptedLink : public devlib_instr::AbstractUartInterface {
 public:
-    ScriptedLink(std::deque<ScriptedReply> script, uint32_t baud, const VirtualClock& clock)
+    ScriptedLink(std::deque<ScriptedReply> script, uint32_t baud, const devlib_instr::AbstractClock& clock)
         : AbstractUartInterface("scripted", baud), script_(std::move(script)), clock_(clock) {
         open();
     }
@@ -65,7 +66,7 @@ protected:
             silent_ = true;
             throw CommError(0);
         }
-        if (pending_.empty()) clock_.advance(timeoutMs);
+        if (pending_.empty()) clock_.sleepFor(std::chrono::milliseconds(timeoutMs));
         size_t count = std::min<size_t>(size, pending_.size());
         if (readLimit_ > 0) count = std::min<size_t>(count, readLimit_);
         std::copy_n(pending_.begin(), count, buffer);
@@ -80,7 +81,7 @@ private:
     }
 
     std::deque<ScriptedReply> script_;
-    const VirtualClock& clock_;
+    const devlib_instr::AbstractClock& clock_;
     std::string pending_;
     std::string served_;
     std::vector<std::string> written_;

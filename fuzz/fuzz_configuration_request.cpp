@@ -15,6 +15,7 @@
 #include "FuzzCheck.hpp"
 #include "HostSession.hpp"
 #include "sim/DatabaseImage.hpp"
+#include "support/SkippingClock.hpp"
 
 namespace {
 
@@ -123,7 +124,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;
     const std::string_view request(reinterpret_cast<const char*>(data) + 1, size - 1);
     DetectorModel model = defaultDetector();
-    VirtualClock clock;
+    torvik_test::SkippingClock clock;
     DetectorLinkFactory factory(model, {}, (data[0] & 0x80) != 0, clock);
     HostSession host(factory);
     ConfigurationCall call(host);

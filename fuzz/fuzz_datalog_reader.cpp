@@ -23,7 +23,8 @@
 #include "FuzzInput.hpp"
 #include "HostSession.hpp"
 #include "sim/DetectorModel.hpp"
-#include "tests/support/ZipReading.hpp"
+#include "support/SkippingClock.hpp"
+#include "support/ZipReading.hpp"
 
 namespace {
 
@@ -161,7 +162,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const DetectorModel before = model;
 
     DialogueFaults faults(input);
-    VirtualClock clock;
+    torvik_test::SkippingClock clock;
     DetectorLinkFactory factory(model, faults.filter(), (selection & echoingLine) != 0, clock);
     const std::string path = archivePath();
     bool succeeded = false;

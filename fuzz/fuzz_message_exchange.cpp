@@ -21,6 +21,7 @@
 #include "comm/Requests.hpp"
 #include "comm/Responses.hpp"
 #include "core/Context.hpp"
+#include "support/SkippingClock.hpp"
 
 namespace {
 
@@ -110,7 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     pages.pageSize = 1u << (shape >> 2 & 7);  // 1 ... 128
     const uint32_t startRate = shape & 0x20 ? restingBaudRate : Handler::exchangeBaudRate;
     Exchange exchange = makeExchange(kind, pages);
-    VirtualClock clock;
+    torvik_test::SkippingClock clock;
     ScriptedLink link(scriptOf(input), startRate, clock);
 
     Context context;
