@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "DetectorLink.hpp"
 #include "FuzzInput.hpp"
+#include "support/DetectorResponder.hpp"
 
 namespace torvik_fuzz {
 
@@ -18,8 +18,8 @@ class DialogueFaults {
 public:
     explicit DialogueFaults(FuzzInput& input) : input_(input) {}
 
-    // The filter for a DetectorLink; the faults object must outlive the link.
-    ReplyFilter filter() {
+    // The filter for a detector responder; the faults object must outlive the links that use it.
+    torvik_test::ReplyFilter filter() {
         return [this](std::string_view request, std::string reply) { return apply(request, std::move(reply)); };
     }
 

@@ -1,14 +1,14 @@
 // What a host sets up through the C table before it reads a configuration or a datalog: a context
-// that logs nowhere, with the fake line's factory installed, and a device opened through it. Every
-// object is referenced as a host does and released again at the end of the scope. The context
-// times its exchanges on the fake line's virtual clock (the C++ setter a static-library user has),
-// so silence and pauses cost no real time.
+// that logs nowhere, with a factory of in-memory links installed, and a device opened through it.
+// Every object is referenced as a host does and released again at the end of the scope. The
+// context times its exchanges on the links' clock (the C++ setter a static-library user has), a
+// clock of virtual time, so silence and pauses cost no real time.
 #pragma once
 
-#include "DetectorLink.hpp"
 #include "FuzzCheck.hpp"
 #include "api/ApiBoundary.hpp"
 #include "core/Context.hpp"
+#include "support/MemoryLink.hpp"
 #include "torvik/instrument_api.h"
 #include "torvik/uart_interface.hpp"
 
@@ -16,7 +16,7 @@ namespace torvik_fuzz {
 
 class HostSession {
 public:
-    explicit HostSession(DetectorLinkFactory& factory)
+    explicit HostSession(torvik_test::MemoryLinkFactory& factory)
         : api(GetInstrumentAPI()), context(api->contextAddRef(api->contextCreate())) {
         api->contextSetLogCallback(
             context, [](int32_t, const InstrWChar*, void*) {}, nullptr);

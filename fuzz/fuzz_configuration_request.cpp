@@ -11,10 +11,12 @@
 #include <string>
 #include <string_view>
 
-#include "DetectorLink.hpp"
 #include "FuzzCheck.hpp"
 #include "HostSession.hpp"
 #include "sim/DatabaseImage.hpp"
+#include "support/DetectorResponder.hpp"
+#include "support/MemoryLink.hpp"
+#include "support/SkippingClock.hpp"
 
 namespace {
 
@@ -123,8 +125,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;
     const std::string_view request(reinterpret_cast<const char*>(data) + 1, size - 1);
     DetectorModel model = defaultDetector();
-    VirtualClock clock;
-    DetectorLinkFactory factory(model, {}, (data[0] & 0x80) != 0, clock);
+    const bool echo = (data[0] & 0x80) != 0;
+    torvik_test::SkippingClock clock;
+    torvik_test::MemoryLinkFactory factory(clock, [&](torvik_test::MemoryLink& link) {
+        link.responder = torvik_test::detectorResponder(model, {}, echo);
+    });
     HostSession host(factory);
     ConfigurationCall call(host);
 

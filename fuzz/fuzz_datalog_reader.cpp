@@ -17,13 +17,15 @@
 #include <string>
 #include <vector>
 
-#include "DetectorLink.hpp"
 #include "DialogueFaults.hpp"
 #include "FuzzCheck.hpp"
 #include "FuzzInput.hpp"
 #include "HostSession.hpp"
 #include "sim/DetectorModel.hpp"
-#include "tests/support/ZipReading.hpp"
+#include "support/DetectorResponder.hpp"
+#include "support/MemoryLink.hpp"
+#include "support/SkippingClock.hpp"
+#include "support/ZipReading.hpp"
 
 namespace {
 
@@ -161,8 +163,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const DetectorModel before = model;
 
     DialogueFaults faults(input);
-    VirtualClock clock;
-    DetectorLinkFactory factory(model, faults.filter(), (selection & echoingLine) != 0, clock);
+    const bool echo = (selection & echoingLine) != 0;
+    torvik_test::SkippingClock clock;
+    torvik_test::MemoryLinkFactory factory(clock, [&](torvik_test::MemoryLink& link) {
+        link.responder = torvik_test::detectorResponder(model, faults.filter(), echo);
+    });
     const std::string path = archivePath();
     bool succeeded = false;
     {

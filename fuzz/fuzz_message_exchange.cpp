@@ -16,17 +16,19 @@
 
 #include "FuzzCheck.hpp"
 #include "FuzzInput.hpp"
-#include "ScriptedLink.hpp"
 #include "comm/FirmwareMessageHandler.hpp"
 #include "comm/Requests.hpp"
 #include "comm/Responses.hpp"
 #include "core/Context.hpp"
+#include "support/MemoryLink.hpp"
+#include "support/SkippingClock.hpp"
 
 namespace {
 
 using namespace devlib_instr;
 using namespace torvik_fuzz;
 using Handler = FirmwareMessageHandler;
+using torvik_test::MemoryLink;
 
 struct Exchange {
     std::unique_ptr<FirmwareCmdMessage> request;
@@ -78,23 +80,26 @@ Exchange makeExchange(uint8_t kind, const DatalogMemoryConfiguration& pages) {
     }
 }
 
-std::deque<ScriptedReply> scriptOf(FuzzInput& input) {
-    std::deque<ScriptedReply> script;
+std::deque<MemoryLink::Reply> scriptOf(FuzzInput& input) {
+    std::deque<MemoryLink::Reply> script;
     while (!input.empty()) {
         const uint8_t control = input.byte();
-        script.push_back({(control & 1) != 0, (control & 2) != 0, static_cast<uint32_t>(control >> 2 & 3),
-                          (control & 16) != 0, input.chunk()});
+        script.push_back({.bytes = input.chunk(),
+                          .echo = (control & 1) != 0,
+                          .writeFails = (control & 2) != 0,
+                          .readLimit = static_cast<uint32_t>(control >> 2 & 3),
+                          .failsWhenReadUp = (control & 16) == 0});
     }
     return script;
 }
 
 void ignoreLog(int32_t, const InstrWChar*, void*) {}
 
-void checkReply(const FirmwareResponseMessage& response, const ScriptedLink& link) {
+void checkReply(const FirmwareResponseMessage& response, const MemoryLink& link) {
     require(response.valid, "the exchange returned without a valid reply");
     std::string frame(response.frame.begin(), response.frame.end());
     require(frame.compare(0, response.code.size(), response.code) == 0, "the reply frame lacks its code");
-    require(link.served().find(frame + '\r') != std::string::npos, "the accepted frame never came down the line");
+    require(link.served.find(frame + '\r') != std::string::npos, "the accepted frame never came down the line");
 }
 
 }  // namespace
@@ -109,8 +114,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint32_t startRate =
         shape & 0x20 ? devlib_instr::line::restingBaudRate : devlib_instr::line::exchangeBaudRate;
     Exchange exchange = makeExchange(kind, pages);
-    VirtualClock clock;
-    ScriptedLink link(scriptOf(input), startRate, clock);
+    torvik_test::SkippingClock clock;
+    MemoryLink link(clock, startRate);
+    link.script = scriptOf(input);
+    link.goneWhenSpent = true;
 
     Context context;
     context.setLogCallback(ignoreLog, nullptr);
@@ -124,7 +131,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         require(!exchange.response->valid, "gave up although a reply was accepted");
     } catch (const Handler::StandardErrorResponseException& e) {
         require(e.errorCode <= 0xFF, "standard error code wider than a byte");
-        require(link.served().find("?aq") != std::string::npos, "standard error without \"?aq\" on the line");
+        require(link.served.find("?aq") != std::string::npos, "standard error without \"?aq\" on the line");
     } catch (const Handler::UnexpectedResponseException& e) {
         require(std::string(e.response.begin(), e.response.end()).starts_with("?aq"),
                 "unexpected reply that does not start with \"?aq\"");
@@ -134,8 +141,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     require(exchange.response->valid || link.baudRate == devlib_instr::line::exchangeBaudRate,
             "a failed exchange did not leave the line at the exchange rate");
-    require(link.written().size() <= attempts, "more writes than attempts");
-    for (const std::string& frame : link.written())
+    require(link.written.size() <= attempts, "more writes than attempts");
+    for (const std::string& frame : link.written)
         require(frame == std::string(exchange.request->frame.begin(), exchange.request->frame.end()),
                 "wrote something other than the request");
     return 0;

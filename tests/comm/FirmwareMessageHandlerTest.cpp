@@ -8,14 +8,15 @@
 #include "comm/Requests.hpp"
 #include "comm/Responses.hpp"
 #include "sim/FrameCodec.hpp"
-#include "support/FakeUart.hpp"
+#include "support/MemoryLink.hpp"
 #include "support/TestContext.hpp"
 
 namespace devlib_instr {
 namespace {
 
 using torvik::sim::encodeFrame;
-using torvik_test::FakeUart;
+using torvik_test::MemoryLink;
+using torvik_test::SkippingClock;
 using Handler = FirmwareMessageHandler;
 using Lines = std::vector<std::pair<int32_t, std::u16string>>;
 
@@ -38,15 +39,15 @@ protected:
         return "";
     }
 
-    torvik_test::TestContext context;
-    FakeUart link;
+    torvik_test::TestContext context{{}, SkippingClock::Pace::virtualTime};
+    MemoryLink link{context.clock()};
 };
 
 // The exchange runs at 115200 baud and restores the rate it found.
 TEST_F(HandlerTest, DiscardsStaleInputWritesTheFrameAndAcceptsTheReply) {
     link.baudRate = 9600;
     link.pending = encodeFrame("ad", "");  // a late reply of an earlier exchange
-    link.replies = {encodeFrame("ac", "")};
+    link.script = {{encodeFrame("ac", "")}};
     EXPECT_EQ(connectFailure(), "");
     EXPECT_EQ(link.written, (std::vector<std::string>{"AC7B\r"}));
     EXPECT_EQ(link.ratesAtWrite, (std::vector<uint32_t>{115200}));
@@ -67,8 +68,7 @@ TEST_F(HandlerTest, StandardErrorRepliesEndTheExchangeAtOnce) {
         SCOPED_TRACE(reply);
         link.written.clear();
         link.baudRate = 9600;
-        link.echo = echo;
-        link.replies = {reply, encodeFrame("ac", "")};
+        link.script = {{.bytes = reply, .echo = echo}, {.bytes = encodeFrame("ac", ""), .echo = echo}};
         EXPECT_EQ(connectFailure(), failure);
         EXPECT_EQ(link.written.size(), writes);
     }
@@ -87,21 +87,20 @@ TEST_F(HandlerTest, SilentDeviceFailsAfterAllAttemptsAndLeavesTheLineFast) {
     };
     EXPECT_EQ(context.log.all(), expected);
     EXPECT_EQ(link.baudRate, 115200u);
-    link.replies = {encodeFrame("ac", "")};
+    link.script = {{encodeFrame("ac", "")}};
     EXPECT_EQ(connectFailure(), "");
     EXPECT_EQ(link.rateChanges, (std::vector<uint32_t>{115200}));  // already at the exchange rate: no switch
 }
 
 TEST_F(HandlerTest, LinkErrorsAreLoggedAndRetried) {
-    link.failingWrites = 2;
-    link.replies = {encodeFrame("ac", "")};
+    link.script = {{.writeFails = true}, {.writeFails = true}, {encodeFrame("ac", "")}};
     EXPECT_EQ(connectFailure(), "");
     EXPECT_EQ(context.lines(LogLevel::Info),
               std::vector<std::u16string>(2, u"Communication error when sending command AC. Error code 0."));
 }
 
 TEST_F(HandlerTest, ParseFailuresAreNotRetried) {
-    link.replies = {encodeFrame("aw", "0000"), encodeFrame("aw", "00")};
+    link.script = {{encodeFrame("aw", "0000")}, {encodeFrame("aw", "00")}};
     WriteMemoryResponse response;
     EXPECT_THROW(exchange(WriteMemoryRequest(0, nullptr, 0), response), Error);
     EXPECT_EQ(link.written.size(), 1u);

@@ -1,19 +1,23 @@
 // The byte-stream rules every serial link shares.
 #include <gtest/gtest.h>
 
-#include "support/FakeUart.hpp"
+#include "support/MemoryLink.hpp"
+#include "support/SkippingClock.hpp"
 #include "support/Thrown.hpp"
 
 namespace devlib_instr {
 namespace {
 
-using torvik_test::FakeUart;
+using torvik_test::MemoryLink;
 
 // Accepts only the first 3 bytes of every write.
-class ShortWriter : public FakeUart {
+class ShortWriter : public MemoryLink {
+public:
+    using MemoryLink::MemoryLink;
+
 protected:
     uint32_t writeBytes(const uint8_t* data, uint32_t size) override {
-        return FakeUart::writeBytes(data, std::min<uint32_t>(size, 3));
+        return MemoryLink::writeBytes(data, std::min<uint32_t>(size, 3));
     }
 };
 
@@ -22,11 +26,12 @@ uint16_t codeOf(const std::function<void()>& fn) {
 }
 
 TEST(CommInterface, ErrorCodesAndDiscard) {
-    FakeUart link;
+    torvik_test::SkippingClock clock;
+    MemoryLink link{clock};
     uint8_t buffer[8] = {};
     EXPECT_EQ(codeOf([&] { link.read(nullptr, 1, 1); }), 5);
     EXPECT_EQ(codeOf([&] { link.write(nullptr, 1); }), 5);
-    ShortWriter shortWriter;
+    ShortWriter shortWriter{clock};
     EXPECT_EQ(codeOf([&] { shortWriter.write(buffer, 5); }), 4);
     link.pending.assign(250, 'x');
     EXPECT_EQ(link.discardInput(0), 100u);  // at most 100 bytes at a time

@@ -6,7 +6,7 @@
 #include "comm/Requests.hpp"
 #include "comm/Responses.hpp"
 #include "sim/FrameCodec.hpp"
-#include "support/FakeUart.hpp"
+#include "support/MemoryLink.hpp"
 #include "support/SimulatedDevice.hpp"
 
 namespace devlib_instr {
@@ -18,22 +18,15 @@ using torvik_test::SimulatedDevice;
 using torvik_test::TestContext;
 using Texts = std::vector<std::u16string>;
 
-// A host-supplied factory that hands out in-memory links answering every request with "ac".
-class InMemoryFactory : public AbstractUartInterfaceFactory {
-public:
-    AbstractUartInterface* create(const std::string&) override {
-        auto* link = new torvik_test::FakeUart;
-        link->replies.assign(4, torvik::sim::encodeFrame("ac", ""));
-        ++created;
-        return link;
-    }
-    int created = 0;
-};
-
 TEST(Device, OpensThroughTheHostsFactoryElseTheLibrarysOwnLink) {
     TestContext context;
     auto* host = reinterpret_cast<InstrContext*>(static_cast<HandleBase*>(context.guard().get()));
-    InMemoryFactory mine;
+    // A host-supplied factory whose in-memory links answer every request with "ac".
+    int created = 0;
+    torvik_test::MemoryLinkFactory mine(context.clock(), [&created](torvik_test::MemoryLink& link) {
+        link.script.assign(4, {torvik::sim::encodeFrame("ac", "")});
+        ++created;
+    });
     SetUARTInterfaceFactory(host, &mine);
     uint32_t garbage[16] = {};
     SetUARTInterfaceFactory(reinterpret_cast<InstrContext*>(garbage), nullptr);  // ignored
@@ -43,13 +36,13 @@ TEST(Device, OpensThroughTheHostsFactoryElseTheLibrarysOwnLink) {
     ConnectResponse connected;
     device.exchange(ConnectMessage(), connected);
     EXPECT_TRUE(connected.valid);
-    EXPECT_EQ(mine.created, 1);
+    EXPECT_EQ(created, 1);
 
     SetUARTInterfaceFactory(host, nullptr);
     torvik::sim::Simulator sim;
     device.open(sim.portPath());
     EXPECT_EQ(device.readDeviceState(), 9);
-    EXPECT_EQ(mine.created, 1);
+    EXPECT_EQ(created, 1);
 }
 
 class DeviceWait : public testing::Test {

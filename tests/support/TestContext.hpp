@@ -1,4 +1,6 @@
-// A context owned by a unit test: its log lines are collected and its pauses take no time.
+// A context owned by a unit test: its log lines are collected and its pauses take no time. Its
+// clock follows real time between pauses, as a simulator on a pty needs; a test that only talks
+// to in-memory links may ask for virtual time instead.
 #pragma once
 
 #include <string>
@@ -14,7 +16,8 @@ namespace torvik_test {
 class TestContext {
 public:
     // `settings` change the exchange policy ("state_poll_ms=1000,...").
-    explicit TestContext(std::string_view settings = {}) : context_(new devlib_instr::Context) {
+    explicit TestContext(std::string_view settings = {}, SkippingClock::Pace pace = SkippingClock::Pace::realTime)
+        : clock_(pace), context_(new devlib_instr::Context) {
         devlib_instr::addRef(context_);
         guard_ = devlib_instr::lockHandle(context_);
         context_->setLogCallback(&LogCollector::callback, &log);
@@ -30,6 +33,7 @@ public:
 
     const devlib_instr::ContextGuard& guard() const { return guard_; }
     const devlib_instr::Context& context() const { return *context_; }
+    const SkippingClock& clock() const { return clock_; }
     // The protocol's exchange settings but those `settings` names.
     void changePolicy(std::string_view settings) {
         std::string problem;
