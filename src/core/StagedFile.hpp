@@ -30,16 +30,35 @@ public:
     virtual ~StagedFile() = default;
 
     // Writes at the current position and advances it; false on failure.
-    virtual bool write(const uint8_t* data, size_t size) = 0;
+    bool write(const uint8_t* data, size_t size) {
+        if (!writeAt(position_, data, size)) return false;
+        position_ += size;
+        if (position_ > size_) size_ = position_;
+        return true;
+    }
     // Moves the position (a later write past the end leaves zeros between).
-    virtual bool seek(uint64_t position) = 0;
-    virtual uint64_t position() const = 0;
-    virtual uint64_t size() const = 0;
+    bool seek(uint64_t position) {
+        position_ = position;
+        return true;
+    }
+    uint64_t position() const { return position_; }
+    uint64_t size() const { return size_; }
+
     // Flushes the file to stable storage, closes it, renames it to the final path unless something
     // exists there, then flushes the directory entry; false on failure (the file is then removed).
     virtual bool publish() = 0;
 
-    virtual const Failure& failure() const = 0;
+    const Failure& failure() const { return failure_; }
+
+protected:
+    // Writes all `size` bytes at `offset`; false, with the failure noted, when it cannot.
+    virtual bool writeAt(uint64_t offset, const uint8_t* data, size_t size) = 0;
+
+    Failure failure_;
+
+private:
+    uint64_t position_ = 0;
+    uint64_t size_ = 0;
 };
 
 // Creates the temporary file for `path`; null with the reason in `failure` when it cannot.

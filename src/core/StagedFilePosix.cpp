@@ -74,27 +74,6 @@ public:
     PosixStagedFile(const PosixStagedFile&) = delete;
     PosixStagedFile& operator=(const PosixStagedFile&) = delete;
 
-    bool write(const uint8_t* data, size_t size) override {
-        if (fd_ < 0) return fail(EBADF);
-        size_t done = 0;
-        while (done < size) {
-            const ssize_t written = ::pwrite(fd_, data + done, size - done, static_cast<off_t>(position_ + done));
-            if (written < 0 && errno == EINTR) continue;
-            if (written <= 0) return fail(written < 0 ? errno : ENOSPC);
-            done += static_cast<size_t>(written);
-        }
-        position_ += size;
-        if (position_ > size_) size_ = position_;
-        return true;
-    }
-
-    bool seek(uint64_t position) override {
-        position_ = position;
-        return true;
-    }
-    uint64_t position() const override { return position_; }
-    uint64_t size() const override { return size_; }
-
     bool publish() override {
         if (fd_ < 0) return fail(EBADF);
         if (retryOnInterrupt([this] { return ::fsync(fd_); }) != 0) return fail(errno);
@@ -121,7 +100,18 @@ public:
         return false;
     }
 
-    const Failure& failure() const override { return failure_; }
+protected:
+    bool writeAt(uint64_t offset, const uint8_t* data, size_t size) override {
+        if (fd_ < 0) return fail(EBADF);
+        size_t done = 0;
+        while (done < size) {
+            const ssize_t written = ::pwrite(fd_, data + done, size - done, static_cast<off_t>(offset + done));
+            if (written < 0 && errno == EINTR) continue;
+            if (written <= 0) return fail(written < 0 ? errno : ENOSPC);
+            done += static_cast<size_t>(written);
+        }
+        return true;
+    }
 
 private:
     bool fail(int error) {
@@ -147,10 +137,7 @@ private:
     int fd_;
     std::string temporary_;
     std::string final_;
-    uint64_t position_ = 0;
-    uint64_t size_ = 0;
     bool published_ = false;
-    Failure failure_;
 };
 
 // Clears the way for a new temporary file: a link is removed (never what it points to), a file

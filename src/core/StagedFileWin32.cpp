@@ -33,31 +33,6 @@ public:
     Win32StagedFile(const Win32StagedFile&) = delete;
     Win32StagedFile& operator=(const Win32StagedFile&) = delete;
 
-    bool write(const uint8_t* data, size_t size) override {
-        if (file_ == INVALID_HANDLE_VALUE) return fail(ERROR_INVALID_HANDLE);
-        LARGE_INTEGER offset{};
-        offset.QuadPart = static_cast<LONGLONG>(position_);
-        if (!SetFilePointerEx(file_, offset, nullptr, FILE_BEGIN)) return fail(GetLastError());
-        size_t done = 0;
-        while (done < size) {
-            const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size - done, 1u << 30));
-            DWORD written = 0;
-            if (!WriteFile(file_, data + done, chunk, &written, nullptr)) return fail(GetLastError());
-            if (written == 0) return fail(ERROR_DISK_FULL);
-            done += written;
-        }
-        position_ += size;
-        if (position_ > size_) size_ = position_;
-        return true;
-    }
-
-    bool seek(uint64_t position) override {
-        position_ = position;
-        return true;
-    }
-    uint64_t position() const override { return position_; }
-    uint64_t size() const override { return size_; }
-
     bool publish() override {
         if (file_ == INVALID_HANDLE_VALUE) return fail(ERROR_INVALID_HANDLE);
         if (!FlushFileBuffers(file_)) return fail(GetLastError());
@@ -71,7 +46,22 @@ public:
         return false;
     }
 
-    const Failure& failure() const override { return failure_; }
+protected:
+    bool writeAt(uint64_t position, const uint8_t* data, size_t size) override {
+        if (file_ == INVALID_HANDLE_VALUE) return fail(ERROR_INVALID_HANDLE);
+        LARGE_INTEGER offset{};
+        offset.QuadPart = static_cast<LONGLONG>(position);
+        if (!SetFilePointerEx(file_, offset, nullptr, FILE_BEGIN)) return fail(GetLastError());
+        size_t done = 0;
+        while (done < size) {
+            const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size - done, 1u << 30));
+            DWORD written = 0;
+            if (!WriteFile(file_, data + done, chunk, &written, nullptr)) return fail(GetLastError());
+            if (written == 0) return fail(ERROR_DISK_FULL);
+            done += written;
+        }
+        return true;
+    }
 
 private:
     bool fail(DWORD error) {
@@ -91,9 +81,6 @@ private:
     HANDLE file_;
     std::u16string temporary_;
     std::u16string final_;
-    uint64_t position_ = 0;
-    uint64_t size_ = 0;
-    Failure failure_;
 };
 
 // Without sharing, nobody else can open the file while it is written, and a file another run
