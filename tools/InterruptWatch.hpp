@@ -33,8 +33,9 @@ public:
     // stderr at once (what is being finished) and is remembered for raised().
     void deferDuring(const std::function<void()>& work, const std::string& notice);
 
-private:
     struct State;  // the platform's, defined by the platform's file
+
+private:
     std::unique_ptr<State> state_;
 };
 

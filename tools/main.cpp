@@ -74,7 +74,7 @@ int usageError(const CLI::App& app, const HelpFormatter& formatter, const CLI::P
 // with one set of options.
 std::vector<std::string> commandWords(int argc, char** argv) {
     std::vector<std::string> words = commandLineWords(argc, argv);
-    std::string_view program = words.empty() ? "" : words.front();
+    const std::string program = words.empty() ? std::string() : words.front();
     if (program.substr(program.find_last_of('/') + 1) == "torvik-sim") words.insert(words.begin() + 1, "sim");
     return words;
 }
