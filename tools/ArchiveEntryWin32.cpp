@@ -68,7 +68,8 @@ std::optional<std::string> storedEntry(const Bytes& zip, std::string_view name) 
         const uint32_t method = zip.u16(at + 10), crc = zip.u32(at + 16), size = zip.u32(at + 20);
         const size_t local = zip.u32(at + 42);
         if (method != storedMethod || zip.u32(local) != localHeaderSignature) throw std::out_of_range("zip");
-        const std::string_view data = zip.text(local + localHeaderSize + zip.u16(local + 26) + zip.u16(local + 28), size);
+        const std::string_view data =
+            zip.text(local + localHeaderSize + zip.u16(local + 26) + zip.u16(local + 28), size);
         const auto* bytes = reinterpret_cast<const Bytef*>(data.data());
         if (crc32(crc32(0L, Z_NULL, 0), bytes, static_cast<uInt>(data.size())) != crc) throw std::out_of_range("zip");
         return std::string(data);

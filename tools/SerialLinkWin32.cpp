@@ -127,7 +127,8 @@ bool SerialLink::doOpen() {
         configure();
         return true;
     } catch (const CommError&) {
-        factory_.openProblem_ = "it does not take the line settings: " + openProblemText(static_cast<int>(GetLastError()));
+        factory_.openProblem_ =
+            "it does not take the line settings: " + openProblemText(static_cast<int>(GetLastError()));
     }
     CloseHandle(port_->handle);
     port_->handle = INVALID_HANDLE_VALUE;

@@ -26,8 +26,8 @@ std::vector<std::string> reportedPorts() {
         DWORD deviceLength = longestValue;
         DWORD portBytes = longestValue * sizeof(wchar_t);
         DWORD type = 0;
-        const LONG status = RegEnumValueW(key, index, device, &deviceLength, nullptr, &type,
-                                          reinterpret_cast<BYTE*>(port), &portBytes);
+        const LONG status =
+            RegEnumValueW(key, index, device, &deviceLength, nullptr, &type, reinterpret_cast<BYTE*>(port), &portBytes);
         if (status == ERROR_NO_MORE_ITEMS) break;
         if (status == ERROR_SUCCESS && type == REG_SZ) names.push_back(text::toUtf8(port));
     }
@@ -81,12 +81,13 @@ std::string openProblemText(int error) {
             break;
     }
     wchar_t* text = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        static_cast<DWORD>(error), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    const DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, static_cast<DWORD>(error), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     std::string reason = length > 0 ? text::toUtf8(text) : "system error " + std::to_string(error);
     LocalFree(text);
-    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == '.')) reason.pop_back();
+    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == '.'))
+        reason.pop_back();
     return reason;
 }
 
