@@ -1,6 +1,5 @@
 #include "DatalogTransfer.hpp"
 
-#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <stop_token>

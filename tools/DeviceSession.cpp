@@ -1,7 +1,6 @@
 #include "DeviceSession.hpp"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "ErrorReport.hpp"
 #include "Terminal.hpp"
@@ -30,7 +29,7 @@ DeviceSession::DeviceSession(const DeviceOptions& options)
     try {
         device_.open(port_);
     } catch (const Error&) {
-        // The library's record ("Unknown exception") says nothing about why; the link knows.
+        // The library's record says nothing about why; the link knows.
         const std::string& why = links_.openProblem();
         throw ToolFailure("cannot open the serial port " + port_ + ": " +
                           (why.empty() ? "it is not a serial port" : why));
