@@ -189,11 +189,12 @@ run_cpp_example() {
 
 # tool_run NAME EXPECTED-STATUS ARGS...: torvik.exe with ARGS in build-win32/bin, its stdout in
 # tool.out (line ends without CR) and stderr in tool.err; counts NAME as passed when it exits with
-# EXPECTED-STATUS and the check given in $tool_check (a command, may be empty) holds.
+# EXPECTED-STATUS and the check given in $tool_check (a command, may be empty) holds. Under a UTF-8
+# locale, so that wine hands non-ASCII words of the command line to the program as they are.
 tool_run() {
   local name=$1 expected=$2
   shift 2
-  (cd "$dir/bin" && timeout 300 "$wine32" torvik.exe "$@") >"$dir/tool.raw" 2>"$dir/tool.err.raw"
+  (cd "$dir/bin" && LC_ALL=C.UTF-8 timeout 300 "$wine32" torvik.exe "$@") >"$dir/tool.raw" 2>"$dir/tool.err.raw"
   local status=$?
   tr -d '\r' <"$dir/tool.raw" >"$dir/tool.out"
   tr -d '\r' <"$dir/tool.err.raw" >"$dir/tool.err"
@@ -224,7 +225,7 @@ run_tool() {
     return
   fi
   start_simulator || { fail "start the simulator ($sim)"; return; }
-  local request=$dir/bin/switch-off-request.json archive=$dir/bin/tool-datalog.zip
+  local request=$dir/bin/switch-off-request.json archive="$dir/bin/tool-datalog-ä€.zip"
   printf '{"version":"1.0.6","device":{"switch_off":null}}' >"$request"
   printf '{"version":"1.0.6","device":{"switch_off":"not allowed"}}' >"$dir/bin/switch-off-write.json"
   rm -f "$archive"
@@ -235,8 +236,9 @@ run_tool() {
   tool_check='[ "$(json_value "$dir/tool.out")" = "not allowed" ]'
   tool_run "config write prints what the detector now holds" 0 config write switch-off-write.json --port "$port_name"
   tool_run "config read --request reads the written value back" 0 config read --request switch-off-request.json --port "$port_name"
-  tool_check='zip_is_complete "$archive" && grep -q "datalog written to tool-datalog.zip" "$dir/tool.err"'
-  tool_run "datalog read writes a ZIP archive that a ZIP reader checks" 0 datalog read -o tool-datalog.zip --port "$port_name"
+  tool_check='zip_is_complete "$archive" && grep -q "datalog written to tool-datalog-ä€.zip" "$dir/tool.err"'
+  tool_run "datalog read writes a ZIP archive (non-ASCII name) that a ZIP reader checks" 0 \
+    datalog read -o "tool-datalog-ä€.zip" --port "$port_name"
   stop_simulator
   tool_check='grep -q "torvik ports" "$dir/tool.err"'
   tool_run "info without --port asks for a port and names 'torvik ports'" 2 info
