@@ -23,6 +23,7 @@ set(ZLIB_USE_STATIC_LIBS ON)
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 
-# nlohmann json and {fmt} are header-only here: the Debian headers (architecture-independent)
-# are used from this directory. Only their two subdirectories are put on the include path.
-set(TORVIK_HEADER_ONLY_ROOT /usr/include CACHE PATH "Directory holding nlohmann/ and fmt/")
+# nlohmann json, {fmt} and CLI11 (the tool's argument parser) are header-only here: the Debian
+# headers (architecture-independent) are used from this directory. Only their subdirectories are
+# put on the include path.
+set(TORVIK_HEADER_ONLY_ROOT /usr/include CACHE PATH "Directory holding nlohmann/, fmt/ and CLI/")

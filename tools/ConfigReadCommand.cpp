@@ -11,9 +11,6 @@ namespace torvik::cli {
 
 namespace {
 
-// A null above the leaves asks for everything below it: this request reads the whole document.
-constexpr const char* fullRequest = R"({"version":"1.0.6","device":null,"channels":null,"sensors":null})";
-
 struct ConfigReadOptions {
     DeviceOptions device;
     std::string request;  // a file; empty: the whole document
@@ -22,14 +19,14 @@ struct ConfigReadOptions {
 };
 
 int runConfigRead(const ConfigReadOptions& options) {
-    std::string request = options.request.empty() ? std::string(fullRequest) : readTextFile(options.request);
+    std::string request =
+        options.request.empty() ? std::string(wholeConfigurationRequest) : readTextFile(options.request);
     DeviceSession session(options.device);
     ConfigurationAccess configuration(session);
-    std::string result = configuration.read(request, options.fingerprint);
     if (options.fingerprint) {
-        std::printf("%s\n", result.c_str());
+        std::printf("%s\n", std::to_string(configuration.fingerprint(request)).c_str());
     } else {
-        printJsonText(result, options.compact);
+        printJsonText(configuration.read(request), options.compact);
     }
     return 0;
 }

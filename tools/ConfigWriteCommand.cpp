@@ -8,6 +8,7 @@
 #include "DeviceSession.hpp"
 #include "DocumentPaths.hpp"
 #include "InterruptWatch.hpp"
+#include "Terminal.hpp"
 #include "TextFile.hpp"
 #include "WritePlan.hpp"
 
@@ -43,7 +44,7 @@ bool reportWarnings(const std::vector<std::string>& warnings) {
         if (isUnwrittenKeyLine(warning)) {
             anyUnwritten = true;
         } else {
-            std::fprintf(stderr, "torvik: warning: %s\n", warning.c_str());
+            printMessage("torvik: warning: " + warning + "\n");
         }
     }
     return anyUnwritten;
@@ -57,14 +58,12 @@ void summariseUnwritten(bool anyUnwritten, const std::string& document, const st
     if (!paths.empty()) {
         std::string list;
         for (const std::string& path : paths) list += (list.empty() ? "" : ", ") + path;
-        std::fprintf(stderr,
-                     "torvik: warning: the detector did not take %zu value(s) of the document (read-only, or not "
-                     "held by this detector): %s\n",
-                     paths.size(), list.c_str());
+        printMessage("torvik: warning: the detector did not take " + std::to_string(paths.size()) +
+                     " value(s) of the document (read-only, or not held by this detector): " + list + "\n");
     } else if (anyUnwritten) {
-        std::fprintf(stderr,
-                     "torvik: the document's read-only values were left as they are (each equals what the "
-                     "detector holds)\n");
+        printMessage(
+            "torvik: the document's read-only values were left as they are (each equals what the detector "
+            "holds)\n");
     }
 }
 
@@ -79,20 +78,18 @@ int runConfigWrite(const ConfigWriteOptions& options) {
     }
     DeviceState found = session.state();
     if (found.switchedOff()) {
-        std::fprintf(stderr,
-                     "torvik: the detector is switched off (state %d); the write leaves it switched off: switch it "
-                     "on at the detector\n",
-                     found.word);
+        printMessage("torvik: the detector is switched off (state " + std::to_string(found.word) +
+                     "); the write leaves it switched off: switch it on at the detector\n");
     }
     if (interrupt.raised()) return exitInterrupted;  // nothing written yet
     ConfigurationAccess configuration(session);
     interrupt.deferDuring([&] { configuration.write(document); }, finishingNotice(found));
     bool anyUnwritten = reportWarnings(session.log().takeWarnings());
     if (interrupt.raised()) {
-        std::fprintf(stderr, "torvik: the write is complete; the detector is %s\n", session.state().name().c_str());
+        printMessage("torvik: the write is complete; the detector is " + session.state().name() + "\n");
         return exitInterrupted;
     }
-    std::string held = configuration.read(document, false);
+    std::string held = configuration.read(document);
     summariseUnwritten(anyUnwritten, document, held);
     printJsonText(held, options.compact);
     return 0;

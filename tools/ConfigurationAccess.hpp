@@ -1,10 +1,10 @@
-// Reading and writing the configuration document through the API's configuration family: byte
-// arrays in and out, failures turned into ToolFailure with the configuration's error list.
+// Reading and writing the configuration document through the library's configuration: failures
+// turned into ToolFailure with the configuration's error records and what the session knows.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
-#include "ApiHandle.hpp"
 #include "DeviceSession.hpp"
 
 namespace torvik::cli {
@@ -13,17 +13,15 @@ class ConfigurationAccess {
 public:
     explicit ConfigurationAccess(DeviceSession& session);
 
-    // The response document (or, with `fingerprint`, the fingerprint's decimal text) for the
-    // JSON read request.
-    std::string read(const std::string& request, bool fingerprint);
+    // The response document for the JSON read request.
+    std::string read(const std::string& request);
+    // The 64-bit fingerprint of the values the request names.
+    uint64_t fingerprint(const std::string& request);
     void write(const std::string& document);
 
 private:
-    // Throws the failure of the last operation: the slot's record, then the error list.
-    [[noreturn]] void fail(InstrError*& err, const std::string& operation);
-
     DeviceSession& session_;
-    ApiHandle<InstrConfiguration> configuration_;
+    Configuration configuration_;
 };
 
 }  // namespace torvik::cli

@@ -23,8 +23,7 @@ void confirmClear(const DatalogClearOptions& options) {
     if (options.yes) return;
     if (!isInteractive()) throw UsageFailure("datalog clear erases the detector's datalog: confirm it with --yes");
     std::string where = options.device.port.empty() ? "the simulated detector" : options.device.port;
-    std::fprintf(stderr, "Erase the gas-detection datalog on %s? It cannot be read afterwards. [y/N] ", where.c_str());
-    std::fflush(stderr);
+    printMessage("Erase the gas-detection datalog on " + where + "? It cannot be read afterwards. [y/N] ");
     std::string answer;
     std::getline(std::cin, answer);
     if (answer != "y" && answer != "yes") throw ToolFailure("the datalog was not cleared");
@@ -35,13 +34,13 @@ int runDatalogClear(const DatalogClearOptions& options) {
     InterruptWatch interrupt;  // before the simulator's thread starts
     DeviceSession session(options.device);
     if (interrupt.raised()) return exitInterrupted;
-    const InstrumentAPI& api = session.api();
-    bool cleared = false;
-    InstrError* err = nullptr;
-    interrupt.deferDuring([&] { cleared = api.deviceClearGdcDatalog(session.device(), &err); },
-                          "torvik: interrupted: finishing the datalog clear");
-    if (!cleared) session.fail(takeError(api, err), "clearing the datalog failed");
-    std::fprintf(stderr, "torvik: datalog cleared\n");
+    try {
+        interrupt.deferDuring([&] { session.device().clearDatalog(); },
+                              "torvik: interrupted: finishing the datalog clear");
+    } catch (const Error& error) {
+        session.fail(error, "clearing the datalog failed");
+    }
+    printMessage("torvik: datalog cleared\n");
     return interrupt.raised() ? exitInterrupted : 0;
 }
 

@@ -4,11 +4,19 @@
 #include <cstdio>
 #include <string_view>
 
-#include "ApiNumbers.hpp"
-
 namespace torvik::cli {
 
 namespace {
+
+// The datalog's sections by the number its log lines give: the session section holds no new data.
+constexpr std::array<std::string_view, 6> sectionNames{"measurement", "event", "control",
+                                                       "session",     "debug", "diagnostic"};
+constexpr int sessionSection = 3;
+
+std::string_view sectionName(int section) {
+    return section >= 0 && section < static_cast<int>(sectionNames.size()) ? sectionNames[static_cast<size_t>(section)]
+                                                                           : "section";
+}
 
 // The reader's log lines, as the library words them ("{}" the number).
 constexpr std::string_view readingAll = "Reading _all_ GDC datalog data for section ";
@@ -43,7 +51,7 @@ void DatalogProgress::hear(const std::string& line) {
     } else if (text.starts_with(received) && text.find(receivedSection) != std::string_view::npos) {
         uint32_t pages = leadingNumber(text.substr(received.size()));
         sectionPages_ += pages;
-        if (section_ != datalogSection::session) dataPages_ += pages;
+        if (section_ != sessionSection) dataPages_ += pages;
     } else if (text.starts_with(moving)) {
         marking_ = true;
     }
@@ -54,11 +62,11 @@ std::string DatalogProgress::status(Clock::time_point now) const {
     if (marking_) return "marking the new data as read...";
     if (now - lastHeard_ >= quietAfter) return "waiting for the detector...";
     if (section_ < 0) return "asking the detector...";
-    if (sectionPages_ == 0) return std::string(datalogSectionName(section_)) + ": 0 pages";
+    if (sectionPages_ == 0) return std::string(sectionName(section_)) + ": 0 pages";
     double seconds = std::chrono::duration<double>(now - sectionStart_).count();
     std::array<char, 96> text{};
-    std::snprintf(text.data(), text.size(), "%s: %u pages, %.1f pages/s", datalogSectionName(section_).data(),
-                  sectionPages_, seconds > 0 ? sectionPages_ / seconds : 0.0);
+    std::snprintf(text.data(), text.size(), "%s: %u pages, %.1f pages/s", sectionName(section_).data(), sectionPages_,
+                  seconds > 0 ? sectionPages_ / seconds : 0.0);
     return text.data();
 }
 

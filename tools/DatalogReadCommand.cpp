@@ -10,6 +10,8 @@
 #include "DatalogTransfer.hpp"
 #include "DeviceSession.hpp"
 #include "ErrorReport.hpp"
+#include "FilePath.hpp"
+#include "Terminal.hpp"
 
 namespace torvik::cli {
 
@@ -28,9 +30,9 @@ const std::map<std::string, DatalogOption> skipOptions{{"measurement", DatalogOp
 
 int runDatalogRead(const DatalogReadOptions& options) {
     std::error_code notThere;
-    if (std::filesystem::is_directory(options.output, notThere)) {
+    if (std::filesystem::is_directory(filePath(options.output), notThere)) {
         throw UsageFailure("-o " + options.output + " is a directory: name the archive to create in it, e.g. -o " +
-                           (std::filesystem::path(options.output) / "datalog.zip").string());
+                           utf8Name(filePath(options.output) / "datalog.zip"));
     }
     DatalogTransfer transfer{{}, options.output, !options.device.verbose};
     if (options.all) transfer.options.push_back(DatalogOption::ReadAll);
@@ -41,10 +43,11 @@ int runDatalogRead(const DatalogReadOptions& options) {
     uint32_t pages = transferDatalog(session, transfer, interrupt);
     bool readsData = std::set<std::string>(options.skip.begin(), options.skip.end()).size() < skipOptions.size();
     if (readsData && pages == 0) {
-        std::fprintf(stderr, "torvik: no new data: %s\n",
-                     options.all ? "the detector's datalog is empty" : "nothing was recorded since the last read");
+        printMessage(std::string("torvik: no new data: ") +
+                     (options.all ? "the detector's datalog is empty" : "nothing was recorded since the last read") +
+                     "\n");
     }
-    std::fprintf(stderr, "torvik: datalog written to %s\n", options.output.c_str());
+    printMessage("torvik: datalog written to " + options.output + "\n");
     return interrupt.raised() ? exitInterrupted : 0;
 }
 

@@ -1,19 +1,18 @@
 #include "DatalogTransfer.hpp"
 
-#include <cstdio>
 #include <filesystem>
+#include <functional>
+#include <stop_token>
 
-#include "ApiHandle.hpp"
 #include "DatalogProgress.hpp"
 #include "ErrorReport.hpp"
+#include "FilePath.hpp"
 #include "ProgressBar.hpp"
-#include "WideText.hpp"
+#include "Terminal.hpp"
 
 namespace torvik::cli {
 
 namespace {
-
-constexpr int32_t pollIntervalMs = 100;
 
 // Lets `progress` hear the session's log lines while it lives.
 class ProgressListening {
@@ -29,74 +28,63 @@ private:
     LogSink& sink_;
 };
 
-// Waits for the reader, drawing progress. The first interrupt asks the reader to abort; once the
-// archive is complete under its path the reader no longer stops (it is marking the new data as
-// read on the detector), and the user is told why the tool goes on.
-void waitForReader(const InstrumentAPI& api, InstrGdcDatalogReader* reader, const DatalogTransfer& transfer,
-                   InterruptWatch& interrupt, const DatalogProgress& progress) {
-    ProgressBar bar(transfer.showProgress);
-    bool abortRequested = false;
-    bool finishingTold = false;
-    while (!api.gdcDatalogReaderWait(reader, pollIntervalMs)) {
-        if (interrupt.raised() && !abortRequested) {
-            InstrError* err = nullptr;
-            api.gdcDatalogReaderAbort(reader, &err);
-            api.errorFree(&err);
-            abortRequested = true;
-        }
-        std::error_code unknown;
-        if (abortRequested && !finishingTold && std::filesystem::exists(transfer.archivePath, unknown)) {
-            bar.finish();
-            std::fprintf(stderr,
-                         "torvik: interrupted: the archive is complete; finishing marking its new data as read on the "
-                         "detector (stopped now, the detector would give the same data again next time)\n");
-            finishingTold = true;
-        }
-        double fraction = 0.0;
-        api.gdcDatalogReaderGetProgress(reader, &fraction);
-        bar.update(fraction, progress.status(DatalogProgress::Clock::now()));
-    }
-    bar.finish();
-}
+// What the reader's progress calls do while it runs: draw the bar, and turn the first interrupt
+// into a stop request. Once the archive is complete under its path the reader no longer stops (it
+// is marking the new data as read on the detector), and the user is told why the tool goes on.
+class TransferWatch {
+public:
+    TransferWatch(const DatalogTransfer& transfer, InterruptWatch& interrupt, const DatalogProgress& progress)
+        : transfer_(transfer), interrupt_(interrupt), progress_(progress), bar_(transfer.showProgress) {}
 
-// The archive's "gateway" texts: this tool and the library version it runs on.
-void nameTheTool(const InstrumentAPI& api, InstrGdcDatalogReader* reader) {
-    std::u16string version = toUtf16(std::to_string(api.versionMajor) + "." + std::to_string(api.versionMinor) + "." +
-                                     std::to_string(api.versionPatch));
-    api.gdcDatalogReaderSetTexts(reader, wide(u"torvik"), wide(version));
-}
+    void operator()(double fraction) {
+        if (interrupt_.raised()) stop_.request_stop();
+        std::error_code unknown;
+        if (stop_.stop_requested() && !finishingTold_ &&
+            std::filesystem::exists(filePath(transfer_.archivePath), unknown)) {
+            bar_.finish();
+            printMessage(
+                "torvik: interrupted: the archive is complete; finishing marking its new data as read on the detector "
+                "(stopped now, the detector would give the same data again next time)\n");
+            finishingTold_ = true;
+        }
+        bar_.update(fraction, progress_.status(DatalogProgress::Clock::now()));
+    }
+
+    std::stop_token token() const { return stop_.get_token(); }
+    void finish() { bar_.finish(); }
+
+private:
+    const DatalogTransfer& transfer_;
+    InterruptWatch& interrupt_;
+    const DatalogProgress& progress_;
+    ProgressBar bar_;
+    std::stop_source stop_;
+    bool finishingTold_ = false;
+};
 
 }  // namespace
 
 uint32_t transferDatalog(DeviceSession& session, const DatalogTransfer& transfer, InterruptWatch& interrupt) {
-    const InstrumentAPI& api = session.api();
-    ApiHandle<InstrGdcDatalogReader> reader(api, api.gdcDatalogReaderCreate(session.context()));
-    if (!reader) throw ToolFailure("the library could not create a datalog reader");
-    api.gdcDatalogReaderSetDevice(reader.get(), session.device());
-    for (DatalogOption option : transfer.options) {
-        api.gdcDatalogReaderSetSectionSelected(reader.get(), static_cast<uint32_t>(option), 1);
-    }
-    api.gdcDatalogReaderSetOutputPath(reader.get(), wide(toUtf16(transfer.archivePath)));
-    nameTheTool(api, reader.get());
+    DatalogReader reader(session.device());
+    for (DatalogOption option : transfer.options) reader.select(option);
+    reader.setGateway("torvik", libraryVersion());  // the archive names this tool and the library it runs on
 
     DatalogProgress progress;
-    {
-        ProgressListening listening(session.log(), progress);
-        InstrError* err = nullptr;
-        if (!api.gdcDatalogReaderStart(reader.get(), &err))
-            session.fail(takeError(api, err), "the datalog reader did not start");
-        waitForReader(api, reader.get(), transfer, interrupt, progress);
-    }
-    if (api.gdcDatalogReaderSucceeded(reader.get())) return progress.dataPages();
-    std::vector<std::string> records = takeErrorList(api, [&](InstrError** list, uint32_t capacity) {
-        return api.gdcDatalogReaderGetErrors(reader.get(), list, capacity);
-    });
+    TransferWatch watch(transfer, interrupt, progress);
     try {
-        session.fail(std::move(records), "reading the datalog failed without an error record");
-    } catch (ToolFailure& failure) {
-        if (interrupt.raised()) failure.exitCode = exitInterrupted;
-        throw;
+        ProgressListening listening(session.log(), progress);
+        reader.read(transfer.archivePath, std::ref(watch), watch.token());
+    } catch (const Error& error) {
+        watch.finish();
+        try {
+            session.fail(error, "reading the datalog failed without an error record");
+        } catch (ToolFailure& failure) {
+            if (interrupt.raised()) failure.exitCode = exitInterrupted;
+            throw;
+        }
     }
+    watch.finish();
+    return progress.dataPages();
 }
 
 }  // namespace torvik::cli

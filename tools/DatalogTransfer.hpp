@@ -1,13 +1,12 @@
 // One run of the library's GDC datalog reader: the device of a session, the reader's selection
-// options, an archive path; progress drawn while it runs and Ctrl-C turned into the reader's
-// abort, after which the reader removes the unfinished archive.
+// options, an archive path; progress drawn while it runs and Ctrl-C turned into a stop request,
+// after which the reader aborts and removes the unfinished archive.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "ApiNumbers.hpp"
 #include "DeviceSession.hpp"
 #include "InterruptWatch.hpp"
 
@@ -15,7 +14,7 @@ namespace torvik::cli {
 
 struct DatalogTransfer {
     std::vector<DatalogOption> options;
-    std::string archivePath;  // must not exist yet
+    std::string archivePath;  // UTF-8; must not exist yet
     bool showProgress = false;
 };
 

@@ -1,10 +1,9 @@
 #include "DeviceSession.hpp"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "ErrorReport.hpp"
-#include "sim/Simulator.hpp"
+#include "Terminal.hpp"
 
 namespace torvik::cli {
 
@@ -14,23 +13,27 @@ constexpr char toolName[] = "torvik " TORVIK_TOOL_VERSION;
 
 }  // namespace
 
-DeviceSession::DeviceSession(const DeviceOptions& options) : api_(*GetInstrumentAPI()), log_(options.verbose) {
-    port_ = choosePort(options);
-    context_ = ApiHandle(api_, api_.contextCreate());
-    if (!context_) throw ToolFailure("the library could not create a context");
-    log_.install(api_, context_.get());
+std::string libraryVersion() {
+    const InstrumentAPI& api = *GetInstrumentAPI();
+    return std::to_string(api.versionMajor) + "." + std::to_string(api.versionMinor) + "." +
+           std::to_string(api.versionPatch);
+}
+
+DeviceSession::DeviceSession(const DeviceOptions& options)
+    : log_(options.verbose), port_(choosePort(options)), device_(context_) {
+    log_.install(context_);
     if (!options.record.empty()) recorder_ = std::make_unique<RecordingFactory>(links_, options.record, toolName);
     devlib_instr::SetUARTInterfaceFactory(
         context_.get(),
         recorder_ ? static_cast<devlib_instr::AbstractUartInterfaceFactory*>(recorder_.get()) : &links_);
-    device_ = ApiHandle(api_, api_.deviceCreate(context_.get()));
-    if (!device_) throw ToolFailure("the library could not create a device");
-    InstrError* err = nullptr;
-    if (api_.deviceOpen(device_.get(), port_.c_str(), &err)) return;
-    // The library's record ("Unknown exception") says nothing about why; the link knows.
-    api_.errorFree(&err);
-    const std::string& why = links_.openProblem();
-    throw ToolFailure("cannot open the serial port " + port_ + ": " + (why.empty() ? "it is not a serial port" : why));
+    try {
+        device_.open(port_);
+    } catch (const Error&) {
+        // The library's record says nothing about why; the link knows.
+        const std::string& why = links_.openProblem();
+        throw ToolFailure("cannot open the serial port " + port_ + ": " +
+                          (why.empty() ? "it is not a serial port" : why));
+    }
 }
 
 DeviceState DeviceSession::state() {
@@ -51,7 +54,8 @@ bool repeats(const std::string& logged, const std::string& record) {
 
 }  // namespace
 
-void DeviceSession::fail(std::vector<std::string> records, const std::string& fallback) {
+void DeviceSession::fail(const Error& error, const std::string& fallback) {
+    std::vector<std::string> records = describeErrors(error.records());
     if (records.empty()) records.push_back(fallback);
     std::vector<std::string> lines = records;
     for (const std::string& logged : log_.takeErrors()) {
@@ -71,14 +75,13 @@ DeviceSession::~DeviceSession() = default;
 
 std::string DeviceSession::choosePort(const DeviceOptions& options) {
     if (!options.port.empty()) return options.port;
-    if (options.changesDetector && !options.simulate) {
+    if (hasSimulatedDetector() && options.changesDetector && !options.simulate) {
         throw UsageFailure(
             "this command changes the detector: give --port PATH ('torvik ports' lists them), or "
             "--simulate for the built-in simulated detector");
     }
-    if (!options.simulate) std::fprintf(stderr, "torvik: no --port given, using the built-in simulated detector\n");
-    simulator_ = std::make_unique<sim::Simulator>();
-    return simulator_->portPath();
+    simulator_ = startSimulatedDetector(!options.simulate);
+    return simulator_->port();
 }
 
 }  // namespace torvik::cli

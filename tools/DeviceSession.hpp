@@ -7,19 +7,18 @@
 #include <string>
 #include <vector>
 
-#include "ApiHandle.hpp"
 #include "DeviceOptions.hpp"
 #include "DeviceState.hpp"
 #include "LogSink.hpp"
 #include "RecordingLink.hpp"
 #include "SerialLink.hpp"
-#include "torvik/instrument_api.h"
-
-namespace torvik::sim {
-class Simulator;
-}
+#include "SimulatedDetector.hpp"
+#include "torvik/torvik.hpp"
 
 namespace torvik::cli {
+
+// The library's version ("2.9.0"), from the API table's header words.
+std::string libraryVersion();
 
 class DeviceSession {
 public:
@@ -29,9 +28,7 @@ public:
     DeviceSession(const DeviceSession&) = delete;
     DeviceSession& operator=(const DeviceSession&) = delete;
 
-    const InstrumentAPI& api() const { return api_; }
-    InstrContext* context() const { return context_.get(); }
-    InstrDevice* device() const { return device_.get(); }
+    Device& device() { return device_; }
     const std::string& port() const { return port_; }
     LogSink& log() { return log_; }
     // The detector's operating state, asked on the open port (the C table does not offer it).
@@ -39,21 +36,21 @@ public:
     // Throws the ToolFailure of a failed library call: its records (`fallback` when there are
     // none), then what the session knows of the cause: the library's ERROR lines that add to the
     // records, and a detector that never answered.
-    [[noreturn]] void fail(std::vector<std::string> records, const std::string& fallback);
+    [[noreturn]] void fail(const Error& error, const std::string& fallback);
 
 private:
-    // The port to open: --port, or the path of a simulator started here.
+    // The port to open: --port, or the port of a simulated detector started here.
     std::string choosePort(const DeviceOptions& options);
 
-    const InstrumentAPI& api_;
     LogSink log_;
+    // Declared before the port (choosePort starts it) and the library's objects, so that it
+    // outlives the device's open port.
+    std::unique_ptr<SimulatedDetector> simulator_;
     std::string port_;
-    // Declared before the handles so that it outlives the device's open port.
-    std::unique_ptr<sim::Simulator> simulator_;
     LinkFactory links_;                           // outlives the context it is installed on
     std::unique_ptr<RecordingFactory> recorder_;  // wraps links_ with --record
-    ApiHandle<InstrContext> context_;
-    ApiHandle<InstrDevice> device_;
+    Context context_;
+    Device device_;
 };
 
 }  // namespace torvik::cli

@@ -1,40 +1,47 @@
 #include "ErrorReport.hpp"
-
-#include <cstdio>
-
-#include "ApiNumbers.hpp"
-#include "WideText.hpp"
+#include "Terminal.hpp"
 
 namespace torvik::cli {
 
-std::string describeError(uint32_t category, uint32_t code, const InstrWChar* message) {
-    std::string name(category < errorCategoryWords.size() ? errorCategoryWords[category] : "unknown");
-    return name + " (" + std::to_string(category) + ") code " + std::to_string(code) + ": " + toUtf8(message);
-}
+namespace {
 
-std::vector<std::string> takeError(const InstrumentAPI& api, InstrError*& err) {
-    if (err == nullptr) return {};
-    std::vector<std::string> lines{describeError(err->category, err->code, err->message)};
-    api.errorFree(&err);
-    return lines;
-}
-
-std::vector<std::string> takeErrorList(const InstrumentAPI& api,
-                                       const std::function<uint32_t(InstrError**, uint32_t)>& getErrors) {
-    std::vector<InstrError*> records(getErrors(nullptr, 0), nullptr);
-    if (records.empty()) return {};
-    uint32_t written = std::min<uint32_t>(getErrors(records.data(), static_cast<uint32_t>(records.size())),
-                                          static_cast<uint32_t>(records.size()));
-    std::vector<std::string> lines;
-    for (uint32_t i = 0; i < written; ++i) {
-        std::vector<std::string> one = takeError(api, records[i]);
-        lines.insert(lines.end(), one.begin(), one.end());
+// An error record's category as the word a user knows for what failed: argument checks, the line
+// and decoding (general); the device; the datalog reader and its archive (datalog); writing the
+// configuration database (configuration write); reading and converting it (configuration).
+std::string_view categoryWord(Category category) {
+    switch (category) {
+        case Category::General:
+            return "general";
+        case Category::Context:
+            return "context";
+        case Category::Device:
+            return "device";
+        case Category::FirmwareFlasher:
+            return "datalog";
+        case Category::Container:
+            return "configuration write";
+        case Category::ContainerWriter:
+            return "configuration";
     }
+    return "unknown";
+}
+
+}  // namespace
+
+std::string describeError(const ErrorRecord& record) {
+    const auto number = static_cast<uint32_t>(record.category);
+    return std::string(categoryWord(record.category)) + " (" + std::to_string(number) + ") code " +
+           std::to_string(record.code) + ": " + record.message;
+}
+
+std::vector<std::string> describeErrors(const std::vector<ErrorRecord>& records) {
+    std::vector<std::string> lines;
+    for (const ErrorRecord& record : records) lines.push_back(describeError(record));
     return lines;
 }
 
 void printFailure(const ToolFailure& failure) {
-    for (const std::string& line : failure.lines) std::fprintf(stderr, "torvik: error: %s\n", line.c_str());
+    for (const std::string& line : failure.lines) printMessage("torvik: error: " + line + "\n");
 }
 
 }  // namespace torvik::cli

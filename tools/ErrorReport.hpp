@@ -3,13 +3,11 @@
 // the session knows of the cause (DeviceSession::fail).
 #pragma once
 
-#include <cstdint>
 #include <exception>
-#include <functional>
 #include <string>
 #include <vector>
 
-#include "torvik/instrument_api.h"
+#include "torvik/torvik.hpp"
 
 namespace torvik::cli {
 
@@ -33,15 +31,11 @@ public:
     std::string text;
 };
 
-// "<category name> (<category>) code <code>: <message>".
-std::string describeError(uint32_t category, uint32_t code, const InstrWChar* message);
+// "<category word> (<category>) code <code>: <message>", e.g. "configuration (5) code 6: ...".
+std::string describeError(const ErrorRecord& record);
 
-// Describes the record in *err (if any) and frees it.
-std::vector<std::string> takeError(const InstrumentAPI& api, InstrError*& err);
-
-// Reads an error list through a slot of the form (list, capacity) -> count and frees the records.
-std::vector<std::string> takeErrorList(const InstrumentAPI& api,
-                                       const std::function<uint32_t(InstrError**, uint32_t)>& getErrors);
+// One line per record, in order.
+std::vector<std::string> describeErrors(const std::vector<ErrorRecord>& records);
 
 void printFailure(const ToolFailure& failure);
 

@@ -9,6 +9,7 @@
 #include "DatalogTransfer.hpp"
 #include "DeviceSession.hpp"
 #include "ErrorReport.hpp"
+#include "FilePath.hpp"
 #include "TempDirectory.hpp"
 #include "TextFile.hpp"
 
@@ -24,7 +25,7 @@ struct InfoOptions {
 // The metadata document of a session-only datalog read.
 nlohmann::json readSessionMetadata(DeviceSession& session, InterruptWatch& interrupt) {
     TempDirectory directory;
-    std::string archive = (directory.path() / "session.zip").string();
+    std::string archive = utf8Name(directory.path() / "session.zip");
     DatalogTransfer transfer{{DatalogOption::SkipMeasurement, DatalogOption::SkipEvent, DatalogOption::SkipDebug},
                              archive};
     transferDatalog(session, transfer, interrupt);

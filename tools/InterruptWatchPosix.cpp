@@ -1,10 +1,12 @@
 #include <pthread.h>
 
-#include <cstdio>
+#include <atomic>
+#include <csignal>
 #include <ctime>
 #include <thread>
 
 #include "InterruptWatch.hpp"
+#include "Terminal.hpp"
 
 namespace torvik::cli {
 
@@ -20,37 +22,43 @@ bool takePending(const sigset_t& signals, long waitNs = 0) {
 
 }  // namespace
 
-InterruptWatch::InterruptWatch() {
-    sigemptyset(&signals_);
-    sigaddset(&signals_, SIGINT);
-    sigaddset(&signals_, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &signals_, &previousMask_);
+struct InterruptWatch::State {
+    sigset_t signals{};
+    sigset_t previousMask{};
+    std::atomic<bool> raised = false;
+};
+
+InterruptWatch::InterruptWatch() : state_(std::make_unique<State>()) {
+    sigemptyset(&state_->signals);
+    sigaddset(&state_->signals, SIGINT);
+    sigaddset(&state_->signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &state_->signals, &state_->previousMask);
 }
 
 InterruptWatch::~InterruptWatch() {
-    while (takePending(signals_)) {
+    while (takePending(state_->signals)) {
     }
-    pthread_sigmask(SIG_SETMASK, &previousMask_, nullptr);
+    pthread_sigmask(SIG_SETMASK, &state_->previousMask, nullptr);
 }
 
 bool InterruptWatch::raised() {
-    if (!raised_) raised_ = takePending(signals_);
-    return raised_;
+    if (!state_->raised) state_->raised = takePending(state_->signals);
+    return state_->raised;
 }
 
 void InterruptWatch::wait() {
     int signal = 0;
-    while (!raised_) raised_ = sigwait(&signals_, &signal) == 0;
+    while (!state_->raised) state_->raised = sigwait(&state_->signals, &signal) == 0;
 }
 
 void InterruptWatch::deferDuring(const std::function<void()>& work, const std::string& notice) {
+    State& state = *state_;
     std::atomic<bool> done = false;
     // The watcher inherits the blocked mask; it collects a signal while `work` runs on this thread.
     std::thread watcher([&] {
         while (!done) {
-            if (!takePending(signals_, pollNs) || raised_.exchange(true)) continue;
-            std::fprintf(stderr, "%s\n", notice.c_str());
-            std::fflush(stderr);
+            if (!takePending(state.signals, pollNs) || state.raised.exchange(true)) continue;
+            printMessage(notice + "\n");
         }
     });
     try {

@@ -1,11 +1,8 @@
 #include "LogSink.hpp"
+#include "Terminal.hpp"
 
 #include <array>
-#include <cstdio>
 #include <utility>
-
-#include "ApiNumbers.hpp"
-#include "WideText.hpp"
 
 namespace torvik::cli {
 
@@ -13,8 +10,8 @@ namespace {
 constexpr std::array<const char*, 4> levelPrefixes{"DEBUG: ", "INFO: ", "WARN: ", "ERROR: "};
 }  // namespace
 
-void LogSink::install(const InstrumentAPI& api, InstrContext* context) {
-    api.contextSetLogCallback(context, &LogSink::callback, this);
+void LogSink::install(Context& context) {
+    context.setLogCallback([this](LogLevel level, std::string_view text) { write(level, text); });
 }
 
 std::vector<std::string> LogSink::takeWarnings() {
@@ -42,21 +39,19 @@ std::vector<std::string> LogSink::takeCaptured() {
     return std::exchange(captured_, {});
 }
 
-void LogSink::callback(int32_t level, const InstrWChar* text, void* user) {
-    if (user == nullptr || text == nullptr || level < 0 || level >= static_cast<int32_t>(levelPrefixes.size())) return;
-    static_cast<LogSink*>(user)->write(level, toUtf8(text));
-}
-
-void LogSink::write(int32_t level, const std::string& text) {
+void LogSink::write(LogLevel level, std::string_view line) {
+    const auto index = static_cast<size_t>(level);
+    if (index >= levelPrefixes.size()) return;  // a level this tool does not know
+    std::string text(line);
     std::lock_guard lock(mutex_);
     if (capturing_) captured_.push_back(text);
     if (listener_) listener_(text);
     if (verbose_) {
-        std::fprintf(stderr, "%s%s\n", levelPrefixes[static_cast<size_t>(level)], text.c_str());
-    } else if (level == logLevel::warn) {
-        warnings_.push_back(text);
-    } else if (level == logLevel::error) {
-        errors_.push_back(text);
+        printMessage(levelPrefixes[index] + text + "\n");
+    } else if (level == LogLevel::Warn) {
+        warnings_.push_back(std::move(text));
+    } else if (level == LogLevel::Error) {
+        errors_.push_back(std::move(text));
     }
 }
 

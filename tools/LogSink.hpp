@@ -5,13 +5,13 @@
 // archive that could not be written, the values a request may hold).
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "torvik/instrument_api.h"
+#include "torvik/torvik.hpp"
 
 namespace torvik::cli {
 
@@ -19,8 +19,9 @@ class LogSink {
 public:
     explicit LogSink(bool verbose) : verbose_(verbose) {}
 
-    // Installs this sink as the context's log callback; the sink must outlive the context.
-    void install(const InstrumentAPI& api, InstrContext* context);
+    // Installs this sink as the context's log function; the sink must outlive the context and
+    // every object made from it.
+    void install(Context& context);
 
     // The WARN lines logged so far (UTF-8), oldest first, when not verbose (verbose shows them
     // as they come); clears the list.
@@ -36,11 +37,9 @@ public:
     void capture(bool on);
     std::vector<std::string> takeCaptured();
 
-    // Called by the library, on whichever thread logs.
-    static void callback(int32_t level, const InstrWChar* text, void* user);
-
 private:
-    void write(int32_t level, const std::string& text);
+    // One library line, on whichever thread logs.
+    void write(LogLevel level, std::string_view text);
 
     bool verbose_;
     std::mutex mutex_;

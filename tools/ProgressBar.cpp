@@ -38,13 +38,12 @@ void ProgressBar::update(double fraction, const std::string& status) {
     if (static_cast<int>(line.size()) > width) line.resize(static_cast<size_t>(std::max(width, 0)));
     if (line == shown_) return;
     shown_ = line;
-    std::fprintf(stderr, "\r%s\033[K", line.c_str());  // the rest of an earlier, longer line is cleared
-    std::fflush(stderr);
+    printMessage("\r" + line + "\033[K");  // the rest of an earlier, longer line is cleared
 }
 
 void ProgressBar::finish() {
     if (shown_.empty()) return;
-    std::fputc('\n', stderr);
+    printMessage("\n");
     shown_.clear();
 }
 

@@ -85,6 +85,10 @@ AbstractUartInterface* RecordingFactory::create(const std::string& portName) {
         trace_.error("open", error.code);
         throw;
     }
+    if (!inner) {  // a factory that gives no link for a port that does not open (the tool's on Windows)
+        trace_.error("open", 2);
+        return nullptr;
+    }
     auto* link = new RecordingLink(std::move(inner), *this);
     link_ = link;
     return link;

@@ -65,6 +65,13 @@ struct SerialLink::Port {
     int fd = -1;
 };
 
+devlib_instr::AbstractUartInterface* LinkFactory::create(const std::string& portName) {
+    openProblem_.clear();
+    auto* link = new SerialLink(portName, devlib_instr::line::restingBaudRate, *this);
+    link_ = link;
+    return link;
+}
+
 SerialLink::SerialLink(std::string portName, uint32_t baudRate, LinkFactory& factory)
     : AbstractUartInterface(std::move(portName), baudRate), port_(std::make_unique<Port>()), factory_(factory) {
     open();

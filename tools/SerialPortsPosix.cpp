@@ -2,7 +2,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <map>
 
 #include "SerialPorts.hpp"
@@ -12,6 +14,12 @@ namespace torvik::cli {
 namespace {
 
 namespace fs = std::filesystem;
+
+// The device directory: /dev, or TORVIK_DEV_DIR (the tests give a directory of their own).
+fs::path deviceDirectory() {
+    const char* directory = std::getenv("TORVIK_DEV_DIR");
+    return directory != nullptr && *directory != 0 ? directory : "/dev";
+}
 
 bool isAdapterName(const std::string& name) {
     return name.starts_with("ttyUSB") || name.starts_with("ttyACM");
@@ -56,7 +64,17 @@ std::string openProblemText(int error) {
     }
 }
 
-std::vector<SerialPort> findSerialPorts(const fs::path& devices) {
+const char* portsListed() {
+    return "Lists /dev/ttyUSB*, /dev/ttyACM*, /dev/serial/by-id/* and the on-board ports /dev/ttyS* that\n"
+           "open (the kernel makes a ttyS node for every possible port, most without hardware): the\n"
+           "device path, its by-id name (stable across reconnects, usable as --port) and, for a port\n"
+           "this user cannot open, why.";
+}
+
+PortSearch findSerialPorts() {
+    const fs::path devices = deviceDirectory();
+    const std::string d = devices.string();
+    PortSearch search{{}, d + "/serial/by-id/*, " + d + "/ttyUSB*, " + d + "/ttyACM*, " + d + "/ttyS*"};
     std::map<std::string, SerialPort> ports;
     std::error_code error;
     for (const fs::directory_entry& entry : fs::directory_iterator(devices, error)) {
@@ -76,12 +94,11 @@ std::vector<SerialPort> findSerialPorts(const fs::path& devices) {
         port.path = target.string();
         port.byId = entry.path().string();
     }
-    std::vector<SerialPort> found;
     for (auto& [path, port] : ports) {
         port.problem = openProblem(path);
-        found.push_back(std::move(port));
+        search.ports.push_back(std::move(port));
     }
-    return found;
+    return search;
 }
 
 }  // namespace torvik::cli

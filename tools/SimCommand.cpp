@@ -8,6 +8,7 @@
 
 #include "Commands.hpp"
 #include "InterruptWatch.hpp"
+#include "Terminal.hpp"
 #include "TraceReplay.hpp"
 #include "sim/Simulator.hpp"
 
@@ -65,7 +66,7 @@ int runSim(const SimOptions& options) {
     });
     std::printf("%s\n", simulator.portPath().c_str());
     std::fflush(stdout);
-    std::fprintf(stderr, "torvik: simulated detector serving on %s (Ctrl-C stops it)\n", simulator.portPath().c_str());
+    printMessage("torvik: simulated detector serving on " + simulator.portPath() + " (Ctrl-C stops it)\n");
     interrupt.wait();
     simulator.stop();
     return 0;

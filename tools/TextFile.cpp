@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "ErrorReport.hpp"
+#include "FilePath.hpp"
 
 namespace torvik::cli {
 
@@ -16,7 +17,7 @@ std::string readTextFile(const std::string& path) {
         content << std::cin.rdbuf();
         return content.str();
     }
-    std::ifstream file(path, std::ios::binary);
+    std::ifstream file(filePath(path), std::ios::binary);
     if (!file) throw ToolFailure("cannot read " + path + ": " + std::strerror(errno));
     content << file.rdbuf();
     return content.str();

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "InterruptWatch.hpp"
+#include "Terminal.hpp"
 #include "sim/CommandDispatcher.hpp"
 
 namespace torvik::cli {
@@ -90,10 +91,10 @@ int serveReplay(const std::string& path, bool fast, const std::string& link) {
     sim::Simulator simulator(replay, link);
     std::printf("%s\n", simulator.portPath().c_str());
     std::fflush(stdout);
-    std::fprintf(stderr, "torvik: replaying %s on %s (Ctrl-C stops it)\n", path.c_str(), simulator.portPath().c_str());
+    printMessage("torvik: replaying " + path + " on " + simulator.portPath() + " (Ctrl-C stops it)\n");
     while (!replay.diverged() && !interrupt.raised()) std::this_thread::sleep_for(waitPoll);
     simulator.stop();
-    std::fprintf(stderr, "torvik: replay: %s\n", replay.report().c_str());
+    printMessage("torvik: replay: " + replay.report() + "\n");
     return replay.complete() ? 0 : 1;
 }
 

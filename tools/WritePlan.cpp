@@ -55,7 +55,7 @@ std::vector<std::string> sectionsOf(DeviceSession& session, ConfigurationAccess&
                                     const std::string& request) {
     session.log().takeCaptured();
     session.log().capture(true);
-    configuration.read(request, false);
+    configuration.read(request);
     session.log().capture(false);
     std::vector<std::string> sections = sectionsRead(session.log().takeCaptured());
     if (sections.size() > 1) sections.erase(sections.begin());
@@ -71,7 +71,7 @@ std::string text(const Json& value) {
 WritePlan planWrite(DeviceSession& session, ConfigurationAccess& configuration, const std::string& document) {
     Json wanted = Json::parse(document, nullptr, false);
     if (!wanted.is_object()) throw ToolFailure("the document is not a JSON object");
-    Json held = Json::parse(configuration.read(document, false), nullptr, false);
+    Json held = Json::parse(configuration.read(document), nullptr, false);
     WritePlan plan;
     std::set<std::string> sections;
     forEachValue(wanted, [&](const std::string& path, const Json& value) {

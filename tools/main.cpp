@@ -7,10 +7,13 @@
 #include <string_view>
 #include <vector>
 
+#include "CommandLine.hpp"
 #include "Commands.hpp"
+#include "DeviceSession.hpp"
 #include "ErrorReport.hpp"
 #include "HelpFormatter.hpp"
-#include "torvik/instrument_api.h"
+#include "SimulatedDetector.hpp"
+#include "Terminal.hpp"
 
 using namespace torvik::cli;
 
@@ -21,10 +24,8 @@ constexpr int exitUsage = 2;
 
 // The tool's version, then the library's from the API table's header words.
 std::string versionText() {
-    const InstrumentAPI* api = GetInstrumentAPI();
-    return "torvik " TORVIK_TOOL_VERSION "\nlibtorvik " + std::to_string(api->versionMajor) + "." +
-           std::to_string(api->versionMinor) + "." + std::to_string(api->versionPatch) + " (API table layout " +
-           std::to_string(api->layoutVersion) + ")";
+    return "torvik " TORVIK_TOOL_VERSION "\nlibtorvik " + libraryVersion() + " (API table layout " +
+           std::to_string(GetInstrumentAPI()->layoutVersion) + ")";
 }
 
 void describeCommandLine(CLI::App& app, const std::shared_ptr<HelpFormatter>& formatter) {
@@ -51,8 +52,7 @@ void addCommands(CLI::App& app, Handler& selected) {
     CLI::App* datalog = app.add_subcommand("datalog", "read or clear the datalog")->require_subcommand(1);
     addDatalogReadCommand(*datalog, selected);
     addDatalogClearCommand(*datalog, selected);
-    addSimCommand(app, selected);
-    addTraceCommand(app, selected);
+    addSimulatorCommands(app, selected);
     // After the commands, so that it stays an option of the overview only.
     app.set_help_all_flag("--help-all", "show the help of every command (the manual)");
 }
@@ -65,35 +65,37 @@ int usageError(const CLI::App& app, const HelpFormatter& formatter, const CLI::P
     std::vector<std::string> rest = command->remaining();
     bool unknownCommand = !command->get_subcommands({}).empty() && !rest.empty();
     std::string message = unknownCommand ? "unknown command '" + rest.front() + "'" : error.what();
-    std::fprintf(stderr, "torvik: %s\n%sRun '%s --help' for more.\n", message.c_str(),
-                 formatter.make_usage(command, name).c_str(), name.c_str());
+    printMessage("torvik: " + message + "\n" + formatter.make_usage(command, name) + "Run '" + name +
+                 " --help' for more.\n");
     return exitUsage;
 }
 
 // Started as torvik-sim (the installed alias), the program is `torvik sim`: one simulator program
 // with one set of options.
-std::vector<char*> commandWords(int argc, char** argv) {
-    static char simCommand[] = "sim";
-    std::vector<char*> words(argv, argv + argc);
-    std::string_view program = argc > 0 ? argv[0] : "";
-    if (program.substr(program.find_last_of('/') + 1) == "torvik-sim") words.insert(words.begin() + 1, simCommand);
+std::vector<std::string> commandWords(int argc, char** argv) {
+    std::vector<std::string> words = commandLineWords(argc, argv);
+    const std::string program = words.empty() ? std::string() : words.front();
+    if (program.substr(program.find_last_of('/') + 1) == "torvik-sim") words.insert(words.begin() + 1, "sim");
     return words;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    CLI::App app(
-        "Reads and writes a Torvik detector's configuration and reads its datalog.\n"
-        "Without --port PATH every device command talks to the built-in simulated detector.",
-        "torvik");
+    CLI::App app(std::string("Reads and writes a Torvik detector's configuration and reads its datalog.\n") +
+                     (hasSimulatedDetector()
+                          ? "Without --port PATH every device command talks to the built-in simulated detector."
+                          : "Every device command needs --port PORT (COM3; 'torvik ports' lists them)."),
+                 "torvik");
     auto formatter = std::make_shared<HelpFormatter>();
     describeCommandLine(app, formatter);
     Handler selected;
     addCommands(app, selected);
-    std::vector<char*> words = commandWords(argc, argv);
+    std::vector<std::string> words = commandWords(argc, argv);
+    std::vector<char*> arguments;
+    for (std::string& word : words) arguments.push_back(word.data());
     try {
-        app.parse(static_cast<int>(words.size()), words.data());
+        app.parse(static_cast<int>(arguments.size()), arguments.data());
     } catch (const CLI::Success& done) {  // --help, --help-all, --version
         return app.exit(done);
     } catch (const CLI::ParseError& error) {
@@ -102,13 +104,16 @@ int main(int argc, char** argv) {
     try {
         return selected();
     } catch (const UsageFailure& failure) {
-        std::fprintf(stderr, "torvik: %s\n", failure.what());
+        printMessage(std::string("torvik: ") + failure.what() + "\n");
         return exitUsage;
     } catch (const ToolFailure& failure) {
         printFailure(failure);
         return failure.exitCode;
+    } catch (const torvik::Error& error) {  // a library call no command expected to fail
+        printFailure(ToolFailure(error.records().empty() ? std::vector<std::string>{error.what()}
+                                                         : describeErrors(error.records())));
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "torvik: error: %s\n", e.what());
+        printMessage(std::string("torvik: error: ") + e.what() + "\n");
     }
     return exitFailure;
 }

@@ -140,6 +140,9 @@ def test_binding_agrees_with_the_header_and_the_library():
     declared = {name: int(index) for index, name in re.findall(r"(?:SLOT|SHARED)\((\d+), (\w+),", header)}
     for name, (index, _result, _parameters) in torvik._library.SLOTS.items():
         assert declared.get(name) == index, name
+    numbers = {name: int(value) for name, value in re.findall(r"\b(INSTR_[A-Z_]+) = (\d+)", header)}
+    assert len(numbers) == 17  # error categories, log levels, datalog and read options, the context attribute
+    assert {name: getattr(torvik._library, name, None) for name in numbers} == numbers
     project = tomllib.loads((SOURCE / "python" / "pyproject.toml").read_text())["project"]
     assert project["version"] == torvik.library_version
 

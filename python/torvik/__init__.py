@@ -20,6 +20,11 @@ import tempfile
 import zipfile
 
 from . import _library, _recorder
+from ._library import (INSTR_CATEGORY_CONTAINER, INSTR_CATEGORY_CONTAINER_WRITER, INSTR_CATEGORY_CONTEXT,
+                       INSTR_CATEGORY_DEVICE, INSTR_CATEGORY_FIRMWARE_FLASHER, INSTR_CATEGORY_GENERAL,
+                       INSTR_CONFIGURATION_DOCUMENT, INSTR_CONFIGURATION_FINGERPRINT, INSTR_DATALOG_READ_ALL,
+                       INSTR_DATALOG_SKIP_DEBUG, INSTR_DATALOG_SKIP_EVENT, INSTR_DATALOG_SKIP_MEASUREMENT,
+                       INSTR_LOG_DEBUG, INSTR_LOG_ERROR, INSTR_LOG_INFO, INSTR_LOG_WARN)
 
 __all__ = ["Aborted", "BadRequest", "Device", "DeviceRefused", "Error", "NoReply", "PortNotAvailable",
            "library_version"]
@@ -40,17 +45,18 @@ def _raise_deferred():
 api = _library.Api(_library.load(), after_call=_raise_deferred)
 library_version = api.version  # from the API table's header words
 
-# An error record's category by number, as the word a user knows for what failed (as the torvik
-# tool prints it).
-CATEGORIES = ("general", "context", "device", "datalog", "configuration write", "configuration")
-# The datalog reader's selection options.
-_SKIP = {"measurement": 0, "event": 1, "debug": 2}
-_READ_ALL = 3
+# An error record's category as the word a user knows for what failed (as the torvik tool prints it).
+CATEGORIES = {INSTR_CATEGORY_GENERAL: "general", INSTR_CATEGORY_CONTEXT: "context", INSTR_CATEGORY_DEVICE: "device",
+              INSTR_CATEGORY_FIRMWARE_FLASHER: "datalog", INSTR_CATEGORY_CONTAINER: "configuration write",
+              INSTR_CATEGORY_CONTAINER_WRITER: "configuration"}
+# The datalog reader's selection options by the sections' names.
+_SKIP = {"measurement": INSTR_DATALOG_SKIP_MEASUREMENT, "event": INSTR_DATALOG_SKIP_EVENT,
+         "debug": INSTR_DATALOG_SKIP_DEBUG}
 _FULL_REQUEST = {"version": "1.0.6", "device": None, "channels": None, "sensors": None}
 _POLL_MS = 100
 _log = logging.getLogger("torvik")
-_LOG_LEVELS = (logging.DEBUG, logging.INFO, logging.WARNING, logging.ERROR)
-_ERROR_LEVEL = 3
+_LOG_LEVELS = {INSTR_LOG_DEBUG: logging.DEBUG, INSTR_LOG_INFO: logging.INFO, INSTR_LOG_WARN: logging.WARNING,
+               INSTR_LOG_ERROR: logging.ERROR}
 # A relative difference below which two numbers are the same value (a level goes through a 32-bit
 # float in ppm and back into the channel's unit).
 _SAME_NUMBER = 1e-5
@@ -72,7 +78,7 @@ class Error(Exception):
     def __init__(self, category, code, message, more=(), causes=()):
         self.category, self.code, self.message = category, code, message
         self.more, self.causes = list(more), list(causes)
-        name = CATEGORIES[category] if category < len(CATEGORIES) else "unknown"
+        name = CATEGORIES.get(category, "unknown")
         super().__init__("; ".join([f"{name} ({category}) code {code}: {message}", *self.causes]))
 
     @property
@@ -102,8 +108,10 @@ class Aborted(Error):
 
 
 # (category, code) of a first record -> the kind of failure.
-_KINDS = {(3, 8): Aborted, (0, 1): BadRequest, (3, 1): BadRequest, (5, 1): BadRequest, (5, 18): BadRequest,
-          (4, 4): DeviceRefused, (5, 6): NoReply}
+_KINDS = {(INSTR_CATEGORY_FIRMWARE_FLASHER, 8): Aborted, (INSTR_CATEGORY_GENERAL, 1): BadRequest,
+          (INSTR_CATEGORY_FIRMWARE_FLASHER, 1): BadRequest, (INSTR_CATEGORY_CONTAINER_WRITER, 1): BadRequest,
+          (INSTR_CATEGORY_CONTAINER_WRITER, 18): BadRequest, (INSTR_CATEGORY_CONTAINER, 4): DeviceRefused,
+          (INSTR_CATEGORY_CONTAINER_WRITER, 6): NoReply}
 _REFUSAL_TEXT = "Received a standard error response from device."
 _TIMEOUT_TEXT = "Timeout when receiving message for "
 _UNEXPLAINED_TEXT = "Unknown exception"  # the text of a failed exchange's record
@@ -182,7 +190,7 @@ class _Logged:
 
     def keeps(self, level, text):
         """True when the line is the summary's to tell, not the logger's."""
-        if level == _ERROR_LEVEL:
+        if level == INSTR_LOG_ERROR:
             self.errors.append(text)
         if text.startswith(_TIMEOUT_TEXT):
             self.timeouts += 1
@@ -229,7 +237,7 @@ def _on_log(level, text, key):
         logged = _calls.get(key)
         if logged is not None and logged.keeps(level, line):
             return
-        _log.log(_LOG_LEVELS[level] if 0 <= level < len(_LOG_LEVELS) else logging.ERROR, "%s", line)
+        _log.log(_LOG_LEVELS.get(level, logging.ERROR), "%s", line)
     except BaseException as exception:  # noqa: B036 (kept for after the library's call)
         _deferred.append(exception)
 
@@ -311,8 +319,8 @@ class Device:
         with self._configuration() as configuration, _Bytes(request) as data, _Bytes() as result, \
                 self._logged() as logged:
             err = ctypes.POINTER(_library.InstrError)()
-            if not api.configurationRead(configuration.value, data.value, int(fingerprint), result.value,
-                                         ctypes.byref(err)):
+            option = INSTR_CONFIGURATION_FINGERPRINT if fingerprint else INSTR_CONFIGURATION_DOCUMENT
+            if not api.configurationRead(configuration.value, data.value, option, result.value, ctypes.byref(err)):
                 self._configuration_failed(configuration, err, "reading the configuration failed", logged)
             return result.bytes().decode("utf-8")
 
@@ -337,7 +345,7 @@ class Device:
             raise ValueError(f"unknown datalog sections {sorted(unknown)}; known: {sorted(_SKIP)}")
         options = [_SKIP[name] for name in _SKIP if name in skip]
         with self._logged() as logged:
-            self._run_reader(os.fspath(output), options + ([_READ_ALL] if all else []), progress, logged)
+            self._run_reader(os.fspath(output), options + ([INSTR_DATALOG_READ_ALL] if all else []), progress, logged)
 
     def clear_datalog(self):
         """Clears the GDC datalog on the detector."""

@@ -15,6 +15,30 @@ class InstrError(ctypes.Structure):
     _fields_ = [("category", ctypes.c_uint32), ("code", ctypes.c_uint32), ("message", ctypes.c_void_p)]
 
 
+# The numbers a host passes and receives, by their names in instrument_api.h.
+# InstrErrorCategory: InstrError.category.
+INSTR_CATEGORY_GENERAL = 0
+INSTR_CATEGORY_CONTEXT = 1
+INSTR_CATEGORY_DEVICE = 2
+INSTR_CATEGORY_FIRMWARE_FLASHER = 3  # the datalog reader and its archive
+INSTR_CATEGORY_CONTAINER = 4  # writing the device database
+INSTR_CATEGORY_CONTAINER_WRITER = 5  # reading it, the configuration
+# InstrLogLevel: the level a log callback receives.
+INSTR_LOG_DEBUG = 0
+INSTR_LOG_INFO = 1
+INSTR_LOG_WARN = 2
+INSTR_LOG_ERROR = 3
+# InstrDatalogOption: gdcDatalogReaderSetSectionSelected's options.
+INSTR_DATALOG_SKIP_MEASUREMENT = 0
+INSTR_DATALOG_SKIP_EVENT = 1
+INSTR_DATALOG_SKIP_DEBUG = 2
+INSTR_DATALOG_READ_ALL = 3
+# InstrConfigurationReadOption: configurationRead's option.
+INSTR_CONFIGURATION_DOCUMENT = 0
+INSTR_CONFIGURATION_FINGERPRINT = 1
+# InstrContextAttribute: contextSetAttribute's attribute.
+INSTR_CONTEXT_DECIMAL_SEPARATOR = 0
+
 P = ctypes.c_void_p
 U32 = ctypes.c_uint32
 I32 = ctypes.c_int32
