@@ -8,18 +8,13 @@
 #include <mutex>
 #include <nlohmann/json.hpp>
 #include <optional>
+#include <sstream>
 #include <stop_token>
 #include <thread>
 
 #include "support/HostApi.hpp"
 #include "support/ZipReading.hpp"
 #include "torvik/torvik.hpp"
-
-namespace torvik {
-inline void PrintTo(const ErrorRecord& r, std::ostream* out) {
-    *out << static_cast<uint32_t>(r.category) << "/" << r.code << " \"" << r.message << "\"";
-}
-}  // namespace torvik
 
 namespace torvik_test {
 namespace {
@@ -72,6 +67,10 @@ struct ByteArrayCase {
     static constexpr auto addRef = &InstrumentAPI::byteArrayAddRef;
     static constexpr auto release = &InstrumentAPI::byteArrayRelease;
 };
+// An array a slot created, adopted.
+struct AdoptedByteArrayCase : ByteArrayCase {
+    static torvik::ByteArray make(Parents&) { return torvik::ByteArray::adopt(api().byteArrayCreate(16)); }
+};
 
 // Each test takes two references of its own on an owner's object through the C table. Giving them
 // up afterwards leaves 1, then 0 usages exactly when the owner took one reference and gave it up
@@ -93,7 +92,8 @@ protected:
 
     Parents parents;
 };
-using Families = testing::Types<ContextCase, DeviceCase, ReaderCase, ConfigurationCase, ByteArrayCase>;
+using Families =
+    testing::Types<ContextCase, DeviceCase, ReaderCase, ConfigurationCase, ByteArrayCase, AdoptedByteArrayCase>;
 TYPED_TEST_SUITE(Ownership, Families);
 
 TYPED_TEST(Ownership, OneReferenceFromCreationToDestruction) {
@@ -324,6 +324,9 @@ TEST(CppApiLocale, ErrorMessageKeepsItsCharacters) {
         } catch (const torvik::Error& e) {
             EXPECT_EQ(e.records(), (std::vector<ErrorRecord>{{Category::ContainerWriter, 1,
                                                               "Invalid key in JSON for node path: device." + key}}));
+            std::ostringstream printed;
+            printed << e.records().front();
+            EXPECT_EQ(printed.str(), "Invalid key in JSON for node path: device." + key + " (category 5, code 1)");
         }
     }
     std::setlocale(LC_CTYPE, previous.c_str());
