@@ -18,7 +18,9 @@
 //   got to Context and ByteArray; every other owner takes the table of the object it is made from.
 // - A slot this API does not wrap is called through an owner's get() and api(): takeRecord converts
 //   and frees the record such a slot leaves in its InstrError**, ByteArray::adopt owns an array a
-//   slot created.
+//   slot created. The log function lives as long as the owners made from its context: an object
+//   the host keeps alive beyond them through a reference of its own (an AddRef slot) must not log
+//   then, so the host gives that reference up first, or sets the context's log callback itself.
 #ifndef TORVIK_TORVIK_HPP
 #define TORVIK_TORVIK_HPP
 
