@@ -16,6 +16,11 @@
 //   torvik::text only. The serial port name is passed as the platform takes it, unchanged.
 // - A host that loads the library at run time (LoadLibrary and GetProcAddress) passes the table it
 //   got to Context and ByteArray; every other owner takes the table of the object it is made from.
+// - A slot this API does not wrap is called through an owner's get() and api(): takeRecord converts
+//   and frees the record such a slot leaves in its InstrError**, ByteArray::adopt owns an array a
+//   slot created. The log function lives as long as the owners made from its context: an object
+//   the host keeps alive beyond them through a reference of its own (an AddRef slot) must not log
+//   then, so the host gives that reference up first, or sets the context's log callback itself.
 #ifndef TORVIK_TORVIK_HPP
 #define TORVIK_TORVIK_HPP
 
@@ -27,6 +32,8 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <optional>
+#include <ostream>
 #include <stdexcept>
 #include <stop_token>
 #include <string>
@@ -173,6 +180,20 @@ struct ErrorRecord {
     bool operator==(const ErrorRecord&) const = default;
 };
 
+namespace detail {
+
+// A record as Error::what() lists it: "message (category C, code N)".
+inline std::string describe(const ErrorRecord& record) {
+    return record.message + " (category " + std::to_string(static_cast<uint32_t>(record.category)) + ", code " +
+           std::to_string(record.code) + ")";
+}
+
+}  // namespace detail
+
+inline std::ostream& operator<<(std::ostream& out, const ErrorRecord& record) {
+    return out << detail::describe(record);
+}
+
 class Error : public std::runtime_error {
 public:
     // `call` names what failed; what() adds each record as "message (category C, code N)".
@@ -187,11 +208,7 @@ private:
     static std::string describe(std::string_view call, const std::vector<ErrorRecord>& records) {
         std::string text = "torvik: " + std::string(call) + " failed";
         if (records.empty()) return text + " without an error record";
-        for (size_t i = 0; i < records.size(); ++i) {
-            const ErrorRecord& r = records[i];
-            text += (i == 0 ? ": " : "; ") + r.message + " (category " +
-                    std::to_string(static_cast<uint32_t>(r.category)) + ", code " + std::to_string(r.code) + ")";
-        }
+        for (size_t i = 0; i < records.size(); ++i) text += (i == 0 ? ": " : "; ") + detail::describe(records[i]);
         return text;
     }
 
@@ -210,6 +227,18 @@ using OwnedRecord = std::unique_ptr<InstrError, RecordDeleter>;
 inline ErrorRecord recordOf(const InstrError& record) {
     return {Category{record.category}, record.code, text::toUtf8(record.message)};
 }
+
+}  // namespace detail
+
+// The record a slot left in `err`, for a host that calls the slot itself; none when the slot left
+// none. The record is freed and `err` set to null either way.
+inline std::optional<ErrorRecord> takeRecord(InstrError*& err, const InstrumentAPI& api = *GetInstrumentAPI()) {
+    const detail::OwnedRecord record(std::exchange(err, nullptr), detail::RecordDeleter{&api});
+    if (!record) return std::nullopt;
+    return detail::recordOf(*record);
+}
+
+namespace detail {
 
 // The records of an error-list slot (a reader's or a configuration's), each freed.
 template <class Object>
@@ -230,10 +259,10 @@ std::vector<ErrorRecord> errorList(const InstrumentAPI& api, uint32_t (*getError
 // The outcome of an entry with an InstrError** parameter: throws Error with its record on failure;
 // the record is freed either way.
 inline void check(const InstrumentAPI& api, bool succeeded, InstrError* err, std::string_view call) {
-    const OwnedRecord record(err, RecordDeleter{&api});
+    std::optional<ErrorRecord> record = takeRecord(err, api);
     if (succeeded) return;
     std::vector<ErrorRecord> records;
-    if (record) records.push_back(recordOf(*record));
+    if (record) records.push_back(std::move(*record));
     throw Error(call, std::move(records));
 }
 
@@ -339,6 +368,13 @@ public:
     explicit ByteArray(std::string_view bytes = {}, const InstrumentAPI& api = *GetInstrumentAPI())
         : handle_(api, create(api, bytes)) {}
 
+    // The owner of an array the host got from a slot itself (byteArrayCreate with a capacity, say):
+    // it takes a reference of its own, the array's first when the array is new. A null array throws
+    // Error.
+    static ByteArray adopt(InstrByteArray* array, const InstrumentAPI& api = *GetInstrumentAPI()) {
+        return ByteArray(detail::Handle<InstrByteArray>(api, array));
+    }
+
     // The bytes, valid until the array changes or is destroyed.
     std::string_view view() const {
         const uint8_t* data = api().byteArrayConstData(get());
@@ -350,6 +386,8 @@ public:
     const InstrumentAPI& api() const noexcept { return handle_.api(); }
 
 private:
+    explicit ByteArray(detail::Handle<InstrByteArray> handle) : handle_(std::move(handle)) {}
+
     static InstrByteArray* create(const InstrumentAPI& api, std::string_view bytes) {
         if (bytes.size() > std::numeric_limits<uint32_t>::max())
             throw std::length_error("torvik: a byte array holds at most 4 GiB");

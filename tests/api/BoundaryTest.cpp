@@ -8,23 +8,24 @@
 namespace devlib_instr::api {
 namespace {
 
-using torvik_test::Record;
+using enum torvik::Category;
 
 struct Throwing {
     void (*raise)();
-    Record record;
+    torvik::ErrorRecord record;
 };
 
 TEST(Boundary, TurnsEachFailureIntoOneRecord) {
     const Throwing kinds[] = {
         {[] { throw Error(ErrorCategory::InstrFirmwareFlasher, ErrorCode::Aborted, u"Aborted by user"); },
-         {3, 8, u"Aborted by user"}},
+         {FirmwareFlasher, 8, "Aborted by user"}},
         {[] { throw std::runtime_error("Insufficient data. \xE2\x82\xAC \xF0\x9F\x98\x80"); },
-         {0, 20, u"Insufficient data. \u20AC \U0001F600"}},
-        {[] { throw std::runtime_error("bad \xFF\xC3 text"); }, {0, 20, u"bad \u00FF\u00C3 text"}},  // byte for byte
-        {[] { throw std::length_error("vector too long"); }, {0, 20, u"vector too long"}},
-        {[] { throw std::bad_alloc(); }, {0, 20, u"std::bad_alloc"}},
-        {[] { throw 42; }, {0, 20, u"An internal error occurred."}},
+         {General, 20, "Insufficient data. \xE2\x82\xAC \xF0\x9F\x98\x80"}},
+        // Not UTF-8: byte for byte, U+00FF and U+00C3.
+        {[] { throw std::runtime_error("bad \xFF\xC3 text"); }, {General, 20, "bad \xC3\xBF\xC3\x83 text"}},
+        {[] { throw std::length_error("vector too long"); }, {General, 20, "vector too long"}},
+        {[] { throw std::bad_alloc(); }, {General, 20, "std::bad_alloc"}},
+        {[] { throw 42; }, {General, 20, "An internal error occurred."}},
     };
     for (const Throwing& kind : kinds) {
         const auto failing = [&] {
@@ -33,7 +34,7 @@ TEST(Boundary, TurnsEachFailureIntoOneRecord) {
         };
         InstrError* err = nullptr;
         EXPECT_EQ(guarded(&err, -1, failing), -1);
-        EXPECT_EQ(torvik_test::takeRecord(err), kind.record);
+        EXPECT_EQ(torvik::takeRecord(err), kind.record);
         EXPECT_EQ(guarded(nullptr, -1, failing), -1);  // no err: still nothing escapes
     }
     InstrError* err = nullptr;

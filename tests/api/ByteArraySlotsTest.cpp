@@ -13,35 +13,35 @@ Bytes contentOf(InstrByteArray* array) {
 }
 
 TEST(ByteArraySlots, GrowShrinkAndRead) {
-    ArrayRef array(api().byteArrayCreate(100));
-    EXPECT_EQ(api().byteArraySize(array.handle), 0u);  // capacity only
+    auto array = torvik::ByteArray::adopt(api().byteArrayCreate(100));
+    EXPECT_EQ(api().byteArraySize(array.get()), 0u);  // capacity only
     const uint8_t three = 3;
     const uint8_t oneTwo[] = {1, 2};
-    api().byteArrayAppend(array.handle, &three, 1);
-    api().byteArrayPrepend(array.handle, oneTwo, 2);
-    EXPECT_EQ(contentOf(array.handle), (Bytes{1, 2, 3}));
-    api().byteArrayResize(array.handle, 5);
-    EXPECT_EQ(contentOf(array.handle), (Bytes{1, 2, 3, 0, 0}));
-    api().byteArrayResize(array.handle, 1);
-    EXPECT_EQ(contentOf(array.handle), (Bytes{1}));
-    api().byteArrayAppend(array.handle, nullptr, 3);  // nothing to read: unchanged
-    api().byteArrayPrepend(array.handle, nullptr, 3);
-    EXPECT_EQ(contentOf(array.handle), (Bytes{1}));
+    api().byteArrayAppend(array.get(), &three, 1);
+    api().byteArrayPrepend(array.get(), oneTwo, 2);
+    EXPECT_EQ(contentOf(array.get()), (Bytes{1, 2, 3}));
+    api().byteArrayResize(array.get(), 5);
+    EXPECT_EQ(contentOf(array.get()), (Bytes{1, 2, 3, 0, 0}));
+    api().byteArrayResize(array.get(), 1);
+    EXPECT_EQ(contentOf(array.get()), (Bytes{1}));
+    api().byteArrayAppend(array.get(), nullptr, 3);  // nothing to read: unchanged
+    api().byteArrayPrepend(array.get(), nullptr, 3);
+    EXPECT_EQ(contentOf(array.get()), (Bytes{1}));
 }
 
 // The host may pass a pointer into the array itself, also when the array must grow to take it.
 TEST(ByteArraySlots, AppendAndPrependFromItself) {
     const uint8_t seed[] = {7, 8};
-    ArrayRef array(api().byteArrayCreateFromData(seed, 2));
+    auto array = torvik::ByteArray::adopt(api().byteArrayCreateFromData(seed, 2));
     for (int i = 0; i < 10; ++i)  // doubles each time, across reallocations
-        api().byteArrayAppend(array.handle, api().byteArrayData(array.handle), api().byteArraySize(array.handle));
-    const Bytes grown = contentOf(array.handle);
+        api().byteArrayAppend(array.get(), api().byteArrayData(array.get()), api().byteArraySize(array.get()));
+    const Bytes grown = contentOf(array.get());
     ASSERT_EQ(grown.size(), 2048u);
     EXPECT_EQ(grown[2046], 7);
     EXPECT_EQ(grown[2047], 8);
-    api().byteArrayResize(array.handle, 3);
-    api().byteArrayPrepend(array.handle, api().byteArrayData(array.handle), 3);  // room is there already
-    EXPECT_EQ(contentOf(array.handle), (Bytes{7, 8, 7, 7, 8, 7}));
+    api().byteArrayResize(array.get(), 3);
+    api().byteArrayPrepend(array.get(), api().byteArrayData(array.get()), 3);  // room is there already
+    EXPECT_EQ(contentOf(array.get()), (Bytes{7, 8, 7, 7, 8, 7}));
 }
 
 TEST(ByteArraySlots, CreationLimitsAndEmptyArrays) {
@@ -49,18 +49,17 @@ TEST(ByteArraySlots, CreationLimitsAndEmptyArrays) {
     EXPECT_EQ(api().byteArrayCreate(0xFFFFFFFFu), nullptr);
     EXPECT_EQ(api().byteArrayCreateFromData(nullptr, 3), nullptr);
     for (InstrByteArray* created : {api().byteArrayCreateFromData(nullptr, 0), api().byteArrayCreate(0)}) {
-        ArrayRef empty(created);
-        ASSERT_NE(empty.handle, nullptr);
-        EXPECT_EQ(api().byteArraySize(empty.handle), 0u);
-        EXPECT_EQ(api().byteArrayData(empty.handle), nullptr);  // it never held memory
+        const auto empty = torvik::ByteArray::adopt(created);  // not null, or it throws
+        EXPECT_EQ(api().byteArraySize(empty.get()), 0u);
+        EXPECT_EQ(api().byteArrayData(empty.get()), nullptr);  // it never held memory
     }
 }
 
 TEST(ByteArraySlots, InvalidHandlesDoNothing) {
     uint32_t garbage[16] = {};
-    ContextRef context;
+    const torvik::Context context;
     for (InstrByteArray* bad : {static_cast<InstrByteArray*>(nullptr), reinterpret_cast<InstrByteArray*>(garbage),
-                                reinterpret_cast<InstrByteArray*>(context.handle)}) {
+                                reinterpret_cast<InstrByteArray*>(context.get())}) {
         const uint8_t byte = 1;
         EXPECT_EQ(api().byteArrayAppend(bad, &byte, 1), 0);
         EXPECT_EQ(api().byteArrayResize(bad, 10), 0);

@@ -8,6 +8,10 @@
 namespace torvik_test {
 namespace {
 
+using enum torvik::Category;
+using torvik::ErrorRecord;
+using torvik::takeRecord;
+
 // Each test runs in a process of its own, so this is the process's first call: two host threads
 // making it at once get the same, complete table (ThreadSanitizer watches the filling).
 TEST(Table, FirstCallFromTwoThreadsAtOnce) {
@@ -35,9 +39,10 @@ TEST(Table, NotSupportedSlotsReturnACode17Record) {
     struct Range {
         int first;
         int last;
-        uint32_t category;
+        torvik::Category category;
     };
-    const Range ranges[] = {{32, 41, 0}, {42, 43, 2}, {45, 58, 2}, {76, 98, 0}, {100, 100, 0}, {108, 108, 2}};
+    const Range ranges[] = {{32, 41, General}, {42, 43, Device},    {45, 58, Device},
+                            {76, 98, General}, {100, 100, General}, {108, 108, Device}};
     const auto* slots = reinterpret_cast<const InstrNotSupportedFn*>(reinterpret_cast<const char*>(GetInstrumentAPI()) +
                                                                      4 * sizeof(uint32_t));
     for (const Range& range : ranges) {
@@ -45,11 +50,11 @@ TEST(Table, NotSupportedSlotsReturnACode17Record) {
             SCOPED_TRACE(index);
             ASSERT_NE(slots[index], nullptr);
             InstrError* e = slots[index]();
-            EXPECT_EQ(takeRecord(e), (Record{range.category, 17, u""}));
+            EXPECT_EQ(takeRecord(e), (ErrorRecord{range.category, 17, ""}));
         }
     }
     InstrError* e = api().deviceWriteContainer(nullptr, nullptr);  // slot 44: the device family's record
-    EXPECT_EQ(takeRecord(e), (Record{2, 17, u""}));
+    EXPECT_EQ(takeRecord(e), (ErrorRecord{Device, 17, ""}));
 }
 
 TEST(GeneralSlots, TextEntryZeroOnly) {
@@ -72,47 +77,47 @@ TEST(ContextSlots, SetAttributeChecksInOrder) {
         uint32_t attribute;
         bool withValue;
         uint32_t size;
-        Record record;  // category 99: success
+        std::optional<ErrorRecord> record;  // none: success
     };
-    const std::u16string badBuffer = u"Invalid buffer size or buffer is a null pointer";
-    const std::u16string badSeparator = u"Wrong decimal separator in the container";
+    const std::string badBuffer = "Invalid buffer size or buffer is a null pointer";
+    const std::string badSeparator = "Wrong decimal separator in the container";
     const Case cases[] = {
-        {true, 0, true, 2, {99, 0, u""}},
-        {true, 0, false, 2, {0, 1, badBuffer}},
-        {false, 1, true, 0, {0, 1, badBuffer}},
-        {false, 1, true, 2, {0, 1, u"The API pointer is nullptr"}},
-        {true, 1, true, 2, {0, 17, u"Unknown attribute for context: 1"}},
-        {true, 4294967295u, true, 2, {0, 17, u"Unknown attribute for context: -1"}},  // read as signed
-        {true, 0, true, 4, {0, 1, badSeparator}},
-        {true, 0, true, 1, {0, 1, badSeparator}},
+        {true, 0, true, 2, std::nullopt},
+        {true, 0, false, 2, ErrorRecord{General, 1, badBuffer}},
+        {false, 1, true, 0, ErrorRecord{General, 1, badBuffer}},
+        {false, 1, true, 2, ErrorRecord{General, 1, "The API pointer is nullptr"}},
+        {true, 1, true, 2, ErrorRecord{General, 17, "Unknown attribute for context: 1"}},
+        {true, 4294967295u, true, 2, ErrorRecord{General, 17, "Unknown attribute for context: -1"}},  // read as signed
+        {true, 0, true, 4, ErrorRecord{General, 1, badSeparator}},
+        {true, 0, true, 1, ErrorRecord{General, 1, badSeparator}},
     };
     const char16_t comma[2] = {u',', 0};
     uint32_t garbage[16] = {};
     for (const Case& c : cases) {
-        SCOPED_TRACE(narrow(c.record.message));
-        ContextRef context;
-        LogCollector log;
-        api().contextSetLogCallback(context.handle, &LogCollector::callback, &log);
-        InstrContext* target = c.validContext ? context.handle : reinterpret_cast<InstrContext*>(garbage);
+        SCOPED_TRACE(testing::PrintToString(c.record));
+        const torvik::Context context;
+        LogCollector<> log;
+        api().contextSetLogCallback(context.get(), &LogCollector<>::callback, &log);
+        InstrContext* target = c.validContext ? context.get() : reinterpret_cast<InstrContext*>(garbage);
         InstrError* err = nullptr;
         EXPECT_EQ(api().contextSetAttribute(target, c.attribute, c.withValue ? comma : nullptr, c.size, &err), 0);
         EXPECT_EQ(takeRecord(err), c.record);
-        EXPECT_EQ(log.all().size(), c.record.code == 17 ? 1u : 0u);  // unknown attributes are logged
+        EXPECT_EQ(log.all().size(), c.record && c.record->code == 17 ? 1u : 0u);  // unknown attributes are logged
     }
 }
 
 // Slots 15, 30, 66 and 69 do nothing while the caller still holds an unhandled record.
 TEST(EntryConvention, PendingErrorIsLeftAlone) {
-    ContextRef context;
-    InstrError* pending = api().errorCreate(3, 8, hostText(u"earlier"));
+    const torvik::Context context;
+    InstrError* pending = api().errorCreate(3, 8, u"earlier");
     InstrError* err = pending;
     const char16_t comma = u',';
-    EXPECT_EQ(api().contextSetAttribute(context.handle, 1, &comma, 2, &err), 0);
+    EXPECT_EQ(api().contextSetAttribute(context.get(), 1, &comma, 2, &err), 0);
     EXPECT_FALSE(api().deviceOpen(nullptr, "", &err));
     EXPECT_FALSE(api().gdcDatalogReaderStart(nullptr, &err));
     EXPECT_FALSE(api().gdcDatalogReaderAbort(nullptr, &err));
     EXPECT_EQ(err, pending);
-    EXPECT_EQ(takeRecord(err), (Record{3, 8, u"earlier"}));
+    EXPECT_EQ(takeRecord(err), (ErrorRecord{FirmwareFlasher, 8, "earlier"}));
 }
 
 // A device holds its context: the host may release them in either order.
@@ -149,7 +154,7 @@ TEST(HandleConcurrency, ReleaseDuringACallOnAnotherThread) {
     EXPECT_EQ(api().contextRelease(context), 1);  // the call's usage is left
     gate.released = true;
     caller.join();
-    EXPECT_EQ(takeRecord(err).code, 17u);
+    EXPECT_EQ(takeRecord(err), (ErrorRecord{General, 17, "Unknown attribute for context: 7"}));
 }
 
 }  // namespace

@@ -94,10 +94,9 @@ protected:
 };
 
 TEST_F(SettlingLine, HostWaitsForTheLineToSettle) {
-    ASSERT_TRUE(read(document(R"("device":{"switch_off":null})")).ok) << firstError();
+    ASSERT_TRUE(read(document(R"("device":{"switch_off":null})")).ok) << firstError(errors());
     EXPECT_EQ(commands(), (std::vector<std::string>{"H", "AR"}));
-    for (const std::u16string& line : log.lines(0))
-        EXPECT_FALSE(line.starts_with(u"No or invalid response")) << narrow(line);
+    for (const std::string& line : log.lines(0)) EXPECT_FALSE(line.starts_with("No or invalid response")) << line;
 }
 
 TEST_F(ConfigHost, FingerprintFollowsOneValue) {
@@ -149,34 +148,28 @@ TEST_F(ConfigHost, DocumentedExample) {
 // ignored (a bad entry, a value out of bounds) or which protocol values it changes; with an
 // ignored list the protocol's timing applies and calls go on working.
 TEST(ExchangePolicyNotice, ContextLogsItOnceAtWarn) {
-    const std::pair<std::string, std::u16string> cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
         {"reply_timeout_ms=4294967295",
-         u"TORVIK_EXCHANGE_POLICY is ignored, the protocol's exchange timing applies: "
-         u"\"reply_timeout_ms=4294967295\": reply_timeout_ms takes a decimal number from 1 to 60000"},
+         "TORVIK_EXCHANGE_POLICY is ignored, the protocol's exchange timing applies: "
+         "\"reply_timeout_ms=4294967295\": reply_timeout_ms takes a decimal number from 1 to 60000"},
         {"state_poll_ms=1,atempts=2",
-         u"TORVIK_EXCHANGE_POLICY is ignored, the protocol's exchange timing applies: "
-         u"\"atempts=2\" is not name=value with a known name"},
+         "TORVIK_EXCHANGE_POLICY is ignored, the protocol's exchange timing applies: "
+         "\"atempts=2\" is not name=value with a known name"},
         {"rate_switch_pause_ms=0,attempts=2",
-         u"TORVIK_EXCHANGE_POLICY changes the protocol's exchange timing: attempts=2, rate_switch_pause_ms=0 "
-         u"(a detector needs the protocol's values)"},
+         "TORVIK_EXCHANGE_POLICY changes the protocol's exchange timing: attempts=2, rate_switch_pause_ms=0 "
+         "(a detector needs the protocol's values)"},
     };
     for (const auto& [list, notice] : cases) {
         SCOPED_TRACE(list);
         torvik::sim::Simulator sim;
-        EnvironmentGuard setting("TORVIK_EXCHANGE_POLICY", list);
-        ContextRef context;
-        LogCollector log;
-        api().contextSetLogCallback(context.handle, &LogCollector::callback, &log);
-        InstrDevice* device = api().deviceAddRef(api().deviceCreate(context.handle));
-        InstrError* err = nullptr;
-        ASSERT_TRUE(api().deviceOpen(device, sim.portPath().c_str(), &err));
-        InstrConfiguration* configuration = api().configurationAddRef(api().configurationCreate(device));
-        ArrayRef request(document(R"("device":{"switch_off":null})")), result(api().byteArrayCreate(0));
-        for (int i = 0; i < 2; ++i)
-            EXPECT_TRUE(api().configurationRead(configuration, request.handle, 0, result.handle, &err));
-        EXPECT_EQ(log.lines(2), std::vector<std::u16string>{notice});
-        api().configurationRelease(configuration);
-        api().deviceRelease(device);
+        LogCollector<std::string> log;
+        torvik::Context context = contextWith(list);
+        context.setLogCallback(log.function());
+        torvik::Device device(context);
+        device.open(sim.portPath());
+        torvik::Configuration configuration(device);
+        for (int i = 0; i < 2; ++i) configuration.read(document(R"("device":{"switch_off":null})"));
+        EXPECT_EQ(log.lines(2), std::vector<std::string>{notice});
     }
 }
 

@@ -5,21 +5,14 @@
 #include <atomic>
 #include <clocale>
 #include <filesystem>
-#include <mutex>
 #include <nlohmann/json.hpp>
 #include <optional>
+#include <sstream>
 #include <stop_token>
 #include <thread>
 
 #include "support/HostApi.hpp"
 #include "support/ZipReading.hpp"
-#include "torvik/torvik.hpp"
-
-namespace torvik {
-inline void PrintTo(const ErrorRecord& r, std::ostream* out) {
-    *out << static_cast<uint32_t>(r.category) << "/" << r.code << " \"" << r.message << "\"";
-}
-}  // namespace torvik
 
 namespace torvik_test {
 namespace {
@@ -72,6 +65,10 @@ struct ByteArrayCase {
     static constexpr auto addRef = &InstrumentAPI::byteArrayAddRef;
     static constexpr auto release = &InstrumentAPI::byteArrayRelease;
 };
+// An array a slot created, adopted.
+struct AdoptedByteArrayCase : ByteArrayCase {
+    static torvik::ByteArray make(Parents&) { return torvik::ByteArray::adopt(api().byteArrayCreate(16)); }
+};
 
 // Each test takes two references of its own on an owner's object through the C table. Giving them
 // up afterwards leaves 1, then 0 usages exactly when the owner took one reference and gave it up
@@ -93,7 +90,8 @@ protected:
 
     Parents parents;
 };
-using Families = testing::Types<ContextCase, DeviceCase, ReaderCase, ConfigurationCase, ByteArrayCase>;
+using Families =
+    testing::Types<ContextCase, DeviceCase, ReaderCase, ConfigurationCase, ByteArrayCase, AdoptedByteArrayCase>;
 TYPED_TEST_SUITE(Ownership, Families);
 
 TYPED_TEST(Ownership, OneReferenceFromCreationToDestruction) {
@@ -124,53 +122,20 @@ TYPED_TEST(Ownership, MovesHandOverTheReference) {
 
 // --- A host on the simulated detector ----------------------------------------------------------
 
-// A context with the exchange timing `policy` (the library reads it when a context is made).
-torvik::Context contextWith(const std::string& policy) {
-    EnvironmentGuard setting("TORVIK_EXCHANGE_POLICY", policy);
-    return torvik::Context();
-}
-
-// A host whose context logs into `lines`, with its device open on the simulator's port.
-class CppHost : public testing::Test {
+// A host with a directory of its own for archives.
+class CppHost : public SimulatedHost {
 protected:
     explicit CppHost(const std::string& policy = fastLine, torvik::sim::LineOptions line = {})
-        : sim(line), context(contextWith(policy)), device(context) {
-        context.setLogCallback([this](torvik::LogLevel level, std::string_view text) {
-            std::lock_guard lock(mutex);
-            lines.emplace_back(level, text);
-        });
-        device.open(sim.portPath());
+        : SimulatedHost(policy, line) {
         std::filesystem::create_directories(directory);
     }
     ~CppHost() override { std::filesystem::remove_all(directory); }
 
-    bool logged(torvik::LogLevel level, const std::string& text) {
-        std::lock_guard lock(mutex);
-        return std::find(lines.begin(), lines.end(), std::pair(level, text)) != lines.end();
-    }
-    std::vector<uint32_t> readPointers() {
-        std::vector<uint32_t> pointers;
-        sim.withModel([&](torvik::sim::DetectorModel& model) {
-            for (int section = 0; section < 6; ++section) pointers.push_back(model.datalog.readPointer(section));
-        });
-        return pointers;
-    }
-    bool anyPointerMoveAsked() {
-        for (const std::string& frame : sim.requests())
-            if (torvik::sim::DetectorModel::commandCode(frame) == "DP") return true;
-        return false;
-    }
-
-    torvik::sim::Simulator sim;
     const std::string directory =
         (std::filesystem::temp_directory_path() / ("torvik-cpp-" + std::to_string(getpid()) + "-" +
                                                    testing::UnitTest::GetInstance()->current_test_info()->name()))
             .string();
     const std::string archive = directory + "/datalog.zip";
-    std::mutex mutex;
-    std::vector<std::pair<torvik::LogLevel, std::string>> lines;  // outlives the owners that log into it
-    torvik::Context context;
-    torvik::Device device;
 };
 
 const std::string switchOffRequest = R"({"version":"1.0.6","device":{"switch_off":null}})";
@@ -193,11 +158,9 @@ TEST_F(CppHost, ConfigurationFingerprintAndClear) {
 // context's owners are gone.
 TEST_F(CppHost, ObjectsOutliveTheOwnersTheyWereMadeFrom) {
     device.close();  // the port is claimed exclusively
-    std::vector<std::string> infoLines;
+    LogCollector<std::string> ownLog;
     std::optional<torvik::Context> ownContext(contextWith(fastLine));
-    ownContext->setLogCallback([&](torvik::LogLevel level, std::string_view text) {
-        if (level == torvik::LogLevel::Info) infoLines.emplace_back(text);
-    });
+    ownContext->setLogCallback(ownLog.function());
     std::optional<torvik::Device> ownDevice(std::in_place, *ownContext);
     ownDevice->open(sim.portPath());
     torvik::Configuration configuration(*ownDevice);
@@ -209,9 +172,7 @@ TEST_F(CppHost, ObjectsOutliveTheOwnersTheyWereMadeFrom) {
     EXPECT_EQ(json::parse(configuration.read(switchOffRequest))["device"]["switch_off"], "not allowed during a2");
     reader.read(archive);
     EXPECT_TRUE(readZip(archive).opened);
-    EXPECT_NE(
-        std::find(infoLines.begin(), infoLines.end(), "Reading _all_ GDC datalog data for section 3 from device."),
-        infoLines.end());
+    EXPECT_TRUE(ownLog.contains(1, "Reading _all_ GDC datalog data for section 3 from device."));
 }
 
 // --- Errors --------------------------------------------------------------------------------------
@@ -298,7 +259,7 @@ TEST_F(CppHost, DatalogTextsKeepTheirCharacters) {
     ASSERT_TRUE(zip.opened && zip.find("gdcdatalogger.json") != nullptr);
     EXPECT_EQ(json::parse(zip.find("gdcdatalogger.json")->data)["gateway"],
               (json{{"name", gateway}, {"version", version}}));
-    EXPECT_TRUE(logged(torvik::LogLevel::Info, "Reading _all_ GDC datalog data for section 3 from device."));
+    EXPECT_TRUE(logged(1, "Reading _all_ GDC datalog data for section 3 from device."));
 
     // A text that is not UTF-8, or that a null character would cut short, is refused.
     torvik::DatalogReader next(device);
@@ -324,6 +285,9 @@ TEST(CppApiLocale, ErrorMessageKeepsItsCharacters) {
         } catch (const torvik::Error& e) {
             EXPECT_EQ(e.records(), (std::vector<ErrorRecord>{{Category::ContainerWriter, 1,
                                                               "Invalid key in JSON for node path: device." + key}}));
+            std::ostringstream printed;
+            printed << e.records().front();
+            EXPECT_EQ(printed.str(), "Invalid key in JSON for node path: device." + key + " (category 5, code 1)");
         }
     }
     std::setlocale(LC_CTYPE, previous.c_str());
@@ -374,10 +338,7 @@ TEST_P(DatalogCancel, LeavesNoArchiveAndMovesNoPointer) {
     ended = true;
     EXPECT_TRUE(reader.wait(0ms));
     EXPECT_EQ(reader.errors(), std::vector<ErrorRecord>{aborted});
-    EXPECT_FALSE(std::filesystem::exists(archive));
-    EXPECT_FALSE(std::filesystem::exists(archive + ".partial"));
-    EXPECT_EQ(readPointers(), pointersBefore);
-    EXPECT_FALSE(anyPointerMoveAsked());
+    expectNothingLeft(archive, pointersBefore);
 }
 
 std::string cancelName(const testing::TestParamInfo<Cancel>& info) {

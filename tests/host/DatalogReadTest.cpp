@@ -9,7 +9,9 @@
 namespace torvik_test {
 namespace {
 
+using enum torvik::Category;
 using nlohmann::json;
+using torvik::ErrorRecord;
 using torvik::sim::DatalogEncoding;
 
 const char* const entryNames[] = {"measurement.ddl", "event.ddl", "control.ddl", "session.ddl", "debug.ddl"};
@@ -68,13 +70,13 @@ TEST_P(DatalogSelection, ArchiveHoldsTheSectionsAndTheMetadata) {
                               {"loggerDataName", entryNames[s]},
                               {"loggerDataFirstPageOffset", first}});
     }
-    for (uint32_t option : c.options) api->gdcDatalogReaderSetSectionSelected(reader, option, 1);
+    for (uint32_t option : c.options) api->gdcDatalogReaderSetSectionSelected(reader.get(), option, 1);
 
     const std::vector<double> progress = runToEnd();
     EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
     EXPECT_GE(progress.front(), 0.0);
     EXPECT_EQ(progress.back(), 1.0);
-    EXPECT_TRUE(succeeded()) << firstError();
+    EXPECT_TRUE(succeeded()) << firstError(errors());
 
     const auto archive = readZip(path);
     ASSERT_TRUE(archive.intact);
@@ -145,14 +147,14 @@ INSTANTIATE_TEST_SUITE_P(
 // Texts outside the Basic Multilingual Plane (surrogate pairs) in the gateway texts and in the
 // path reach the archive as UTF-8.
 TEST_F(DatalogHost, TextsOutsideTheBasicPlaneReachTheArchive) {
-    api->gdcDatalogReaderSetTexts(reader, hostText(u"Fleet Station"), nullptr);  // ignored: one text missing
-    api->gdcDatalogReaderSetTexts(reader, hostText(u"Gateway \u00C5 \U0001F69B"), hostText(u"7.1"));
+    api->gdcDatalogReaderSetTexts(reader.get(), u"Fleet Station", nullptr);  // ignored: one text missing
+    api->gdcDatalogReaderSetTexts(reader.get(), u"Gateway \u00C5 \U0001F69B", u"7.1");
     const std::string stem = path.substr(0, path.size() - 4);  // ASCII, without ".zip"
     path = stem + "-\xF0\x9F\x9A\x9B.zip";
-    api->gdcDatalogReaderSetOutputPath(reader, hostText((wide(stem) + u"-\U0001F69B.zip").c_str()));
+    api->gdcDatalogReaderSetOutputPath(reader.get(), (torvik::text::toWide(stem) + u"-\U0001F69B.zip").c_str());
     select({0, 1, 2});
     runToEnd();
-    EXPECT_TRUE(succeeded()) << firstError();
+    EXPECT_TRUE(succeeded()) << firstError(errors());
     const auto archive = readZip(path);
     ASSERT_FALSE(archive.entries.empty());
     const json document = json::parse(archive.entries.back().data);
@@ -169,7 +171,7 @@ TEST_F(DatalogHost, DeviceClockTheCLibraryCannotConvertIsShownAsReported) {
     sim.withModel([](torvik::sim::DetectorModel& model) { model.clock = {25566, 86399}; });
     select({0, 1, 2});
     runToEnd();
-    ASSERT_TRUE(succeeded()) << firstError();
+    ASSERT_TRUE(succeeded()) << firstError(errors());
     const auto archive = readZip(path);
     ASSERT_FALSE(archive.entries.empty());
     EXPECT_EQ(json::parse(archive.entries.back().data)["device"]["deviceDateISO8601"], "1969-12-31T23:59:59");
@@ -182,9 +184,9 @@ TEST_F(DatalogHost, ProgressDoesNotRunAheadOfTheReads) {
         const InstrumentAPI* api;
         InstrGdcDatalogReader* reader;
         std::vector<double> atSectionStart;
-    } seen{api, reader, {}};
+    } seen{api, reader.get(), {}};
     api->contextSetLogCallback(
-        context,
+        context.get(),
         [](int32_t, const InstrWChar* text, void* user) {
             auto* s = static_cast<Seen*>(user);
             if (!textOf(text).starts_with(u"Reading _")) return;
@@ -194,7 +196,7 @@ TEST_F(DatalogHost, ProgressDoesNotRunAheadOfTheReads) {
         },
         &seen);
     runToEnd();
-    ASSERT_TRUE(succeeded()) << firstError();
+    ASSERT_TRUE(succeeded()) << firstError(errors());
     ASSERT_EQ(seen.atSectionStart.size(), 4u);
     EXPECT_DOUBLE_EQ(seen.atSectionStart[0], 0.1);
     for (size_t i = 1; i < seen.atSectionStart.size(); ++i)
@@ -204,52 +206,53 @@ TEST_F(DatalogHost, ProgressDoesNotRunAheadOfTheReads) {
 TEST_F(DatalogHost, AbortDuringASectionLeavesNothing) {
     sim.setLineOptions({.replyDelayMs = 60});
     const std::vector<uint32_t> pointersBefore = readPointers();
-    ASSERT_EQ(start().category, 99u);
-    for (double progress = 0; progress <= 0.1 && !api->gdcDatalogReaderIsFinished(reader);) {
-        api->gdcDatalogReaderGetProgress(reader, &progress);
+    ASSERT_EQ(start(), std::nullopt);
+    for (double progress = 0; progress <= 0.1 && !api->gdcDatalogReaderIsFinished(reader.get());) {
+        api->gdcDatalogReaderGetProgress(reader.get(), &progress);
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     InstrError* err = nullptr;
-    EXPECT_TRUE(api->gdcDatalogReaderAbort(reader, &err));
-    EXPECT_TRUE(api->gdcDatalogReaderWait(reader, -1));
-    EXPECT_EQ(errors(), (std::vector<Record>{{3, 8, u"Aborted by user"}}));
+    EXPECT_TRUE(api->gdcDatalogReaderAbort(reader.get(), &err));
+    EXPECT_EQ(err, nullptr);
+    EXPECT_TRUE(api->gdcDatalogReaderWait(reader.get(), -1));
+    EXPECT_EQ(errors(), (std::vector<ErrorRecord>{{FirmwareFlasher, 8, "Aborted by user"}}));
     EXPECT_FALSE(succeeded());
-    EXPECT_TRUE(logged(3, u"Aborted by user"));
-    expectNothingLeft(pointersBefore);
+    EXPECT_TRUE(logged(3, "Aborted by user"));
+    expectNothingLeft(path, pointersBefore);
 }
 
 // Start refuses what it cannot do before anything reaches the device; once the cause is gone the
 // same reader starts.
 TEST_F(DatalogHost, StartRefusalsLeaveEverythingAsItWas) {
     { std::ofstream(path) << "keep me"; }
-    EXPECT_EQ(start(), (Record{3, 1, u"Output file exists"}));
-    EXPECT_FALSE(api->gdcDatalogReaderIsFinished(reader));
-    EXPECT_FALSE(api->gdcDatalogReaderWait(reader, 1000));  // never started: returns at once
+    EXPECT_EQ(start(), (ErrorRecord{FirmwareFlasher, 1, "Output file exists"}));
+    EXPECT_FALSE(api->gdcDatalogReaderIsFinished(reader.get()));
+    EXPECT_FALSE(api->gdcDatalogReaderWait(reader.get(), 1000));  // never started: returns at once
     std::ifstream in(path);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "keep me");
     std::filesystem::remove(path);
-    api->gdcDatalogReaderSetOutputPath(reader, hostText(u""));
-    EXPECT_EQ(start(), (Record{3, 1, u"Device or the output file path is not defined"}));
-    EXPECT_TRUE(logged(3, u"Device or the output file path is not defined"));
-    api->gdcDatalogReaderSetOutputPath(reader, hostText(wide(path).c_str()));
-    api->deviceClose(device);
-    EXPECT_EQ(start(), (Record{3, 9, u"Device is not connected or serial port is not defined"}));
+    const ErrorRecord undefined{FirmwareFlasher, 1, "Device or the output file path is not defined"};
+    api->gdcDatalogReaderSetOutputPath(reader.get(), u"");
+    EXPECT_EQ(start(), undefined);
+    EXPECT_TRUE(logged(3, undefined.message));
+    api->gdcDatalogReaderSetOutputPath(reader.get(), torvik::text::toWide(path).c_str());
+    device.close();
+    EXPECT_EQ(start(), (ErrorRecord{FirmwareFlasher, 9, "Device is not connected or serial port is not defined"}));
     EXPECT_TRUE(sim.requests().empty());
-    api->gdcDatalogReaderSetDevice(reader, nullptr);  // an invalid device leaves the reader without one
-    EXPECT_EQ(start(), (Record{3, 1, u"Device or the output file path is not defined"}));
-    InstrError* err = nullptr;
-    ASSERT_TRUE(api->deviceOpen(device, sim.portPath().c_str(), &err));
-    api->gdcDatalogReaderSetDevice(reader, device);
+    api->gdcDatalogReaderSetDevice(reader.get(), nullptr);  // an invalid device leaves the reader without one
+    EXPECT_EQ(start(), undefined);
+    device.open(sim.portPath());
+    api->gdcDatalogReaderSetDevice(reader.get(), device.get());
     select({0, 1, 2});
     runToEnd();
-    EXPECT_TRUE(succeeded()) << firstError();
+    EXPECT_TRUE(succeeded()) << firstError(errors());
 }
 
 // Failures that end the run before any read pointer moves: nothing is left behind.
 struct EarlyFailure {
     const char* name;
     std::function<void(torvik::sim::Simulator&)> arrange;
-    Record error;  // the message is a prefix
+    ErrorRecord error;  // the message is a prefix
 };
 
 class DatalogEarlyFailure : public DatalogHost, public testing::WithParamInterface<EarlyFailure> {
@@ -261,15 +264,15 @@ TEST_P(DatalogEarlyFailure, LeavesNoArchiveAndNoPointerMoved) {
     GetParam().arrange(sim);
     const std::vector<uint32_t> pointersBefore = readPointers();
     runToEnd();
-    const std::vector<Record> failures = errors();
+    const std::vector<ErrorRecord> failures = errors();
     ASSERT_EQ(failures.size(), 1u);
     EXPECT_EQ(std::pair(failures[0].category, failures[0].code),
               std::pair(GetParam().error.category, GetParam().error.code));
-    EXPECT_TRUE(failures[0].message.starts_with(GetParam().error.message)) << narrow(failures[0].message);
-    expectNothingLeft(pointersBefore);
+    EXPECT_TRUE(failures[0].message.starts_with(GetParam().error.message)) << failures[0].message;
+    expectNothingLeft(path, pointersBefore);
 }
 
-const std::u16string readFailed = u"Caught an exception while reading the GDC datalog. ";
+const std::string readFailed = "Caught an exception while reading the GDC datalog. ";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, DatalogEarlyFailure,
@@ -277,14 +280,14 @@ INSTANTIATE_TEST_SUITE_P(
         // A device text the metadata document cannot hold is found before any pointer moves.
         EarlyFailure{"DeviceTextNotUtf8",
                      [](auto& sim) { sim.withModel([](auto& model) { model.identity.partNumber[5] = '\xFF'; }); },
-                     {3, 19, readFailed + u"[json.exception"}},
+                     {FirmwareFlasher, 19, readFailed + "[json.exception"}},
         // The hello's firmware digits are read like std::stoi, with one text on every platform.
         EarlyFailure{"FirmwareDigitsNotANumber",
                      [](auto& sim) { sim.withModel([](auto& model) { model.identity.firmwareText = "V1x5B3"; }); },
-                     {3, 19, readFailed + u"invalid stoi argument"}},
+                     {FirmwareFlasher, 19, readFailed + "invalid stoi argument"}},
         EarlyFailure{"OldMemoryLayout",
                      [](auto& sim) { sim.withModel([](auto& model) { model.datalogOptions.controlVersion = 2; }); },
-                     {0, 5, u"Unexpected memory config control version"}}),
+                     {General, 5, "Unexpected memory config control version"}}),
     [](const testing::TestParamInfo<EarlyFailure>& info) { return std::string(info.param.name); });
 
 // The device moves the measurement read pointer but every reply to it is garbled: its new data is
@@ -294,10 +297,24 @@ TEST_F(DatalogHost, LostMoveReplyKeepsTheCompleteArchive) {
     const std::vector<uint32_t> pointersBefore = readPointers();
     const std::string newMeasurements = sectionBytes(0, pointersBefore[0]);
     runToEnd();
-    const std::u16string kept = u"The archive was kept: the device may already have marked its new data as read.";
-    EXPECT_EQ(errors(), (std::vector<Record>{{3, 19, readFailed + u"Unknown exception"}, {3, 19, kept}}));
+    const ErrorRecord failed{FirmwareFlasher, 19, readFailed + "Unknown exception"};
+    const ErrorRecord kept{FirmwareFlasher, 19,
+                           "The archive was kept: the device may already have marked its new data as read."};
+    EXPECT_EQ(errors(), (std::vector<ErrorRecord>{failed, kept}));
     EXPECT_FALSE(succeeded());
-    EXPECT_TRUE(logged(3, kept));
+    EXPECT_TRUE(logged(3, kept.message));
+    // The slot gives the list's length whatever the capacity, and copies no further than the list
+    // and the capacity go.
+    InstrError* list[3] = {};
+    EXPECT_EQ(api->gdcDatalogReaderGetErrors(reader.get(), list, 0), 2u);
+    EXPECT_EQ(list[0], nullptr);
+    EXPECT_EQ(api->gdcDatalogReaderGetErrors(reader.get(), list, 1), 2u);
+    EXPECT_EQ(list[1], nullptr);
+    EXPECT_EQ(torvik::takeRecord(list[0]), failed);
+    EXPECT_EQ(api->gdcDatalogReaderGetErrors(reader.get(), list, 3), 2u);
+    EXPECT_EQ(list[2], nullptr);
+    EXPECT_EQ(torvik::takeRecord(list[0]), failed);
+    EXPECT_EQ(torvik::takeRecord(list[1]), kept);
     const auto archive = readZip(path);
     EXPECT_TRUE(archive.intact);
     EXPECT_EQ(archive.names(), (std::vector<std::string>{"measurement.ddl", "event.ddl", "session.ddl", "debug.ddl",

@@ -4,6 +4,10 @@
 namespace torvik_test {
 namespace {
 
+using enum torvik::Category;
+using torvik::ErrorRecord;
+using torvik::takeRecord;
+
 using DeviceSlots = DatalogHost;
 
 TEST_F(DeviceSlots, OpenValidatesItsArgumentsAndHandles) {
@@ -12,24 +16,22 @@ TEST_F(DeviceSlots, OpenValidatesItsArgumentsAndHandles) {
         const char* port;
     };
     InstrError* err = nullptr;
-    for (const Case& c : {Case{nullptr, "/dev/null"}, Case{device, nullptr}, Case{device, ""}}) {
+    for (const Case& c : {Case{nullptr, "/dev/null"}, Case{device.get(), nullptr}, Case{device.get(), ""}}) {
         EXPECT_FALSE(api->deviceOpen(c.device, c.port, &err));
-        EXPECT_EQ(takeRecord(err), (Record{0, 1, u"Invalid argument."}));
+        EXPECT_EQ(takeRecord(err), (ErrorRecord{General, 1, "Invalid argument."}));
     }
-    EXPECT_FALSE(api->deviceOpen(device, "/dev/torvik-no-such-port", &err));
-    const Record failed = takeRecord(err);
-    EXPECT_EQ(failed.category, 0u);
-    EXPECT_EQ(failed.code, 6u);
-    EXPECT_FALSE(api->deviceOpen(device, "/dev/null", &err));
-    EXPECT_EQ(takeRecord(err).code, 6u);
+    for (const char* port : {"/dev/torvik-no-such-port", "/dev/null"}) {
+        EXPECT_FALSE(api->deviceOpen(device.get(), port, &err));
+        EXPECT_EQ(takeRecord(err), (ErrorRecord{General, 6, "Unknown exception"})) << port;
+    }
     EXPECT_EQ(log.lines(3),
-              (std::vector<std::u16string>{u"Serial port /dev/torvik-no-such-port does not exist",
-                                           u"Serial port /dev/null does not open: Inappropriate ioctl for device"}));
-    EXPECT_TRUE(api->deviceIsOpen(device));  // the link that could not be built replaced nothing
-    api->deviceClose(device);
-    EXPECT_FALSE(api->deviceIsOpen(device));
-    EXPECT_TRUE(api->deviceOpen(device, sim.portPath().c_str(), &err));
-    EXPECT_TRUE(api->deviceIsOpen(device));
+              (std::vector<std::string>{"Serial port /dev/torvik-no-such-port does not exist",
+                                        "Serial port /dev/null does not open: Inappropriate ioctl for device"}));
+    EXPECT_TRUE(api->deviceIsOpen(device.get()));  // the link that could not be built replaced nothing
+    api->deviceClose(device.get());
+    EXPECT_FALSE(api->deviceIsOpen(device.get()));
+    EXPECT_TRUE(api->deviceOpen(device.get(), sim.portPath().c_str(), &err));
+    EXPECT_TRUE(api->deviceIsOpen(device.get()));
 
     uint32_t garbage[16] = {};
     auto* foreign = reinterpret_cast<InstrDevice*>(garbage);
@@ -45,21 +47,20 @@ TEST_F(DeviceSlots, OpenValidatesItsArgumentsAndHandles) {
 // another device gets code 6.
 TEST_F(DeviceSlots, PortIsClaimedExclusively) {
     InstrError* err = nullptr;
-    EXPECT_TRUE(api->deviceOpen(device, sim.portPath().c_str(), &err));
-    EXPECT_EQ(takeRecord(err).category, 99u);
-    InstrDevice* second = api->deviceAddRef(api->deviceCreate(context));
-    EXPECT_FALSE(api->deviceOpen(second, sim.portPath().c_str(), &err));
-    EXPECT_EQ(takeRecord(err), (Record{0, 6, u"Unknown exception"}));
-    EXPECT_TRUE(logged(3, u"Serial port " + wide(sim.portPath()) + u" is in use by another program or device"));
-    EXPECT_FALSE(api->deviceIsOpen(second));
-    api->deviceRelease(second);
-    EXPECT_TRUE(api->deviceClearGdcDatalog(device, &err));  // exchanges on the new link
-    EXPECT_EQ(takeRecord(err).category, 99u);
+    EXPECT_TRUE(api->deviceOpen(device.get(), sim.portPath().c_str(), &err));
+    EXPECT_EQ(takeRecord(err), std::nullopt);
+    const torvik::Device second(context);
+    EXPECT_FALSE(api->deviceOpen(second.get(), sim.portPath().c_str(), &err));
+    EXPECT_EQ(takeRecord(err), (ErrorRecord{General, 6, "Unknown exception"}));
+    EXPECT_TRUE(logged(3, "Serial port " + sim.portPath() + " is in use by another program or device"));
+    EXPECT_FALSE(api->deviceIsOpen(second.get()));
+    EXPECT_TRUE(api->deviceClearGdcDatalog(device.get(), &err));  // exchanges on the new link
+    EXPECT_EQ(takeRecord(err), std::nullopt);
 }
 
 TEST_F(DeviceSlots, ClearGdcDatalog) {
     InstrError* err = nullptr;
-    EXPECT_TRUE(api->deviceClearGdcDatalog(device, &err));
+    EXPECT_TRUE(api->deviceClearGdcDatalog(device.get(), &err));
     EXPECT_EQ(err, nullptr);
     EXPECT_EQ(commands(), (std::vector<std::string>{"AI", "BH", "DL"}));
     for (int section = 0; section < 6; ++section) EXPECT_EQ(pageCount(section), 0u);
@@ -71,40 +72,46 @@ TEST_F(DeviceSlots, ClearGdcDatalog) {
     // A refused clear is logged once at ERROR; the device stays in maintenance mode until it times out.
     sim.setLineOptions({.echo = true});  // standard errors are recognised behind the echo
     sim.setFaults({.standardErrorFor = "DL", .standardErrorCode = 14});
-    EXPECT_FALSE(api->deviceClearGdcDatalog(device, &err));
-    const Record refused{3, 19,
-                         u"Caught an exception while clearing the GDC datalog. Received a standard error response "
-                         u"from device. Command received in wrong state. (14)"};
+    EXPECT_FALSE(api->deviceClearGdcDatalog(device.get(), &err));
+    const ErrorRecord refused{FirmwareFlasher, 19,
+                              "Caught an exception while clearing the GDC datalog. Received a standard error response "
+                              "from device. Command received in wrong state. (14)"};
     EXPECT_EQ(takeRecord(err), refused);
-    EXPECT_EQ(log.lines(3), std::vector<std::u16string>{refused.message});
+    EXPECT_EQ(log.lines(3), std::vector<std::string>{refused.message});
     sim.withModel([](torvik::sim::DetectorModel& model) { EXPECT_TRUE(model.maintenanceMode); });
     EXPECT_FALSE(api->deviceClearGdcDatalog(nullptr, &err));
-    EXPECT_EQ(takeRecord(err), (Record{0, 1, u"The API pointer is nullptr"}));
+    EXPECT_EQ(takeRecord(err), (ErrorRecord{General, 1, "The API pointer is nullptr"}));
 }
 
 // The reader keeps its device and context for the whole run, whatever the host released.
 TEST_F(DeviceSlots, ReaderOutlivesTheHostsReleases) {
     select({0, 1, 2});
     sim.setLineOptions({.replyDelayMs = 20});
-    ASSERT_EQ(start().category, 99u);
-    api->deviceRelease(std::exchange(device, nullptr));
-    api->contextRelease(std::exchange(context, nullptr));
-    EXPECT_TRUE(api->gdcDatalogReaderWait(reader, -1));
+    ASSERT_EQ(start(), std::nullopt);
+    { const torvik::Device released(std::move(device)); }  // the host's references, given up
+    { const torvik::Context released(std::move(context)); }
+    EXPECT_TRUE(api->gdcDatalogReaderWait(reader.get(), -1));
     EXPECT_TRUE(succeeded());
     EXPECT_EQ(readZip(path).names(), (std::vector<std::string>{"session.ddl", "gdcdatalogger.json"}));
 }
 
-// Releasing a running reader cancels the run and waits for it; its guards go last.
+// Releasing a running reader cancels the run and waits for it; its guards go last. The host's last
+// reference is one it took itself, so the owners and their log function go first: the lines go to
+// a callback of the host's own.
 TEST_F(DeviceSlots, ReleasingARunningReaderCancelsAndWaits) {
     sim.setLineOptions({.replyDelayMs = 40});
     const std::vector<uint32_t> pointersBefore = readPointers();
-    ASSERT_EQ(start().category, 99u);
+    LogCollector<> lines;
+    api->contextSetLogCallback(context.get(), &LogCollector<>::callback, &lines);
+    ASSERT_EQ(start(), std::nullopt);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    api->deviceRelease(std::exchange(device, nullptr));
-    api->contextRelease(std::exchange(context, nullptr));
-    EXPECT_EQ(api->gdcDatalogReaderRelease(std::exchange(reader, nullptr)), 0);
-    expectNothingLeft(pointersBefore);
-    EXPECT_TRUE(logged(3, u"Aborted by user"));
+    InstrGdcDatalogReader* last = api->gdcDatalogReaderAddRef(reader.get());
+    { const torvik::Device released(std::move(device)); }
+    { const torvik::Context released(std::move(context)); }
+    { const torvik::DatalogReader released(std::move(reader)); }
+    EXPECT_EQ(api->gdcDatalogReaderRelease(last), 0);
+    expectNothingLeft(path, pointersBefore);
+    EXPECT_TRUE(lines.contains(3, u"Aborted by user"));
 }
 
 }  // namespace

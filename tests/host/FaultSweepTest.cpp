@@ -15,6 +15,8 @@
 namespace torvik_test {
 namespace {
 
+using enum torvik::Category;
+using torvik::ErrorRecord;
 using torvik::sim::Fault;
 
 // Short reply time-outs; a fault lasts for every attempt of its exchange. The cells of one row run
@@ -38,9 +40,9 @@ const FaultColumn columns[] = {{"silence", Fault::Silence},          {"garbage",
 const auto commandOf = &torvik::sim::DetectorModel::commandCode;
 
 // What the message handler's failure reads like once the exchange has given up.
-std::u16string handlerText(Fault fault) {
-    return fault == Fault::StandardError ? u"Received a standard error response from device. Illegal command. (1)"
-                                         : u"Unknown exception";
+std::string handlerText(Fault fault) {
+    return fault == Fault::StandardError ? "Received a standard error response from device. Illegal command. (1)"
+                                         : "Unknown exception";
 }
 
 struct Baseline {  // what the run without faults sent and left in the database
@@ -49,26 +51,27 @@ struct Baseline {  // what the run without faults sent and left in the database
 };
 
 struct Verdict {  // a run's error list and the checks it failed
-    std::vector<Record> errors;
+    std::vector<ErrorRecord> errors;
     std::vector<std::string> failed;
 
     void check(bool condition, const std::string& what) {
         if (!condition) failed.push_back(what);
     }
     // `expected` none: the operation succeeds.
-    void expectFirstError(const std::optional<Record>& expected) {
+    void expectFirstError(const std::optional<ErrorRecord>& expected) {
         const std::string seen = errors.empty() ? "success" : testing::PrintToString(errors[0]);
         if (!expected) return check(errors.empty(), "expected success, got " + seen);
         check(!errors.empty() && errors[0] == *expected,
               "expected " + testing::PrintToString(*expected) + ", got " + seen);
     }
-    bool mentions(const std::u16string& words) const {
+    bool mentions(const std::string& words) const {
         return std::any_of(errors.begin(), errors.end(),
-                           [&](const Record& r) { return r.message.find(words) != std::u16string::npos; });
+                           [&](const ErrorRecord& r) { return r.message.find(words) != std::string::npos; });
     }
     std::string entry() const {  // the table's cell
-        std::string text =
-            errors.empty() ? "ok" : std::to_string(errors[0].category) + "/" + std::to_string(errors[0].code);
+        std::string text = errors.empty() ? "ok"
+                                          : std::to_string(static_cast<uint32_t>(errors[0].category)) + "/" +
+                                                std::to_string(errors[0].code);
         return failed.empty() ? text : text + " FAIL";
     }
 };
@@ -86,22 +89,20 @@ public:
         for (int section : {0, 1, 3, 4})
             expected_.push_back(sectionBytes(section, section == 3 ? 0 : pointersBefore[section]));
         Verdict verdict;
-        InstrError* err = nullptr;
-        verdict.check(api->gdcDatalogReaderStart(reader, &err), "the read did not start");
-        takeRecord(err);
-        if (!api->gdcDatalogReaderWait(reader, watchdogMs)) {
+        verdict.check(!start(), "the read did not start");
+        if (!api->gdcDatalogReaderWait(reader.get(), watchdogMs)) {
             verdict.check(false, "the read has not ended");
             sim.stop();
-            api->gdcDatalogReaderWait(reader, -1);
+            api->gdcDatalogReaderWait(reader.get(), -1);
         }
         verdict.errors = errors();
-        const bool succeeded = api->gdcDatalogReaderSucceeded(reader);
+        const bool succeeded = api->gdcDatalogReaderSucceeded(reader.get());
         verdict.check(succeeded == verdict.errors.empty(), "success and the error list disagree");
         verdict.expectFirstError(
-            fault == Fault::None
-                ? std::nullopt
-                : std::optional<Record>(
-                      Record{3, 19, u"Caught an exception while reading the GDC datalog. " + handlerText(fault)}));
+            fault == Fault::None ? std::nullopt
+                                 : std::optional<ErrorRecord>(ErrorRecord{
+                                       FirmwareFlasher, 19,
+                                       "Caught an exception while reading the GDC datalog. " + handlerText(fault)}));
 
         const bool moveSent = std::ranges::any_of(commands(), [](auto& c) { return c.starts_with("DP"); });
         const bool kept = std::filesystem::exists(path);
@@ -155,9 +156,9 @@ public:
         });
         verdict.check(!succeeded || (state == torvik::sim::kStateOn && !connected && holdsWrite(baseline)),
                       "a write reported as success did not complete");
-        verdict.check(state == torvik::sim::kStateOn || verdict.mentions(u"switched off"),
+        verdict.check(state == torvik::sim::kStateOn || verdict.mentions("switched off"),
                       "the device is left off and the error list does not say so");
-        verdict.check(!connected || verdict.mentions(u"connected"),
+        verdict.check(!connected || verdict.mentions("connected"),
                       "the device is left connected and the error list does not say so");
         return verdict;
     }
@@ -173,27 +174,29 @@ private:
     }
 
     // The error a write gives when exchange `index` fails with `fault`; none when it is overcome.
-    static std::optional<Record> expectedFailure(const std::vector<std::string>& frames, size_t index, Fault fault) {
+    static std::optional<ErrorRecord> expectedFailure(const std::vector<std::string>& frames, size_t index,
+                                                      Fault fault) {
         const std::string code = commandOf(frames[index]);
-        if (code == "H") return Record{5, 6, u"Device communication failed"};
-        if (fault == Fault::ShortMemoryReply) return Record{5, 1, u"Response data size is invalid"};
+        if (code == "H") return ErrorRecord{ContainerWriter, 6, "Device communication failed"};
+        if (fault == Fault::ShortMemoryReply) return ErrorRecord{ContainerWriter, 1, "Response data size is invalid"};
         if (code == "AR")
-            return Record{5, 19, u"Caught an exception while writing the configuration. " + handlerText(fault)};
+            return ErrorRecord{ContainerWriter, 19,
+                               "Caught an exception while writing the configuration. " + handlerText(fault)};
         if (code == "AW") {
-            const std::string address = std::to_string(std::stoul(frames[index].substr(2, 8), nullptr, 16));
-            return Record{4, 4,
-                          u"Writing {256} byte(s) to database failed at address " +
-                              std::u16string(address.begin(), address.end())};
+            const unsigned long address = std::stoul(frames[index].substr(2, 8), nullptr, 16);
+            return ErrorRecord{Container, 4,
+                               "Writing {256} byte(s) to database failed at address " + std::to_string(address)};
         }
         // A state poll that fails is waited out; a line that is gone is not.
         const auto switched = std::find_if(frames.rend() - static_cast<std::ptrdiff_t>(index), frames.rend(),
                                            [](auto& f) { return commandOf(f) == "AO" || commandOf(f) == "AM"; });
         if (code == "AI" && switched != frames.rend()) {
             if (fault != Fault::HangUp) return std::nullopt;
-            return Record{
-                5, 19, commandOf(*switched) == "AO" ? u"Unable to switch off device" : u"Unable to switch on device"};
+            return ErrorRecord{
+                ContainerWriter, 19,
+                commandOf(*switched) == "AO" ? "Unable to switch off device" : "Unable to switch on device"};
         }
-        return Record{5, 19, handlerText(fault)};
+        return ErrorRecord{ContainerWriter, 19, handlerText(fault)};
     }
 };
 

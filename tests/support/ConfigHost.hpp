@@ -2,6 +2,7 @@
 #pragma once
 
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,39 +19,37 @@ inline std::string document(const std::string& members) {
 
 class ConfigHost : public SimulatedHost {
 protected:
-    explicit ConfigHost(const std::string& policy = fastLine) : SimulatedHost(policy) {
-        configuration = api->configurationAddRef(api->configurationCreate(device));
-    }
-    ~ConfigHost() override { api->configurationRelease(configuration); }
+    explicit ConfigHost(const std::string& policy = fastLine) : SimulatedHost(policy), configuration(device) {}
 
+    // What a read or write slot returned, and the record it left (none when the failure is in the
+    // error list).
     struct Outcome {
         bool ok;
         std::string text;
-        Record err;  // category 99 when the slot gave no record
+        std::optional<torvik::ErrorRecord> err;
     };
 
     Outcome read(const std::string& request, uint32_t option = 0) {
-        ArrayRef in(request), out(api->byteArrayCreate(0));
+        const torvik::ByteArray in(request);
+        torvik::ByteArray out;
         InstrError* err = nullptr;
-        Outcome outcome{
-            api->configurationRead(configuration, in.handle, option, out.handle, &err), {}, takeRecord(err)};
-        if (const uint8_t* data = api->byteArrayConstData(out.handle))
-            outcome.text.assign(reinterpret_cast<const char*>(data), api->byteArraySize(out.handle));
-        return outcome;
+        const bool ok = api->configurationRead(configuration.get(), in.get(), option, out.get(), &err);
+        return {ok, std::string(out.view()), torvik::takeRecord(err)};
     }
     nlohmann::json readJson(const std::string& request) {
         const Outcome outcome = read(request);
-        EXPECT_TRUE(outcome.ok) << firstError();
+        EXPECT_TRUE(outcome.ok) << firstError(errors());
         return outcome.ok ? nlohmann::json::parse(outcome.text) : nlohmann::json();
     }
 
     Outcome write(const std::string& text) {
-        ArrayRef in(text);
+        const torvik::ByteArray in(text);
         InstrError* err = nullptr;
-        return {api->configurationWrite(configuration, in.handle, &err), {}, takeRecord(err)};
+        const bool ok = api->configurationWrite(configuration.get(), in.get(), &err);
+        return {ok, {}, torvik::takeRecord(err)};
     }
 
-    std::vector<Record> errors() override { return errorList(api->configurationGetErrors, configuration); }
+    std::vector<torvik::ErrorRecord> errors() const { return configuration.errors(); }
 
     torvik::sim::DatabaseImage database() {
         torvik::sim::DatabaseImage copy;
@@ -69,7 +68,7 @@ protected:
         return state;
     }
 
-    InstrConfiguration* configuration = nullptr;
+    torvik::Configuration configuration;
 };
 
 }  // namespace torvik_test

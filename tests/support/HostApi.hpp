@@ -1,11 +1,13 @@
-// What a host sees through the C table: error records and wide texts, and a fixture holding a
-// context with a device open on the simulated detector.
+// What a host sees through the C table and torvik.hpp: the line settings of the host tests, wide
+// texts, and a fixture holding a context with a device open on the simulated detector. Error
+// records are torvik::ErrorRecord (UTF-8 messages); torvik::takeRecord reads the one a slot leaves.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,7 +15,7 @@
 #include "sim/Simulator.hpp"
 #include "support/EnvironmentGuard.hpp"
 #include "support/LogCollector.hpp"
-#include "torvik/instrument_api.h"
+#include "torvik/torvik.hpp"
 
 namespace torvik_test {
 
@@ -27,90 +29,31 @@ inline const std::string fastLine = TORVIK_TEST_FAST_LINE;
 // For a device that stops answering: short reply time-outs and two attempts.
 inline const std::string shortReplies = fastLine + ",reply_timeout_ms=100,attempts=2";
 
+// A wide text of the C table (null gives "").
 inline std::u16string textOf(const InstrWChar* text) {
-    return text != nullptr ? std::u16string(reinterpret_cast<const char16_t*>(text)) : std::u16string();
-}
-// A text as the C table takes it (null stays null; a std::u16string passes its c_str()).
-inline const InstrWChar* hostText(const char16_t* text) {
-    return reinterpret_cast<const InstrWChar*>(text);
-}
-inline std::string narrow(const std::u16string& text) {
-    return std::string(text.begin(), text.end());
-}
-inline std::u16string wide(const std::string& text) {
-    return std::u16string(text.begin(), text.end());
+    return text != nullptr ? std::u16string(text) : std::u16string();
 }
 
-struct Record {
-    uint32_t category;
-    uint32_t code;
-    std::u16string message;
-    bool operator==(const Record&) const = default;
-};
-inline void PrintTo(const Record& r, std::ostream* out) {
-    *out << r.category << "/" << r.code << " \"" << narrow(r.message) << "\"";
+// For a failure message: the first record's message ("" for none).
+inline std::string firstError(const std::vector<torvik::ErrorRecord>& records) {
+    return records.empty() ? "" : records[0].message;
 }
 
-// The record in err (category 99 when there is none); frees it.
-inline Record takeRecord(InstrError*& err) {
-    Record record{99, 0, {}};
-    if (err != nullptr) record = {err->category, err->code, textOf(err->message)};
-    api().errorFree(&err);
-    return record;
+// A context with the exchange timing `policy` (the library reads it when a context is made); an
+// empty policy takes TORVIK_EXCHANGE_POLICY as it is set.
+inline torvik::Context contextWith(const std::string& policy) {
+    std::optional<EnvironmentGuard> setting;
+    if (!policy.empty()) setting.emplace("TORVIK_EXCHANGE_POLICY", policy);
+    return torvik::Context();
 }
 
-// The records of an error-list slot, each taken and freed. The slot gives the list's length
-// whatever the capacity, and copies no further than the list and the capacity go.
-template <class Handle>
-std::vector<Record> errorList(uint32_t (*getErrors)(Handle*, InstrError**, uint32_t), Handle* handle) {
-    InstrError* none = nullptr;
-    const uint32_t count = getErrors(handle, &none, 0);
-    EXPECT_EQ(none, nullptr);
-    std::vector<InstrError*> list(count + 1, nullptr);
-    EXPECT_EQ(getErrors(handle, list.data(), count + 1), count);
-    EXPECT_EQ(list.back(), nullptr);
-    list.pop_back();
-    std::vector<Record> records;
-    for (InstrError* e : list) records.push_back(takeRecord(e));
-    return records;
-}
-
-// A host reference on a new context, given up at the end of the scope.
-struct ContextRef {
-    ContextRef() : handle(api().contextAddRef(api().contextCreate())) {}
-    ~ContextRef() { api().contextRelease(handle); }
-    ContextRef(const ContextRef&) = delete;
-    ContextRef& operator=(const ContextRef&) = delete;
-    InstrContext* handle;
-};
-
-// A host reference on a new byte array, given up at the end of the scope.
-struct ArrayRef {
-    explicit ArrayRef(InstrByteArray* created) : handle(api().byteArrayAddRef(created)) {}
-    explicit ArrayRef(const std::string& text) : ArrayRef(api().byteArrayCreateFromData(text.data(), text.size())) {}
-    ~ArrayRef() { api().byteArrayRelease(handle); }
-    ArrayRef(const ArrayRef&) = delete;
-    ArrayRef& operator=(const ArrayRef&) = delete;
-    InstrByteArray* handle;
-};
-
-// A host with a context that logs into `log` and a device open on the simulator's port.
+// A host whose context logs into `log` (UTF-8), with its device open on the simulator's port.
 class SimulatedHost : public testing::Test {
 protected:
-    // An empty policy takes TORVIK_EXCHANGE_POLICY as it is set.
-    explicit SimulatedHost(const std::string& policy) {
-        std::optional<EnvironmentGuard> setting;
-        if (!policy.empty()) setting.emplace("TORVIK_EXCHANGE_POLICY", policy);
-        context = api->contextAddRef(api->contextCreate());
-        api->contextSetLogCallback(context, &LogCollector::callback, &log);
-        device = api->deviceAddRef(api->deviceCreate(context));
-        InstrError* err = nullptr;
-        EXPECT_TRUE(api->deviceOpen(device, sim.portPath().c_str(), &err));
-        api->errorFree(&err);
-    }
-    ~SimulatedHost() override {
-        if (device != nullptr) api->deviceRelease(device);
-        if (context != nullptr) api->contextRelease(context);
+    explicit SimulatedHost(const std::string& policy, torvik::sim::LineOptions line = {})
+        : sim(line), context(contextWith(policy)), device(context) {
+        context.setLogCallback(log.function());
+        device.open(sim.portPath());
     }
 
     // The command codes the simulator received, in order ("H", "AR", ...; "DP0" with its section).
@@ -127,20 +70,28 @@ protected:
         const std::vector<std::string> codes = commands();
         return static_cast<size_t>(std::count(codes.begin(), codes.end(), code));
     }
-    bool logged(int32_t level, const std::u16string& text) const { return log.contains(level, text); }
+    bool logged(int32_t level, const std::string& text) const { return log.contains(level, text); }
 
-    // The error list of the object under test.
-    virtual std::vector<Record> errors() = 0;
-    std::string firstError() {
-        const std::vector<Record> list = errors();
-        return list.empty() ? "" : narrow(list[0].message);
+    std::vector<uint32_t> readPointers() {
+        std::vector<uint32_t> pointers;
+        sim.withModel([&](torvik::sim::DetectorModel& model) {
+            for (int section = 0; section < 6; ++section) pointers.push_back(model.datalog.readPointer(section));
+        });
+        return pointers;
+    }
+    // No read pointer moved, no move was asked for and no archive is left under either name.
+    void expectNothingLeft(const std::string& archive, const std::vector<uint32_t>& pointersBefore) {
+        EXPECT_FALSE(std::filesystem::exists(archive));
+        EXPECT_FALSE(std::filesystem::exists(archive + ".partial"));
+        EXPECT_EQ(readPointers(), pointersBefore);
+        for (const std::string& code : commands()) EXPECT_FALSE(code.starts_with("DP")) << code;
     }
 
     torvik::sim::Simulator sim;
     const InstrumentAPI* api = GetInstrumentAPI();
-    LogCollector log;
-    InstrContext* context = nullptr;
-    InstrDevice* device = nullptr;
+    LogCollector<std::string> log;  // outlives the owners that log into it
+    torvik::Context context;
+    torvik::Device device;
 };
 
 }  // namespace torvik_test

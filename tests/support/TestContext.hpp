@@ -20,7 +20,7 @@ public:
         : clock_(pace), context_(new devlib_instr::Context) {
         devlib_instr::addRef(context_);
         guard_ = devlib_instr::lockHandle(context_);
-        context_->setLogCallback(&LogCollector::callback, &log);
+        context_->setLogCallback(&LogCollector<>::callback, &log);
         context_->setClock(clock_);
         changePolicy(settings);
     }
@@ -43,7 +43,7 @@ public:
         return log.lines(static_cast<int32_t>(level));
     }
 
-    LogCollector log;
+    LogCollector<> log;
 
 private:
     SkippingClock clock_;
