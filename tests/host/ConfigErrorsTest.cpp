@@ -82,27 +82,6 @@ TEST_F(ConfigHost, BadRequestsGetTheirMessages) {
     EXPECT_TRUE(sim.requests().empty());  // nothing reached the detector
 }
 
-// The records keep their texts; the log says what was wrong, at ERROR beside the record.
-TEST_F(ConfigHost, RefusalsExplainTheValueExpected) {
-    const struct {
-        const char* name;
-        std::string text;
-        std::string logged;
-    } cases[] = {
-        {"WrongVersion", R"({"version":"1.0.5","device":{"switch_off":"allowed"}})",
-         R"(The request's "version" is "1.0.5": this library reads and writes "1.0.6")"},
-        {"UnknownText", document(R"("device":{"switch_off":"sometimes"})"),
-         R"("sometimes" is not a value of device.switch_off: the allowed values are "allowed", )"
-         R"("not allowed during a2", "not allowed")"},
-    };
-    for (const auto& bad : cases) {
-        SCOPED_TRACE(bad.name);
-        ASSERT_FALSE(write(bad.text).ok);
-        EXPECT_TRUE(logged(3, bad.logged));
-    }
-    EXPECT_TRUE(sim.requests().empty());
-}
-
 // The slot gives the list's length whatever the capacity, and copies no further than the list and
 // the capacity go.
 TEST_F(ConfigHost, ErrorListCountsWithoutAListAndClearsOnSuccess) {

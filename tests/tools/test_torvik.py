@@ -278,6 +278,10 @@ class StandaloneSimulator(TempDir):
     def test_silent_device(self):
         with SimProcess("--silent") as sim:
             result = run("config", "read", "--port", sim.port, "--verbose", policy=SHORT_REPLIES)
+            datalog = run("datalog", "read", "--port", sim.port, "-o", os.path.join(self.dir, "d.zip"),
+                          policy=SHORT_REPLIES)
+        self.assertEqual(datalog.returncode, 1)
+        self.assertIn("torvik: error: no reply from the detector on " + sim.port, datalog.stderr)
         self.assertEqual(result.returncode, 1)
         self.assertIn("torvik: error: configuration (5) code 6: Device communication failed", result.stderr)
         self.assertIn("torvik: error: no reply from the detector on " + sim.port + ": check that it is switched on",
@@ -356,13 +360,6 @@ class Errors(TempDir):
                     result = run("info", "--port", port)
                     self.assertEqual((result.returncode, result.stdout), (1, ""), result.stderr)
                     self.assertEqual(result.stderr, f"torvik: error: cannot open the serial port {port}: {why}\n")
-
-    def test_silent_detector_during_a_datalog_read(self):
-        with SimProcess("--silent") as sim:
-            result = run("datalog", "read", "--port", sim.port, "-o", os.path.join(self.dir, "d.zip"),
-                         policy=SHORT_REPLIES)
-        self.assertEqual(result.returncode, 1)
-        self.assertIn("torvik: error: no reply from the detector on " + sim.port, result.stderr)
 
     def test_archive_that_cannot_be_written(self):
         self.assertEqual(run("datalog", "read", "-o", self.dir).stderr.splitlines()[0],
