@@ -289,19 +289,25 @@ class StandaloneSimulator(TempDir):
         self.assertEqual(result.stderr.count('WARN: Timeout when receiving message for "H" command.'), 2)
         self.assertIn("DEBUG: No or invalid response to message 'Hello device', try again... (2/2)", result.stderr)
 
+    @staticmethod
+    def interrupt_datalog_read(port, archive, when, *options):
+        """Runs a verbose datalog read, sends SIGINT once stderr shows `when`; the exit code and the rest."""
+        reader = subprocess.Popen([TOOL, "datalog", "read", "--port", port, "-o", archive, "--verbose", *options],
+                                  stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+        for line in reader.stderr:
+            if when in line:
+                break
+        reader.send_signal(signal.SIGINT)
+        rest = reader.stderr.read()
+        code = reader.wait(timeout=TIMEOUT)
+        reader.stdout.close()
+        reader.stderr.close()
+        return code, rest
+
     def test_ctrl_c_aborts_datalog_read(self):
         archive = os.path.join(self.dir, "aborted.zip")
         with SimProcess("--reply-delay", "150") as sim:
-            reader = subprocess.Popen([TOOL, "datalog", "read", "--port", sim.port, "-o", archive, "--all",
-                                       "--verbose"], stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
-            for line in reader.stderr:
-                if "Saying hello to device." in line:
-                    break
-            reader.send_signal(signal.SIGINT)
-            rest = reader.stderr.read()
-            code = reader.wait(timeout=TIMEOUT)
-            reader.stdout.close()
-            reader.stderr.close()
+            code, rest = self.interrupt_datalog_read(sim.port, archive, "Saying hello to device.", "--all")
         self.assertEqual(code, 130, rest)
         self.assertIn("torvik: error: datalog (3) code 8: Aborted by user", rest)
         self.assertFalse(os.path.exists(archive))
@@ -309,16 +315,7 @@ class StandaloneSimulator(TempDir):
     def test_ctrl_c_while_the_data_is_marked_as_read_is_told_and_finished(self):
         archive = os.path.join(self.dir, "complete.zip")
         with SimProcess("--reply-delay", "150") as sim:
-            reader = subprocess.Popen([TOOL, "datalog", "read", "--port", sim.port, "-o", archive, "--verbose"],
-                                      stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
-            for line in reader.stderr:
-                if "Moving read pointer of GDC datalog" in line:
-                    break
-            reader.send_signal(signal.SIGINT)
-            rest = reader.stderr.read()
-            code = reader.wait(timeout=TIMEOUT)
-            reader.stdout.close()
-            reader.stderr.close()
+            code, rest = self.interrupt_datalog_read(sim.port, archive, "Moving read pointer of GDC datalog")
             again = run("datalog", "read", "--port", sim.port, "-o", os.path.join(self.dir, "again.zip"))
         self.assertEqual(code, 130, rest)
         self.assertIn("torvik: interrupted: the archive is complete; finishing marking its new data as read", rest)
